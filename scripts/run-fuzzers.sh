@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a fuzzing build for a bounded time each.
+# Usage: run-fuzzers.sh <build folder> <seconds per target>
+set -eu
+build=$1
+seconds=$2
+found=0
+for target in "$build"/tests/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  found=1
+  name=$(basename "$target")
+  corpus="$build/fuzz-corpus/$name"
+  mkdir -p "$corpus"
+  echo "== $name for $seconds s"
+  "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus"
+done
+if [ $found -eq 0 ]; then
+  echo "no fuzz targets were built" >&2
+  exit 1
+fi
