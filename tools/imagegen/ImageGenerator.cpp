@@ -1,0 +1,323 @@
+#include "ImageGenerator.h"
+
+#include <QDir>
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QColor EnabledInk(40, 27, 67);
+const QColor EnabledAccent(0, 122, 204);
+const QColor DisabledInk(170, 170, 170);
+const QColor DisabledAccent(200, 200, 200);
+const QSize ToolIconSize(32, 32);
+
+using Drawing = std::function<void(QPainter&, const QColor& ink, const QColor& accent)>;
+
+QImage newImage(const QSize& logicalSize)
+{
+    QImage image(logicalSize * ImageGenerator::DevicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ImageGenerator::DevicePixelRatio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// Two frames side by side; frame i is drawn with its origin moved to its left edge.
+QImage strip(const QSize& frameSize, int frames, const std::function<void(QPainter&, int frame)>& draw)
+{
+    QImage image = newImage(QSize(frameSize.width() * frames, frameSize.height()));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int frame = 0; frame < frames; ++frame) {
+        painter.save();
+        painter.translate(frameSize.width() * frame, 0);
+        draw(painter, frame);
+        painter.restore();
+    }
+    return image;
+}
+
+// Left half enabled, right half disabled.
+QImage toolIcon(const Drawing& draw)
+{
+    return strip(ToolIconSize, 2, [&](QPainter& painter, int frame) {
+        if (frame == 0)
+            draw(painter, EnabledInk, EnabledAccent);
+        else
+            draw(painter, DisabledInk, DisabledAccent);
+    });
+}
+
+QPen pen(const QColor& color, qreal width)
+{
+    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void drawArrow(QPainter& painter, const QPointF& from, const QPointF& to, const QColor& color)
+{
+    painter.setPen(pen(color, 2.5));
+    painter.drawLine(from, to);
+    const qreal direction = to.x() > from.x() ? -1.0 : 1.0;
+    painter.drawLine(to, to + QPointF(5.0 * direction, -4.0));
+    painter.drawLine(to, to + QPointF(5.0 * direction, 4.0));
+}
+
+void drawLabel(QPainter& painter, const QRectF& rect, const QString& text, const QColor& color)
+{
+    QFont font;
+    font.setPixelSize(10);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(rect, Qt::AlignCenter, text);
+}
+
+void drawPortBox(QPainter& painter, const QColor& ink)
+{
+    painter.setPen(pen(ink, 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(4.5, 4.5, 23, 23), 4, 4);
+}
+
+QImage arrowButton(bool up)
+{
+    // Left half released, right half pressed.
+    return strip(QSize(14, 24), 2, [up](QPainter& painter, int frame) {
+        const bool pressed = frame == 1;
+        QLinearGradient face(0, 0, 0, 24);
+        face.setColorAt(0, pressed ? QColor(90, 90, 110) : QColor(235, 235, 240));
+        face.setColorAt(1, pressed ? QColor(60, 60, 80) : QColor(190, 190, 200));
+        painter.setPen(pen(QColor(80, 80, 90), 1));
+        painter.setBrush(face);
+        painter.drawRoundedRect(QRectF(0.5, 0.5, 13, 23), 2, 2);
+        QPainterPath triangle;
+        if (up) {
+            triangle.moveTo(7, 8);
+            triangle.lineTo(11, 15);
+            triangle.lineTo(3, 15);
+        } else {
+            triangle.moveTo(3, 9);
+            triangle.lineTo(11, 9);
+            triangle.lineTo(7, 16);
+        }
+        triangle.closeSubpath();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(pressed ? QColor(255, 255, 255) : QColor(40, 27, 67));
+        painter.drawPath(triangle);
+    });
+}
+
+// Segments a..g of one digit, as in the usual seven-segment lettering.
+const char* const DigitSegments[10] = {
+    "abcdef", "bc", "abdeg", "abcdg", "bcfg", "acdfg", "acdefg", "abc", "abcdefg", "abcdfg",
+};
+
+void drawSegment(QPainter& painter, char segment, bool lit)
+{
+    const qreal left = 6, right = 30, top = 5, middle = 24, bottom = 43, thick = 4;
+    QRectF rect;
+    switch (segment) {
+    case 'a': rect = QRectF(left + thick, top, right - left - 2 * thick, thick); break;
+    case 'b': rect = QRectF(right - thick, top + thick, thick, middle - top - 1.5 * thick); break;
+    case 'c': rect = QRectF(right - thick, middle + thick / 2, thick, bottom - middle - 1.5 * thick); break;
+    case 'd': rect = QRectF(left + thick, bottom - thick, right - left - 2 * thick, thick); break;
+    case 'e': rect = QRectF(left, middle + thick / 2, thick, bottom - middle - 1.5 * thick); break;
+    case 'f': rect = QRectF(left, top + thick, thick, middle - top - 1.5 * thick); break;
+    default: rect = QRectF(left + thick, middle - thick / 2, right - left - 2 * thick, thick); break;
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(lit ? QColor(255, 60, 40) : QColor(70, 20, 20));
+    painter.drawRoundedRect(rect, 1.5, 1.5);
+}
+
+} // namespace
+
+QImage ImageGenerator::fileImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        QPainterPath page;
+        page.moveTo(8, 4);
+        page.lineTo(19, 4);
+        page.lineTo(25, 10);
+        page.lineTo(25, 28);
+        page.lineTo(8, 28);
+        page.closeSubpath();
+        painter.setPen(pen(ink, 1.5));
+        painter.setBrush(Qt::white);
+        painter.drawPath(page);
+        painter.drawPolyline(QPolygonF({QPointF(19, 4), QPointF(19, 10), QPointF(25, 10)}));
+        painter.setPen(pen(accent, 1.5));
+        for (int y = 15; y <= 23; y += 4)
+            painter.drawLine(QPointF(11, y), QPointF(22, y));
+    });
+}
+
+QImage ImageGenerator::openImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        painter.setPen(pen(ink, 1.5));
+        painter.setBrush(accent.lighter(160));
+        QPainterPath back;
+        back.moveTo(4, 8);
+        back.lineTo(12, 8);
+        back.lineTo(14, 11);
+        back.lineTo(26, 11);
+        back.lineTo(26, 26);
+        back.lineTo(4, 26);
+        back.closeSubpath();
+        painter.drawPath(back);
+        painter.setBrush(accent);
+        painter.drawPolygon(QPolygonF({QPointF(4, 26), QPointF(8, 15), QPointF(29, 15), QPointF(26, 26)}));
+    });
+}
+
+QImage ImageGenerator::diskImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        painter.setPen(pen(ink, 1.5));
+        painter.setBrush(accent);
+        painter.drawPolygon(QPolygonF({QPointF(5, 5), QPointF(23, 5), QPointF(27, 9), QPointF(27, 27), QPointF(5, 27)}));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(10, 5, 12, 8));
+        painter.drawRect(QRectF(9, 17, 14, 10));
+        painter.setBrush(ink);
+        painter.drawRect(QRectF(18, 6.5, 2.5, 5));
+    });
+}
+
+QImage ImageGenerator::txImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        drawPortBox(painter, ink);
+        drawLabel(painter, QRectF(4, 6, 24, 12), QStringLiteral("TX"), ink);
+        drawArrow(painter, QPointF(9, 22), QPointF(24, 22), accent);
+    });
+}
+
+QImage ImageGenerator::rxImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        drawPortBox(painter, ink);
+        drawLabel(painter, QRectF(4, 6, 24, 12), QStringLiteral("RX"), ink);
+        drawArrow(painter, QPointF(23, 22), QPointF(8, 22), accent);
+    });
+}
+
+QImage ImageGenerator::txrxImage()
+{
+    return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
+        drawPortBox(painter, ink);
+        drawArrow(painter, QPointF(9, 12), QPointF(24, 12), accent);
+        drawArrow(painter, QPointF(23, 21), QPointF(8, 21), ink);
+    });
+}
+
+QImage ImageGenerator::upArrowButtonImage()
+{
+    return arrowButton(true);
+}
+
+QImage ImageGenerator::downArrowButtonImage()
+{
+    return arrowButton(false);
+}
+
+QImage ImageGenerator::playStopImage()
+{
+    // Frames: play, play pressed, stop, stop pressed.
+    return strip(QSize(15, 15), 4, [](QPainter& painter, int frame) {
+        const bool pressed = frame % 2 == 1;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(pressed ? QColor(0, 90, 160) : QColor(40, 27, 67));
+        if (frame < 2)
+            painter.drawPolygon(QPolygonF({QPointF(3, 1.5), QPointF(13.5, 7.5), QPointF(3, 13.5)}));
+        else
+            painter.drawRoundedRect(QRectF(2.5, 2.5, 10, 10), 1, 1);
+    });
+}
+
+QImage ImageGenerator::sevenSegmentImage()
+{
+    // Ten digits of 36 x 48, spaced to fit three in the 114 pixels left of the buttons.
+    return strip(QSize(36, 48), 10, [](QPainter& painter, int digit) {
+        painter.fillRect(QRectF(0, 0, 36, 48), QColor(20, 8, 8));
+        const QString lit = QString::fromLatin1(DigitSegments[digit]);
+        for (char segment : QByteArray("abcdefg"))
+            drawSegment(painter, segment, lit.contains(QLatin1Char(segment)));
+    });
+}
+
+QImage ImageGenerator::aboutImage()
+{
+    const QSize size(501, 170);
+    QImage image = newImage(size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, size.height());
+    background.setColorAt(0, QColor(250, 250, 255));
+    background.setColorAt(1, QColor(214, 218, 236));
+    painter.fillRect(QRect(QPoint(0, 0), size), background);
+    // A stylised keyboard octave on the left.
+    const qreal keyWidth = 14, keyLeft = 24, keyTop = 40, keyHeight = 90;
+    painter.setPen(pen(QColor(40, 27, 67), 1));
+    painter.setBrush(Qt::white);
+    for (int key = 0; key < 7; ++key)
+        painter.drawRect(QRectF(keyLeft + key * keyWidth, keyTop, keyWidth, keyHeight));
+    painter.setBrush(QColor(40, 27, 67));
+    for (int key : {0, 1, 3, 4, 5})
+        painter.drawRect(QRectF(keyLeft + key * keyWidth + 9.5, keyTop, 9, 55));
+    // A MIDI socket beside it.
+    const QPointF socket(180, 85);
+    QRadialGradient ring(socket, 36);
+    ring.setColorAt(0, QColor(90, 90, 110));
+    ring.setColorAt(1, QColor(40, 27, 67));
+    painter.setBrush(ring);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(socket, 34, 34);
+    painter.setBrush(QColor(230, 230, 240));
+    for (int pin = 0; pin < 5; ++pin) {
+        const qreal angle = (180.0 + 45.0 * pin) * M_PI / 180.0;
+        painter.drawEllipse(socket + QPointF(22 * std::cos(angle), 22 * std::sin(angle)), 4, 4);
+    }
+    return image;
+}
+
+QImage ImageGenerator::subWindowIconImage()
+{
+    QImage image = newImage(QSize(16, 16));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(pen(EnabledInk, 1));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(1.5, 2.5, 13, 11), 2, 2);
+    painter.fillRect(QRectF(2, 3, 12, 3), EnabledAccent);
+    return image;
+}
+
+bool ImageGenerator::writeAll(const QString& folder)
+{
+    const QList<QPair<QString, QImage>> images = {
+        {QStringLiteral("file.png"), fileImage()},
+        {QStringLiteral("open.png"), openImage()},
+        {QStringLiteral("disk.png"), diskImage()},
+        {QStringLiteral("tx.png"), txImage()},
+        {QStringLiteral("rx.png"), rxImage()},
+        {QStringLiteral("txrx.png"), txrxImage()},
+        {QStringLiteral("up_arrow_button.png"), upArrowButtonImage()},
+        {QStringLiteral("down_arrow_button.png"), downArrowButtonImage()},
+        {QStringLiteral("playstop.png"), playStopImage()},
+        {QStringLiteral("7seg.png"), sevenSegmentImage()},
+        {QStringLiteral("about.png"), aboutImage()},
+        {QStringLiteral("subwindow_icon.png"), subWindowIconImage()},
+    };
+    const QDir dir(folder);
+    bool ok = dir.mkpath(QStringLiteral("."));
+    for (const auto& entry : images)
+        ok = entry.second.save(dir.filePath(entry.first), "PNG") && ok;
+    return ok;
+}
