@@ -1,0 +1,67 @@
+#pragma once
+
+#include "model/ModelConnection.h"
+
+#include <QColor>
+#include <QDial>
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+class LineEdit;
+
+// A rotary knob over a coloured meter ring, with its value written in the
+// middle. It follows the mouse in the knob mode that the model pushes into
+// it; a double click on the value opens an inline entry.
+class Dial : public QDial, public ModelConnection
+{
+    Q_OBJECT
+
+public:
+    explicit Dial(QWidget* parent = nullptr);
+
+    // Shows the parameter's value.
+    void updateParameter(unsigned int id) override;
+
+    QPoint getCenterPos() const;
+    int getKnobRadius() const;
+    // The knob square around the centre.
+    QRect getRectangle() const;
+    // The value text area, also the geometry of the inline entry.
+    QRect getLineEditRect() const;
+    // The knob square with m_arcMargin added.
+    QRectF getMeterRectangle() const;
+
+    // KnobModeCircle or KnobModeLinear; written by TarvoModel.
+    int m_knobMode;
+    // Written after the value.
+    QString m_suffix;
+    // The inline entry, created on the first double click on the value.
+    LineEdit* m_pLineEdit;
+    QSize m_lineEditSize;
+    QMargins m_arcMargin;
+    QColor m_meterStartColor;
+    QColor m_meterEndColor;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+protected slots:
+    void inputCompletion();
+
+protected:
+    bool isEntryOpen() const;
+
+    bool m_pressed;
+    QPoint m_pressPos;
+    int m_pressValue;
+};

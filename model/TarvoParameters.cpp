@@ -1,0 +1,94 @@
+#include "model/TarvoParameters.h"
+
+#include "model/ModelIF.h"
+
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace {
+
+const char* const NoName = "";
+const char* const DumpFileWorkingDirectoryName = "Dump File Working Directory";
+const char* const ProjectFileWorkingDirectoryName = "Project File Working Directory";
+const char* const MidiThruName = "MIDI Thru";
+const char* const BulkIntervalName = "Bulk Interval (ms)";
+const char* const KnobModeName = "Knob Mode";
+const char* const TimeStampName = "Time Stamp";
+
+enum ParameterKind {
+    IntParameter,
+    StringParameter,
+};
+
+// A run of parameters with consecutive ids and equal attributes. Every
+// integer parameter defaults to 0; every string parameter to the documents
+// directory.
+struct ParameterRun {
+    ParameterKind kind;
+    unsigned int firstId;
+    unsigned int count;
+    int minimum;
+    int maximum;
+    const char* name;
+    IntToStringFunction toString;
+};
+
+// In order of creation.
+const ParameterRun ParameterTable[] = {
+    {IntParameter, TransmissionStateId, 1, 0, 2, NoName, nullptr},
+    {StringParameter, DumpFileWorkingDirectoryId, 1, 0, 0, DumpFileWorkingDirectoryName, nullptr},
+    {StringParameter, ProjectFileWorkingDirectoryId, 1, 0, 0, ProjectFileWorkingDirectoryName, nullptr},
+    {IntParameter, ParameterEditFlagId, 1, 0, 1, NoName, nullptr},
+    {IntParameter, MidiThruId, 1, 0, 1, MidiThruName, nullptr},
+    {IntParameter, BulkIntervalId, 1, 0, 1000, BulkIntervalName, nullptr},
+    {IntParameter, ChannelFilterFirstId, ChannelFilterCount, 0, 1, NoName, nullptr},
+    {IntParameter, MessageFilterFirstId, MessageFilterCount, 0, 1, NoName, nullptr},
+    {IntParameter, ControlChangeFilterFirstId, ControlChangeFilterCount, 0, 1, NoName, nullptr},
+    {IntParameter, SystemCommonFilterFirstId, SystemCommonFilterCount, 0, 1, NoName, nullptr},
+    {IntParameter, SystemRealtimeFilterFirstId, SystemRealtimeFilterCount, 0, 1, NoName, nullptr},
+    {IntParameter, KnobModeId, 1, 0, 1, KnobModeName, getKnobModeString},
+    {IntParameter, TimeStampId, 1, 0, 1, TimeStampName, nullptr},
+};
+
+constexpr int IntParameterDefault = 0;
+
+} // namespace
+
+QString getDocumentDirectory()
+{
+    const QStringList locations = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    return locations.isEmpty() ? QString() : locations.first();
+}
+
+QString getKnobModeString(int value, MODEL_RESULT* result)
+{
+    if (value < 0 || value >= KnobModeCount) {
+        setModelResult(result, MODEL_RESULT_ERROR);
+        return QString();
+    }
+    setModelResult(result, MODEL_RESULT_OK);
+    return QString::fromLatin1(KnobModeStringTable[value]);
+}
+
+TarvoParameters::TarvoParameters(ModelIF* model)
+{
+    createParameters(model);
+}
+
+void TarvoParameters::createParameters(ModelIF* model)
+{
+    if (model == nullptr) {
+        return;
+    }
+    for (const ParameterRun& run : ParameterTable) {
+        const QString name = QString::fromLatin1(run.name);
+        for (unsigned int id = run.firstId; id < run.firstId + run.count; ++id) {
+            if (run.kind == IntParameter) {
+                model->createIntParameter(id, run.minimum, run.maximum, IntParameterDefault, name, run.toString,
+                                          nullptr);
+            } else {
+                model->createStringParameter(id, getDocumentDirectory(), name);
+            }
+        }
+    }
+}

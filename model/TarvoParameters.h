@@ -1,0 +1,79 @@
+#pragma once
+
+#include "model/ModelResult.h"
+
+#include <QString>
+
+class ModelIF;
+
+// Ids of the application's parameters.
+constexpr unsigned int TransmissionStateId = 0;
+constexpr unsigned int DumpFileWorkingDirectoryId = 1;
+constexpr unsigned int ProjectFileWorkingDirectoryId = 2;
+constexpr unsigned int ParameterEditFlagId = 3;
+constexpr unsigned int MidiThruId = 500;
+constexpr unsigned int BulkIntervalId = 501;
+
+// Channel filter: ChannelFilterFirstId + n is MIDI channel n + 1.
+constexpr unsigned int ChannelFilterFirstId = 600;
+constexpr unsigned int ChannelFilterCount = 16;
+
+// Message filter, one id per entry of the filter view's message list.
+constexpr unsigned int MessageFilterFirstId = 700;
+constexpr unsigned int MessageFilterCount = 10;
+constexpr unsigned int NoteOffMessageFilterId = 700;
+constexpr unsigned int NoteOnMessageFilterId = 701;
+constexpr unsigned int KeyPressureMessageFilterId = 702;
+constexpr unsigned int ControlChangeMessageFilterId = 703;
+constexpr unsigned int ProgramChangeMessageFilterId = 704;
+constexpr unsigned int ChannelPressureMessageFilterId = 705;
+constexpr unsigned int PitchBendMessageFilterId = 706;
+constexpr unsigned int SystemExclusiveMessageFilterId = 707;
+constexpr unsigned int SystemCommonMessageFilterId = 708;
+constexpr unsigned int SystemRealtimeMessageFilterId = 709;
+
+// Control change filter: ControlChangeFilterFirstId + c is controller number c.
+constexpr unsigned int ControlChangeFilterFirstId = 800;
+constexpr unsigned int ControlChangeFilterCount = 128;
+
+constexpr unsigned int SystemCommonFilterFirstId = 1000;
+constexpr unsigned int SystemCommonFilterCount = 4;
+constexpr unsigned int MidiTimeCodeFilterId = 1000;
+constexpr unsigned int SongPositionPointerFilterId = 1001;
+constexpr unsigned int SongSelectFilterId = 1002;
+constexpr unsigned int TuneRequestFilterId = 1003;
+
+constexpr unsigned int SystemRealtimeFilterFirstId = 1100;
+constexpr unsigned int SystemRealtimeFilterCount = 6;
+constexpr unsigned int TimingClockFilterId = 1100;
+constexpr unsigned int StartFilterId = 1101;
+constexpr unsigned int ContinueFilterId = 1102;
+constexpr unsigned int StopFilterId = 1103;
+constexpr unsigned int ActiveSensingFilterId = 1104;
+constexpr unsigned int SystemResetFilterId = 1105;
+
+constexpr unsigned int KnobModeId = 1200;
+constexpr unsigned int TimeStampId = 1201;
+
+// Values of KnobModeId: how a dial follows the mouse.
+enum KnobMode {
+    KnobModeCircle = 0,
+    KnobModeLinear = 1,
+};
+constexpr const char* KnobModeStringTable[] = {"Circle", "Linear"};
+constexpr int KnobModeCount = 2;
+
+// The first documents directory of the system, or an empty string.
+QString getDocumentDirectory();
+// Display text of a knob mode value.
+QString getKnobModeString(int value, MODEL_RESULT* result);
+
+// Creates every parameter of the application on a model.
+class TarvoParameters
+{
+public:
+    explicit TarvoParameters(ModelIF* model);
+    virtual ~TarvoParameters() = default;
+
+    void createParameters(ModelIF* model);
+};
