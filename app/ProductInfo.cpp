@@ -1,0 +1,3 @@
+#include "app/ProductInfo.h"
+
+const char* const ProductName = "Tarvo Suite";

@@ -1,0 +1,4 @@
+#pragma once
+
+// The product name: the main window's title and the title of every message box.
+extern const char* const ProductName;

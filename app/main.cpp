@@ -1,0 +1,36 @@
+#include "app/CApplication.h"
+#include "app/MainWindow.h"
+#include "app/NativeEventFilter.h"
+#include "app/StartUp.h"
+#include "model/TarvoModel.h"
+
+MainWindow* s_pMainWindow = nullptr;
+
+int main(int argc, char* argv[])
+{
+    Q_INIT_RESOURCE(tarvo);
+    int exitCode = 0;
+    {
+        TarvoModel model;
+        {
+            CApplication application(argc, argv);
+            application.setApplicationName(QStringLiteral("tarvo"));
+            NativeEventFilter aboutClickFilter;
+            application.installEventFilter(&aboutClickFilter);
+            {
+                MainWindow mainWindow(nullptr, &model);
+                s_pMainWindow = &mainWindow;
+
+                const QStringList arguments = QCoreApplication::arguments();
+                mainWindow.show();
+                if (arguments.size() >= 2)
+                    mainWindow.openFile(arguments.at(1));
+
+                exitCode = application.exec();
+                s_pMainWindow = nullptr;
+                Q_CLEANUP_RESOURCE(tarvo);
+            }
+        }
+    }
+    return exitCode;
+}
