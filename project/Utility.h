@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Stateless helpers shared by the main window and the message editor.
+class Utility
+{
+public:
+    // Reads the whole text file; the text ends at the first zero byte. A file
+    // that cannot be read gives a null text and false.
+    static bool loadAtTextFileName(const QString& path, QString& text);
+    // Replaces the file with the text; false when it could not be written whole.
+    static bool saveAtTextFileName(const QString& path, const QString& text);
+
+    // The chosen file, or an empty string when the user cancels. The dialog
+    // starts in fallbackDirectory when the directory part of directory is gone.
+    static QString showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
+                                      const QString& filter, const QString& fallbackDirectory);
+    // As above; a proposal in a directory that is gone keeps its file name
+    // and moves to fallbackDirectory.
+    static QString showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
+                                      const QString& filter, const QString& fallbackDirectory);
+
+    // A menu label as a window title: every "&" and every "..." removed.
+    static QString removeMenuOfModifierCharacter(const QString& label);
+};

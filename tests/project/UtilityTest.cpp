@@ -1,0 +1,127 @@
+#include "project/Utility.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+// Records where the next modal file dialog starts, then cancels it.
+void inspectNextFileDialog(QString& directory, QStringList& selectedFiles)
+{
+    QTimer::singleShot(0, [&directory, &selectedFiles] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            directory = dialog->directory().absolutePath();
+            selectedFiles = dialog->selectedFiles();
+            dialog->reject();
+        }
+    });
+}
+
+} // namespace
+
+class UtilityTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadWholeTextFile();
+    void saveReplacesTheFile();
+    void menuLabelsBecomeTitles();
+    void dialogsFallBackWhenTheDirectoryIsGone();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void UtilityTest::loadWholeTextFile()
+{
+    const QString path = m_dir.filePath("dump.txt");
+    writeBytes(path, QByteArray("F0 41 10\r\n00 F7\n\xC3\xA9"));
+    QString text;
+    QVERIFY(Utility::loadAtTextFileName(path, text));
+    // Text mode drops carriage returns; the bytes are UTF-8.
+    QCOMPARE(text, QString::fromUtf8("F0 41 10\n00 F7\n\xC3\xA9"));
+
+    writeBytes(path, QByteArray("F0 7E\0 garbage", 14));
+    QVERIFY(Utility::loadAtTextFileName(path, text));
+    QCOMPARE(text, QString("F0 7E"));
+
+    writeBytes(path, QByteArray());
+    QVERIFY(Utility::loadAtTextFileName(path, text));
+    QVERIFY(text.isNull());
+
+    text = "kept";
+    QVERIFY(!Utility::loadAtTextFileName(QString(), text));
+    QCOMPARE(text, QString("kept"));
+    // A file that cannot be read gives a null text and says so.
+    QVERIFY(!Utility::loadAtTextFileName(m_dir.filePath("missing.txt"), text));
+    QVERIFY(text.isNull());
+}
+
+void UtilityTest::saveReplacesTheFile()
+{
+    const QString path = m_dir.filePath("saved.txt");
+    QVERIFY(Utility::saveAtTextFileName(path, "F0 7E 7F 06 01 F7 and a longer line"));
+    QVERIFY(Utility::saveAtTextFileName(path, QString::fromUtf8("C0 01\n\xC3\xA9")));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("C0 01\n\xC3\xA9"));
+
+    QVERIFY(!Utility::saveAtTextFileName(QString(), "90 3C 40"));
+    QVERIFY(!Utility::saveAtTextFileName(m_dir.filePath("no/such/folder/dump.txt"), "F0 F7"));
+    QVERIFY(!QFile::exists(m_dir.filePath("no/such/folder/dump.txt")));
+    // A directory is not a file that can be written.
+    QVERIFY(!Utility::saveAtTextFileName(m_dir.path(), "F0 F7"));
+}
+
+void UtilityTest::menuLabelsBecomeTitles()
+{
+    QCOMPARE(Utility::removeMenuOfModifierCharacter("&Open..."), QString("Open"));
+    QCOMPARE(Utility::removeMenuOfModifierCharacter("MIDI &In Monitor"), QString("MIDI In Monitor"));
+    QCOMPARE(Utility::removeMenuOfModifierCharacter("MIDI O&ut Monitor"), QString("MIDI Out Monitor"));
+    QCOMPARE(Utility::removeMenuOfModifierCharacter("Rock && Roll"), QString("Rock  Roll"));
+    // Only runs of three dots go; a fourth stays.
+    QCOMPARE(Utility::removeMenuOfModifierCharacter("Wait.... a.b"), QString("Wait. a.b"));
+}
+
+void UtilityTest::dialogsFallBackWhenTheDirectoryIsGone()
+{
+    QDir(m_dir.path()).mkpath("work");
+    QDir(m_dir.path()).mkpath("fallback");
+    const QString work = m_dir.filePath("work");
+    const QString fallback = m_dir.filePath("fallback");
+    QString directory;
+    QStringList selectedFiles;
+
+    inspectNextFileDialog(directory, selectedFiles);
+    QVERIFY(Utility::showFileOpenDialog(nullptr, "Open", work + "/", "Text Files (*.txt)", fallback).isEmpty());
+    QCOMPARE(directory, work);
+
+    QDir(work).removeRecursively();
+    inspectNextFileDialog(directory, selectedFiles);
+    QVERIFY(Utility::showFileOpenDialog(nullptr, "Open", work + "/", "Text Files (*.txt)", fallback).isEmpty());
+    QCOMPARE(directory, fallback);
+
+    // A save proposal keeps its file name in the fallback directory.
+    directory.clear();
+    inspectNextFileDialog(directory, selectedFiles);
+    QVERIFY(Utility::showFileSaveDialog(nullptr, "Save", work + "/Untitled.tarvo", "Project Files (*.tarvo)",
+                                        fallback)
+                .isEmpty());
+    QCOMPARE(directory, fallback);
+    QCOMPARE(selectedFiles, QStringList{fallback + "/Untitled.tarvo"});
+}
+
+QTEST_MAIN(UtilityTest)
+#include "UtilityTest.moc"
