@@ -42,6 +42,15 @@ Dial::Dial(QWidget* parent)
 {
 }
 
+Dial::~Dial()
+{
+    // The entry loses its focus while QWidget tears the dial down; its
+    // editingFinished must not reach a dial that is already gone.
+    if (m_pLineEdit != nullptr) {
+        disconnect(m_pLineEdit, &LineEdit::editingFinished, this, &Dial::inputCompletion);
+    }
+}
+
 void Dial::updateParameter(unsigned int id)
 {
     setValue(getParameterValue(nullptr));

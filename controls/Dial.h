@@ -22,6 +22,7 @@ class Dial : public QDial, public ModelConnection
 
 public:
     explicit Dial(QWidget* parent = nullptr);
+    ~Dial() override;
 
     // Shows the parameter's value.
     void updateParameter(unsigned int id) override;
