@@ -98,9 +98,8 @@ class ModelTest : public QObject
     Q_OBJECT
 
 private slots:
-    void readsAndWritesValues();
+    void storesAndConvertsValues();
     void failedReadsAndWritesNotifyNobody();
-    void convertsValuesToText();
     void notifiesConnectionsBeforeAssistantsInRegistrationOrder();
     void keepsNullSlotsUntilTheNextRegistration();
     void skipsObserversUnregisteredDuringAPass();
@@ -111,29 +110,28 @@ private slots:
     void viewHelperConnectsEveryBoundObjectOfTheTree();
 };
 
-void ModelTest::readsAndWritesValues()
+void ModelTest::storesAndConvertsValues()
 {
     Model model;
     createParameters(model);
     MODEL_RESULT result = MODEL_RESULT_ERROR;
 
-    QCOMPARE(model.getModelIntValue(IntId, &result), 64);
-    QCOMPARE(result, MODEL_RESULT_OK);
-    QCOMPARE(model.getModelMinimumValue(IntId), 0);
-    QCOMPARE(model.getModelMaximumValue(IntId), 127);
-    QCOMPARE(model.getModelDefaultValue(IntId), 64);
-    QCOMPARE(model.getModelParameterName(IntId), QStringLiteral("Int"));
-    QCOMPARE(model.getModelParameterName(StringId), QStringLiteral("Text"));
-
     // No range check: the value is stored as given.
     QCOMPARE(model.setModelIntValue(IntId, 500), MODEL_RESULT_OK);
-    QCOMPARE(model.getModelIntValue(IntId), 500);
+    QCOMPARE(model.getModelIntValue(IntId, &result), 500);
+    QCOMPARE(result, MODEL_RESULT_OK);
     QCOMPARE(model.getModelDefaultValue(IntId), 64);
 
-    QCOMPARE(model.setModelStringValue(StringId, QStringLiteral("changed")), MODEL_RESULT_OK);
-    QCOMPARE(model.getModelStringValue(StringId, &result), QStringLiteral("changed"));
+    // The argument is converted, not the stored value.
+    QCOMPARE(model.getParameterString(IntId, -5, &result), QStringLiteral("-5"));
+    QCOMPARE(model.getParameterString(OtherIntId, 255, &result), QStringLiteral("ff"));
     QCOMPARE(result, MODEL_RESULT_OK);
-    QCOMPARE(model.getModelDefaultStringValue(StringId), QStringLiteral("default"));
+    QVERIFY(model.getParameterString(OtherIntId, -1, &result).isEmpty());
+    QCOMPARE(result, MODEL_RESULT_ERROR);
+    QCOMPARE(model.getParameterString(StringId, 7, &result), QStringLiteral("default"));
+    QCOMPARE(result, MODEL_RESULT_OK);
+    QVERIFY(model.getParameterString(NeverCreatedId, 1, &result).isEmpty());
+    QCOMPARE(result, MODEL_RESULT_ERROR);
 
     // Creating again replaces the record.
     model.createIntParameter(IntId, 1, 2, 2, QStringLiteral("Again"), nullptr, nullptr);
@@ -177,25 +175,6 @@ void ModelTest::failedReadsAndWritesNotifyNobody()
     QCOMPARE(model.getModelIntValue(IntId), 64);
 
     model.unregisterModelAssistant(&assistant);
-}
-
-void ModelTest::convertsValuesToText()
-{
-    Model model;
-    createParameters(model);
-    MODEL_RESULT result = MODEL_RESULT_ERROR;
-
-    QCOMPARE(model.getParameterString(IntId, -5, &result), QStringLiteral("-5"));
-    QCOMPARE(result, MODEL_RESULT_OK);
-    // The argument is converted, not the stored value.
-    QCOMPARE(model.getParameterString(OtherIntId, 255, &result), QStringLiteral("ff"));
-    QCOMPARE(result, MODEL_RESULT_OK);
-    QVERIFY(model.getParameterString(OtherIntId, -1, &result).isEmpty());
-    QCOMPARE(result, MODEL_RESULT_ERROR);
-    QCOMPARE(model.getParameterString(StringId, 7, &result), QStringLiteral("default"));
-    QCOMPARE(result, MODEL_RESULT_OK);
-    QVERIFY(model.getParameterString(NeverCreatedId, 1, &result).isEmpty());
-    QCOMPARE(result, MODEL_RESULT_ERROR);
 }
 
 void ModelTest::notifiesConnectionsBeforeAssistantsInRegistrationOrder()
@@ -442,8 +421,6 @@ void ModelTest::connectionForwardsToItsModel()
     QCOMPARE(result, MODEL_RESULT_OK);
 
     QCOMPARE(connection.getMaximumValue(&result), 127);
-    QCOMPARE(connection.getMinimumValue(&result), 0);
-    QCOMPARE(connection.getParameterString(-3, &result), QStringLiteral("-3"));
     QCOMPARE(connection.setParameterValue(42), MODEL_RESULT_OK);
     QCOMPARE(model.getModelIntValue(IntId), 42);
     QCOMPARE(valueSeen, 42);
@@ -479,16 +456,10 @@ void ModelTest::connectionFailsSoftlyWhileUnconnected()
     QCOMPARE(connection.getParameterValue(&result), 0);
     QCOMPARE(result, MODEL_RESULT_ERROR);
     result = MODEL_RESULT_OK;
-    QCOMPARE(connection.getMaximumValue(&result), 0);
-    QCOMPARE(result, MODEL_RESULT_ERROR);
-    result = MODEL_RESULT_OK;
     QVERIFY(connection.getParameterString(1, &result).isEmpty());
     QCOMPARE(result, MODEL_RESULT_ERROR);
-    QVERIFY(!connection.isConnected(&result));
-    QCOMPARE(result, MODEL_RESULT_OK);
 
     QCOMPARE(connection.disconnectModel(), MODEL_RESULT_ERROR);
-    QCOMPARE(connection.m_modelChangedCount, 1);
     QCOMPARE(connection.connectModel(nullptr), MODEL_RESULT_ERROR);
     QCOMPARE(connection.m_modelChangedCount, 2);
     QVERIFY(log.isEmpty());
