@@ -36,7 +36,7 @@ fuzz: deps
 	./scripts/run-fuzzers.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 test: unit build-asan
-	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz
 
 clean:

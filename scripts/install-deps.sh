@@ -9,7 +9,7 @@ packages=(
   librtmidi-dev
   jackd2
   clang libclang-rt-14-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth imagemagick xdotool
 )
 
 missing=()

@@ -37,7 +37,6 @@ double millisecondsSinceProcessStart()
 
 int runChild(int argc, char* argv[])
 {
-    Q_INIT_RESOURCE(tarvo);
     TarvoModel model;
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("tarvo"));
@@ -53,8 +52,10 @@ int runChild(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1 && qstrcmp(argv[1], ChildFlag) == 0)
+    if (argc > 1 && qstrcmp(argv[1], ChildFlag) == 0) {
+        Q_INIT_RESOURCE(tarvo);
         return runChild(argc, argv);
+    }
 
     QList<double> times;
     for (int run = 0; run < Runs; ++run) {
