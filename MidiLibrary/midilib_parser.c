@@ -22,20 +22,10 @@ void midilib_parser_clear(midilib_parser *self)
     midilib_parser_init(self);
 }
 
-static bool isIdle(const midilib_parser *self)
-{
-    return smlib_data_getSize(&self->message) == 0;
-}
-
-static bool inSystemExclusive(const midilib_parser *self)
-{
-    return !isIdle(self) && self->messageBuffer[0] == SystemExclusiveStatus;
-}
-
 void midilib_parser_clearRunningStatus(midilib_parser *self)
 {
     SMLIB_ASSERT(self);
-    if (!isIdle(self) && smlib_data_tell(&self->message) == 1
+    if (smlib_data_getSize(&self->message) > 0 && smlib_data_tell(&self->message) == 1
         && midilib_status_isChannelMessage(self->messageBuffer[0])) {
         smlib_data_init(&self->message, NULL, 0);
     }
@@ -51,17 +41,6 @@ static void toEvent(const uint8_t *bytes, size_t length, midilib_event *event)
 {
     if (midilib_dataToEvent(bytes, length, event) != 0) {
         SMLIB_ASSERT(0);
-    }
-}
-
-static void completeMessage(midilib_parser *self, midilib_event *event)
-{
-    toEvent(self->messageBuffer, smlib_data_tell(&self->message), event);
-    if (midilib_status_isChannelMessage(self->messageBuffer[0])) {
-        /* Running status: the next data bytes form a message with the same status. */
-        smlib_data_seek(&self->message, 1, 0);
-    } else {
-        smlib_data_init(&self->message, NULL, 0);
     }
 }
 
@@ -84,60 +63,73 @@ static size_t dataByteRun(const uint8_t *bytes, size_t count)
     return run;
 }
 
-/* Copies the data bytes that follow in the input straight into a System
- * Exclusive message. The last free byte is left to the byte-wise path, which
- * decides whether the message is then full. */
-static void collectSystemExclusiveData(midilib_parser *self)
-{
-    const size_t position = smlib_data_tell(&self->message);
-    const size_t room = smlib_data_getSize(&self->message) - position;
-    const size_t inputPosition = smlib_constData_tell(&self->input);
-    const size_t available = self->input.size - inputPosition;
-    const size_t limit = room - 1 < available ? room - 1 : available;
-    const size_t run = dataByteRun(self->input.memory + inputPosition, limit);
-    if (run == 0) {
-        return;
-    }
-    smlib_constData_read(&self->input, self->messageBuffer + position, 1, run);
-    smlib_data_seek(&self->message, (long)run, 1);
-}
-
 int midilib_parser_parse(midilib_parser *self, midilib_event *event)
 {
     SMLIB_ASSERT(self);
-    uint8_t byte;
-    while (smlib_constData_read(&self->input, &byte, 1, 1) == 1) {
-        const size_t size = midilib_status_messageSize(byte);
-        if (size != 0) {
-            if (byte >= FirstRealTimeStatus) {
+    SMLIB_ASSERT(event);
+    /* The loop runs on local copies of the two cursors and writes them back
+     * at the end: a byte stored into the message buffer may alias the stream
+     * fields, which would otherwise be reloaded for every byte. */
+    const uint8_t *const input = self->input.memory;
+    const size_t inputSize = self->input.size;
+    size_t inputPosition = self->input.position;
+    uint8_t *const message = self->messageBuffer;
+    size_t messageSize = self->message.size;
+    size_t position = self->message.position;
+    int result = -1;
+    while (inputPosition < inputSize) {
+        const uint8_t byte = input[inputPosition++];
+        if (byte >= 0x80u) {
+            const size_t size = midilib_status_messageSize(byte);
+            if (size == 0) {
+                if (messageSize == 0 || message[0] != SystemExclusiveStatus) {
+                    /* 0xF4, 0xF5, 0xF9, 0xFD and a stray 0xF7 belong to no message. */
+                    continue;
+                }
+            } else if (byte >= FirstRealTimeStatus) {
                 /* Real-time bytes may come between any two bytes; the message
                  * around them and the running status go on. */
                 toEvent(&byte, 1, event);
-                return 0;
+                result = 0;
+                break;
+            } else {
+                messageSize = size;
+                position = 0;
             }
-            smlib_data_init(&self->message, self->messageBuffer, size);
-        } else if (byte >= 0x80u && !inSystemExclusive(self)) {
-            /* 0xF4, 0xF5, 0xF9, 0xFD and a stray 0xF7 belong to no message. */
+        }
+        if (position >= messageSize) {
+            /* A data byte while idle, or any byte after a full System Exclusive message. */
             continue;
         }
-        if (smlib_data_write(&self->message, &byte, 1, 1) != 1) {
-            /* Stray data byte while idle, or a full System Exclusive message. */
-            continue;
-        }
-        const bool systemExclusive = self->messageBuffer[0] == SystemExclusiveStatus;
-        if (byte == EndOfExclusive) {
-            /* Only a System Exclusive message takes 0xF7 in; it ends there. */
-            completeMessage(self, event);
-            return 0;
-        }
-        if (smlib_data_tell(&self->message) == smlib_data_getSize(&self->message)) {
-            if (!systemExclusive) {
-                completeMessage(self, event);
-                return 0;
+        message[position++] = byte;
+        const bool systemExclusive = message[0] == SystemExclusiveStatus;
+        if (systemExclusive ? byte == EndOfExclusive : position == messageSize) {
+            toEvent(message, position, event);
+            if (midilib_status_isChannelMessage(message[0])) {
+                /* Running status: the next data bytes form a message with the same status. */
+                position = 1;
+            } else {
+                messageSize = 0;
+                position = 0;
             }
-        } else if (systemExclusive) {
-            collectSystemExclusiveData(self);
+            result = 0;
+            break;
+        }
+        if (systemExclusive) {
+            /* Take the data bytes that follow in one copy, as far as there is
+             * room; without its end byte a full message stays full until the
+             * next status byte. */
+            const size_t room = messageSize - position;
+            const size_t available = inputSize - inputPosition;
+            const size_t run = dataByteRun(input + inputPosition, room < available ? room : available);
+            memcpy(message + position, input + inputPosition, run);
+            position += run;
+            inputPosition += run;
         }
     }
-    return -1;
+    self->input.position = inputPosition;
+    self->message.memory = messageSize > 0 ? message : NULL;
+    self->message.size = messageSize;
+    self->message.position = position;
+    return result;
 }

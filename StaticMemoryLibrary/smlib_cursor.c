@@ -3,18 +3,6 @@
 #include "smlib_assert.h"
 #include "smlib_unsigned.h"
 
-size_t smlib_cursor_fit(size_t position, size_t size, size_t elementSize, size_t count)
-{
-    if (count == 0 || position >= size) {
-        return elementSize == 0 ? count : 0;
-    }
-    if (elementSize == 0) {
-        return count;
-    }
-    const size_t room = (size - position) / elementSize;
-    return count < room ? count : room;
-}
-
 int smlib_cursor_seek(size_t *position, size_t size, long offset, int whence)
 {
     size_t base = 0;

@@ -1,0 +1,104 @@
+// Throughput of the receive path of the MIDI library: parse, convert to an
+// event, filter, convert back to bytes. Figures are input bytes per second.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "midilib.h"
+
+namespace {
+
+constexpr size_t StreamSize = 1 << 20;
+// Bytes handed to the parser per call, like one platform packet.
+constexpr size_t PacketSize = 1024;
+
+std::vector<uint8_t> channelMessages(bool runningStatus)
+{
+    static const uint8_t statuses[] = { 0x80, 0x90, 0xA0, 0xB0, 0xE0 };
+    std::mt19937 random(7);
+    std::vector<uint8_t> stream;
+    uint8_t status = 0;
+    while (stream.size() + 3 <= StreamSize) {
+        // With running status a status byte comes once per 64 messages.
+        if (!runningStatus || stream.size() % (64 * 2) < 2) {
+            status = uint8_t(statuses[random() % 5] | (random() % 16));
+            stream.push_back(status);
+        }
+        stream.push_back(uint8_t(random() % 128));
+        stream.push_back(uint8_t(random() % 128));
+    }
+    return stream;
+}
+
+std::vector<uint8_t> systemExclusiveMessages()
+{
+    std::vector<uint8_t> stream;
+    std::mt19937 random(11);
+    while (stream.size() + 4096 <= StreamSize) {
+        stream.push_back(0xF0);
+        for (int i = 0; i < 4094; ++i) {
+            stream.push_back(uint8_t(random() % 128));
+        }
+        stream.push_back(0xF7);
+    }
+    return stream;
+}
+
+void receivePath(benchmark::State &state, const std::vector<uint8_t> &stream)
+{
+    auto parser = std::make_unique<midilib_parser>();
+    auto event = std::make_unique<midilib_event>();
+    auto data = std::make_unique<midilib_data>();
+    midilib_filter filter;
+    midilib_filter_init(&filter);
+    midilib_filter_setEventSwitch(&filter, MIDILIB_Event_Type_PolyKeyPressure, 1);
+    midilib_parser_init(parser.get());
+    size_t messages = 0;
+    size_t bytesOut = 0;
+    for (auto _ : state) {
+        for (size_t at = 0; at < stream.size(); at += PacketSize) {
+            const size_t size = std::min(PacketSize, stream.size() - at);
+            midilib_parser_setData(parser.get(), stream.data() + at, size);
+            while (midilib_parser_parse(parser.get(), event.get()) == 0) {
+                ++messages;
+                if (midilib_filter_apply(&filter, event.get()) == 0) {
+                    midilib_eventToData(event.get(), data.get());
+                    bytesOut += midilib_data_getSize(data.get());
+                }
+            }
+        }
+        benchmark::DoNotOptimize(bytesOut);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
+    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
+}
+
+void BM_ChannelMessages(benchmark::State &state)
+{
+    static const std::vector<uint8_t> stream = channelMessages(false);
+    receivePath(state, stream);
+}
+
+void BM_ChannelMessagesRunningStatus(benchmark::State &state)
+{
+    static const std::vector<uint8_t> stream = channelMessages(true);
+    receivePath(state, stream);
+}
+
+void BM_SystemExclusive4K(benchmark::State &state)
+{
+    static const std::vector<uint8_t> stream = systemExclusiveMessages();
+    receivePath(state, stream);
+}
+
+} // namespace
+
+BENCHMARK(BM_ChannelMessages)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChannelMessagesRunningStatus)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SystemExclusive4K)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
