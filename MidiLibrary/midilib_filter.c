@@ -1,5 +1,6 @@
 #include "midilib_filter.h"
 
+#include <stdbool.h>
 #include <string.h>
 
 #include "smlib_assert.h"
@@ -48,35 +49,26 @@ int midilib_filter_setControllerSwitch(midilib_filter *self, int controllerNumbe
     return controllerNumber;
 }
 
-static int blockedBy(uint8_t on)
+static bool applyToChannelMessage(const midilib_filter *self, const midilib_event *event)
 {
-    return on ? -1 : 0;
-}
-
-static int applyToChannelMessage(const midilib_filter *self, const midilib_event *event)
-{
-    if (self->eventGroupSwitches[MIDILIB_Filter_EventGroup_ChannelMessage]) {
-        return -1;
-    }
-    /* Records built by hand may carry any channel or controller number; only
-     * those that have a switch are looked up. */
-    if (event->channel <= MIDILIB_ChannelNumber_Max && self->channelSwitches[event->channel]) {
-        return -1;
-    }
-    uint8_t type = event->type;
-    if (type == MIDILIB_Event_Type_NoteOn && event->noteOn.velocity == 0) {
-        type = MIDILIB_Event_Type_NoteOff;
-    }
-    if (self->eventSwitches[type]) {
-        return -1;
-    }
-    if (type == MIDILIB_Event_Type_ControlChange) {
-        const uint8_t controller = event->controlChange.controllerNumber;
-        if (controller <= MIDILIB_ControllerNumber_Max && self->controllerSwitches[controller]) {
-            return -1;
-        }
-    }
-    return 0;
+    /* Every rule is evaluated and combined without branching on the type:
+     * message kinds arrive in no order a branch predictor could learn.
+     * Records built by hand may carry any channel or controller number; only
+     * those that have a switch can block. */
+    const uint8_t type = event->type;
+    const uint8_t channel = event->channel;
+    const uint8_t controller = event->controlChange.controllerNumber;
+    /* A note-on with velocity 0 counts as a note-off. */
+    const uint8_t effectiveType =
+        (uint8_t)(type - ((type == MIDILIB_Event_Type_NoteOn) & (event->noteOn.velocity == 0)));
+    const bool groupBlocked = self->eventGroupSwitches[MIDILIB_Filter_EventGroup_ChannelMessage] != 0;
+    const bool channelBlocked =
+        (channel <= MIDILIB_ChannelNumber_Max) & (self->channelSwitches[channel & MIDILIB_ChannelNumber_Max] != 0);
+    const bool typeBlocked = self->eventSwitches[effectiveType] != 0;
+    const bool controllerBlocked = (type == MIDILIB_Event_Type_ControlChange)
+        & (controller <= MIDILIB_ControllerNumber_Max)
+        & (self->controllerSwitches[controller & MIDILIB_ControllerNumber_Max] != 0);
+    return groupBlocked | channelBlocked | typeBlocked | controllerBlocked;
 }
 
 int midilib_filter_apply(const midilib_filter *self, const midilib_event *event)
@@ -87,7 +79,7 @@ int midilib_filter_apply(const midilib_filter *self, const midilib_event *event)
         return -1;
     }
     if (event->type <= MIDILIB_Event_Type_PitchBend) {
-        return applyToChannelMessage(self, event);
+        return applyToChannelMessage(self, event) ? -1 : 0;
     }
     int group = MIDILIB_Filter_EventGroup_RealTime;
     if (event->type == MIDILIB_Event_Type_SystemExclusive) {
@@ -95,8 +87,5 @@ int midilib_filter_apply(const midilib_filter *self, const midilib_event *event)
     } else if (event->type <= MIDILIB_Event_Type_TuneRequest) {
         group = MIDILIB_Filter_EventGroup_SystemCommon;
     }
-    if (self->eventGroupSwitches[group]) {
-        return -1;
-    }
-    return blockedBy(self->eventSwitches[event->type]);
+    return self->eventGroupSwitches[group] || self->eventSwitches[event->type] ? -1 : 0;
 }
