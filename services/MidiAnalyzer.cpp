@@ -1,0 +1,305 @@
+#include "services/MidiAnalyzer.h"
+
+#include "app/MainWindow.h"
+#include "model/TarvoModel.h"
+
+#include "midilib_data.h"
+#include "midilib_event.h"
+
+#include <QMutexLocker>
+
+#include <sys/time.h>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+const char HexDigits[] = "0123456789ABCDEF";
+const char LineSeparator = '\n';
+const char GroupSeparator = ' ';
+const unsigned char FirstStatusByte = 0x80;
+const unsigned char EndOfExclusive = 0xF7;
+// "HH:MM:SS" and a terminating zero.
+const int ClockTextSize = 9;
+const char ClockFormat[] = "%H:%M:%S";
+const int ClockTextLength = 8;
+const int MicrosecondsPerMillisecond = 1000;
+
+const int MIDIFilterEventTypes[] = {
+    MIDILIB_Event_Type_NoteOff,
+    MIDILIB_Event_Type_NoteOn,
+    MIDILIB_Event_Type_PolyKeyPressure,
+    MidiAnalyzer::NoEventType,
+    MIDILIB_Event_Type_ProgramChange,
+    MIDILIB_Event_Type_ChannelKeyPressure,
+    MIDILIB_Event_Type_PitchBend,
+    MIDILIB_Event_Type_SystemExclusive,
+    MidiAnalyzer::NoEventType,
+    MidiAnalyzer::NoEventType,
+};
+
+const int FilterSystemCommonEventTypes[] = {
+    MIDILIB_Event_Type_Mtc,
+    MIDILIB_Event_Type_SongPositionPointer,
+    MIDILIB_Event_Type_SongSelect,
+    MIDILIB_Event_Type_TuneRequest,
+};
+
+const int FilterSystemRealtimeEventTypes[] = {
+    MIDILIB_Event_Type_TimingClock,
+    MIDILIB_Event_Type_Start,
+    MIDILIB_Event_Type_Continue,
+    MIDILIB_Event_Type_Stop,
+    MIDILIB_Event_Type_ActiveSensing,
+    MIDILIB_Event_Type_SystemReset,
+};
+
+template <int Count>
+int eventTypeAt(const int (&table)[Count], int index)
+{
+    if (index < 0 || index >= Count)
+        return MidiAnalyzer::NoEventType;
+    return table[index];
+}
+
+bool isSplitPoint(unsigned char byte)
+{
+    return byte >= FirstStatusByte && byte != EndOfExclusive;
+}
+
+// Sets the filter switch that the filter parameter id controls, if any.
+void setFilterSwitch(midilib_filter* filter, unsigned int id, int value)
+{
+    const uint8_t on = static_cast<uint8_t>(value);
+    int eventType = MidiAnalyzer::NoEventType;
+    if (id >= ChannelFilterFirstId && id < ChannelFilterFirstId + ChannelFilterCount) {
+        midilib_filter_setChannelSwitch(filter, static_cast<int>(id - ChannelFilterFirstId), on);
+        return;
+    }
+    if (id >= ControlChangeFilterFirstId && id < ControlChangeFilterFirstId + ControlChangeFilterCount) {
+        midilib_filter_setControllerSwitch(filter, static_cast<int>(id - ControlChangeFilterFirstId), on);
+        return;
+    }
+    if (id >= MessageFilterFirstId && id < MessageFilterFirstId + MessageFilterCount) {
+        eventType = MidiAnalyzer::convertMIDILIBEventTypeFromMIDIFilter(
+            static_cast<MIDIFilter>(id - MessageFilterFirstId));
+    } else if (id >= SystemCommonFilterFirstId && id < SystemCommonFilterFirstId + SystemCommonFilterCount) {
+        eventType = MidiAnalyzer::convertMIDILIBEventTypeFromFilterSystemCommon(
+            static_cast<FilterSystemCommon>(id - SystemCommonFilterFirstId));
+    } else if (id >= SystemRealtimeFilterFirstId && id < SystemRealtimeFilterFirstId + SystemRealtimeFilterCount) {
+        eventType = MidiAnalyzer::convertMIDILIBEventTypeFromFilterSystemRealtime(
+            static_cast<FilterSystemRealtime>(id - SystemRealtimeFilterFirstId));
+    }
+    if (eventType != MidiAnalyzer::NoEventType)
+        midilib_filter_setEventSwitch(filter, eventType, on);
+}
+
+} // namespace
+
+MidiAnalyzer::MidiAnalyzer(TarvoModel* model)
+    : m_receivedSysExCount(0)
+    , m_receivedCount(0)
+    , m_transmittedCount(0)
+    , m_thru(model->getModelIntValue(MidiThruId) != 0)
+    , m_timeStamp(model->getModelIntValue(TimeStampId) != 0)
+    , m_pModel(model)
+{
+    midilib_parser_init(&m_parser);
+    midilib_filter_init(&m_filter);
+    m_pModel->registerModelAssistant(this);
+}
+
+MidiAnalyzer::~MidiAnalyzer()
+{
+    m_pModel->unregisterModelAssistant(this);
+}
+
+void MidiAnalyzer::callbackReceivedMidi(void* user, const unsigned char* data, unsigned short size)
+{
+    static_cast<MidiAnalyzer*>(user)->receivedMidi(data, size);
+}
+
+void MidiAnalyzer::receivedMidi(const unsigned char* data, unsigned short size)
+{
+    midilib_event event;
+    midilib_data bytes;
+    midilib_parser_setData(&m_parser, data, size);
+    while (midilib_parser_parse(&m_parser, &event) == 0) {
+        {
+            QMutexLocker locker(&m_mutex);
+            if (midilib_filter_apply(&m_filter, &event) != 0)
+                continue;
+        }
+        char stamp[TimeStampBufferSize];
+        const int stampLength = prepareTimeStamp(stamp);
+        midilib_eventToData(&event, &bytes);
+        const unsigned char* message = midilib_data_getMemory(&bytes);
+        const unsigned short messageSize = static_cast<unsigned short>(midilib_data_getSize(&bytes));
+
+        QMutexLocker locker(&m_mutex);
+        if (m_thru && event.type != MIDILIB_Event_Type_ActiveSensing && MainWindow::m_pInstance != nullptr)
+            MainWindow::m_pInstance->transmitMidi(message, messageSize);
+        if (event.type == MIDILIB_Event_Type_SystemExclusive
+            && convertDisplayFormatFromMidiData(m_receivedSysExText, message, messageSize, true)) {
+            m_receivedSysExCount += messageSize;
+        }
+        // The monitor line of a System Exclusive message is its System
+        // Exclusive text without the newlines: the unsplit groups.
+        appendLine(m_receivedText, stamp, stampLength, message, messageSize);
+        m_receivedCount += messageSize;
+    }
+}
+
+void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, unsigned short size)
+{
+    if (size == 0)
+        return;
+    char stamp[TimeStampBufferSize];
+    const int stampLength = prepareTimeStamp(stamp);
+    QMutexLocker locker(&m_mutex);
+    appendLine(m_transmittedText, stamp, stampLength, data, size);
+    m_transmittedCount += size;
+}
+
+bool MidiAnalyzer::getMidiData(QByteArray& receivedText, unsigned int& receivedCount,
+                               QByteArray& sysExText, unsigned int& sysExCount,
+                               QByteArray& transmittedText, unsigned int& transmittedCount)
+{
+    QMutexLocker locker(&m_mutex);
+    receivedText = m_receivedText;
+    receivedCount = m_receivedCount;
+    sysExText = m_receivedSysExText;
+    sysExCount = m_receivedSysExCount;
+    transmittedText = m_transmittedText;
+    transmittedCount = m_transmittedCount;
+    m_receivedText.clear();
+    m_receivedCount = 0;
+    m_receivedSysExText.clear();
+    m_receivedSysExCount = 0;
+    m_transmittedText.clear();
+    m_transmittedCount = 0;
+    return receivedCount != 0 || sysExCount != 0 || transmittedCount != 0;
+}
+
+void MidiAnalyzer::clearTransmittedDataBuffer()
+{
+    QMutexLocker locker(&m_mutex);
+    m_transmittedText.clear();
+    m_transmittedCount = 0;
+}
+
+void MidiAnalyzer::updateParameter(unsigned int id)
+{
+    if (id == MidiThruId) {
+        m_thru = m_pModel->getModelIntValue(id) != 0;
+        return;
+    }
+    if (id == TimeStampId) {
+        m_timeStamp = m_pModel->getModelIntValue(id) != 0;
+        return;
+    }
+    MODEL_RESULT result = MODEL_RESULT_ERROR;
+    const int value = m_pModel->getModelIntValue(id, &result);
+    if (result != MODEL_RESULT_OK)
+        return;
+    QMutexLocker locker(&m_mutex);
+    setFilterSwitch(&m_filter, id, value);
+}
+
+bool MidiAnalyzer::getCurrentTime(QString& text)
+{
+    char stamp[TimeStampBufferSize];
+    const int length = prepareTimeStamp(stamp);
+    if (length == 0)
+        return false;
+    text.append(QLatin1String(stamp, length));
+    return true;
+}
+
+int MidiAnalyzer::formatTimeStamp(char* text, long seconds, long microseconds)
+{
+    // localtime_r costs more than the rest of a line; lines come in bursts
+    // within one second, so each thread keeps the clock text of its last second.
+    thread_local long cachedSeconds = -1;
+    thread_local char clockText[ClockTextSize] = {};
+    if (seconds != cachedSeconds) {
+        const time_t time = static_cast<time_t>(seconds);
+        struct tm local;
+        localtime_r(&time, &local);
+        strftime(clockText, sizeof clockText, ClockFormat, &local);
+        cachedSeconds = seconds;
+    }
+    const int milliseconds = static_cast<int>(microseconds / MicrosecondsPerMillisecond);
+    char* out = text;
+    std::memcpy(out, clockText, ClockTextLength);
+    out += ClockTextLength;
+    *out++ = ':';
+    *out++ = static_cast<char>('0' + milliseconds / 100);
+    *out++ = static_cast<char>('0' + milliseconds / 10 % 10);
+    *out++ = static_cast<char>('0' + milliseconds % 10);
+    *out++ = GroupSeparator;
+    *out = '\0';
+    return static_cast<int>(out - text);
+}
+
+int MidiAnalyzer::prepareTimeStamp(char* text) const
+{
+    if (!m_timeStamp)
+        return 0;
+    struct timeval now;
+    gettimeofday(&now, nullptr);
+    return formatTimeStamp(text, static_cast<long>(now.tv_sec), static_cast<long>(now.tv_usec));
+}
+
+void MidiAnalyzer::appendLine(QByteArray& text, const char* stamp, int stampLength,
+                              const unsigned char* data, unsigned short size)
+{
+    text.append(LineSeparator);
+    text.append(stamp, stampLength);
+    convertDisplayFormatFromMidiData(text, data, size, false);
+}
+
+bool MidiAnalyzer::convertDisplayFormatFromMidiData(QByteArray& text, const unsigned char* data,
+                                                    unsigned short size, bool splitAtStatus)
+{
+    if (size == 0)
+        return false;
+    int newlines = 0;
+    if (splitAtStatus) {
+        for (unsigned short i = 0; i < size; ++i)
+            newlines += isSplitPoint(data[i]) ? 1 : 0;
+    }
+    const int start = text.size();
+    text.resize(start + newlines + 3 * size);
+    char* out = text.data() + start;
+    for (unsigned short i = 0; i < size; ++i) {
+        if (splitAtStatus && isSplitPoint(data[i]))
+            *out++ = LineSeparator;
+        out += convertHexStringFromDecimalValue(out, data[i]);
+        *out++ = GroupSeparator;
+    }
+    return true;
+}
+
+int MidiAnalyzer::convertHexStringFromDecimalValue(char* text, unsigned char value)
+{
+    text[0] = HexDigits[value >> 4];
+    text[1] = HexDigits[value & 0x0F];
+    text[2] = '\0';
+    return 2;
+}
+
+int MidiAnalyzer::convertMIDILIBEventTypeFromMIDIFilter(MIDIFilter index)
+{
+    return eventTypeAt(MIDIFilterEventTypes, index);
+}
+
+int MidiAnalyzer::convertMIDILIBEventTypeFromFilterSystemCommon(FilterSystemCommon index)
+{
+    return eventTypeAt(FilterSystemCommonEventTypes, index);
+}
+
+int MidiAnalyzer::convertMIDILIBEventTypeFromFilterSystemRealtime(FilterSystemRealtime index)
+{
+    return eventTypeAt(FilterSystemRealtimeEventTypes, index);
+}
