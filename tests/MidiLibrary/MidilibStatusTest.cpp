@@ -14,7 +14,6 @@ private slots:
     void channelNumbers();
     void uint14Values();
     void dataBuffer();
-    void builders();
 };
 
 void MidilibStatusTest::messageSizes()
@@ -99,26 +98,6 @@ void MidilibStatusTest::dataBuffer()
     QCOMPARE(midilib_data_write(&data, big, 1, 1), size_t(0));
     midilib_data_init(&data, big, 1, 4096);
     QCOMPARE(midilib_data_getSize(&data), size_t(4096));
-}
-
-void MidilibStatusTest::builders()
-{
-    uint8_t bytes[3] = {};
-    QCOMPARE(midilib_noteOffBuff_init(bytes, 2, 60, 0), 2);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\x82\x3C\x00", 3));
-    QCOMPARE(midilib_noteOnBuff_init(bytes, 15, 127, 127), 15);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\x9F\x7F\x7F", 3));
-    QCOMPARE(midilib_polyKeyPressureBuff_init(bytes, 0, 1, 2), 0);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\xA0\x01\x02", 3));
-    QCOMPARE(midilib_controlChangeBuff_init(bytes, 3, 7, 100), 3);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\xB3\x07\x64", 3));
-    QCOMPARE(midilib_pitchBendData_init(bytes, 5, 0x01, 0x40), 5);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\xE5\x01\x40", 3));
-    uint8_t pair[2] = {};
-    QCOMPARE(midilib_programChangeBuff_init(pair, 9, 127), 9);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(pair), 2), QByteArray("\xC9\x7F", 2));
-    QCOMPARE(midilib_channelKeyPressureBuff_init(pair, 1, 0), 1);
-    QCOMPARE(QByteArray(reinterpret_cast<char *>(pair), 2), QByteArray("\xD1\x00", 2));
 }
 
 QTEST_APPLESS_MAIN(MidilibStatusTest)
