@@ -8,6 +8,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools
   librtmidi-dev
   jackd2
+  libjack-jackd2-dev libasound2-dev
   clang libclang-rt-14-dev libbenchmark-dev
   xvfb xauth imagemagick xdotool
 )

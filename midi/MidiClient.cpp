@@ -1,0 +1,36 @@
+#include "midi/MidiClient.h"
+
+#include "midi/platform/MidiPlatform.h"
+
+namespace {
+
+const char* const ClientName = "ClientName";
+
+}
+
+MidiClient::MidiClient()
+    : m_clientRef(MidiPlatformIF::NoRef)
+    , m_pPlatform(&MidiPlatform::current())
+{
+    MidiPlatformIF::Ref client = MidiPlatformIF::NoRef;
+    if (m_pPlatform->createClient(ClientName, &client)) {
+        m_clientRef = client;
+    }
+}
+
+MidiClient::~MidiClient()
+{
+    if (m_clientRef != MidiPlatformIF::NoRef) {
+        m_pPlatform->disposeClient(m_clientRef);
+    }
+}
+
+MidiPlatformIF::Ref MidiClient::clientRef() const
+{
+    return m_clientRef;
+}
+
+MidiPlatformIF& MidiClient::platform() const
+{
+    return *m_pPlatform;
+}

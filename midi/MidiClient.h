@@ -1,0 +1,27 @@
+#ifndef MIDICLIENT_H
+#define MIDICLIENT_H
+
+#include "midi/platform/MidiPlatformIF.h"
+
+// The application's one client of the platform MIDI service. A failed
+// creation is not reported: the reference stays 0 and the ports created on
+// this client fail in turn.
+class MidiClient
+{
+public:
+    MidiClient();
+    virtual ~MidiClient();
+
+    MidiClient(const MidiClient&) = delete;
+    MidiClient& operator=(const MidiClient&) = delete;
+
+    MidiPlatformIF::Ref clientRef() const;
+    // The platform that was current when the client was created.
+    MidiPlatformIF& platform() const;
+
+private:
+    MidiPlatformIF::Ref m_clientRef;
+    MidiPlatformIF* m_pPlatform;
+};
+
+#endif // MIDICLIENT_H

@@ -1,0 +1,33 @@
+#ifndef MIDIINPUTPORT_H
+#define MIDIINPUTPORT_H
+
+#include "midi/Midi.h"
+#include "midi/MidiDataTransmissionThread.h"
+
+// The input port: listens to at most one platform source and hands every
+// packet it receives to the receive thread, which calls the installed
+// callback. Opened and closed from the GUI thread only.
+class MidiInputPort : public Midi
+{
+public:
+    // Starts the receive thread with a ring of bufferSize + 2 bytes.
+    MidiInputPort(MidiClient* client, unsigned short bufferSize);
+    ~MidiInputPort() override;
+
+    void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user);
+
+    const QList<QString>& getInputPortNameList(MIDI_RESULT* result);
+    unsigned int getInputPortCount(MIDI_RESULT* result) const;
+    // Opens the first source of that exact name.
+    MIDI_RESULT openInputPort(const QString& name);
+    MIDI_RESULT openInputPort(unsigned int index);
+    MIDI_RESULT closeInputPort();
+
+private:
+    static void readProc(const MidiPacketList& packets, void* readRefCon, void* connRefCon);
+
+    MidiDataTransmissionThread* m_pReceiveThread;
+    MidiPlatformIF::Ref m_inputPort;
+};
+
+#endif // MIDIINPUTPORT_H

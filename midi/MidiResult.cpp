@@ -1,0 +1,10 @@
+#include "midi/MidiResult.h"
+
+const char* const NoAssign = "No Assign";
+
+void setMidiResult(MIDI_RESULT* result, MIDI_RESULT value)
+{
+    if (result) {
+        *result = value;
+    }
+}

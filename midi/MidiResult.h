@@ -1,0 +1,24 @@
+#ifndef MIDIRESULT_H
+#define MIDIRESULT_H
+
+#include <QtGlobal>
+
+enum MIDI_RESULT
+{
+    MIDI_RESULT_OK = 0,
+    MIDI_RESULT_ERROR = 1
+};
+
+// Stores value through result when the caller asked for it (result not null).
+void setMidiResult(MIDI_RESULT* result, MIDI_RESULT value);
+
+// No source or destination is selected.
+constexpr quint32 InvalidPortIndex = 0xFFFFFFFF;
+// Unique id that stands for no endpoint.
+constexpr qint32 InvalidPortId = 0x7FFFFFFF;
+// No destination endpoint reference is held.
+constexpr quint32 InvalidPortRef = 0xFFFFFFFF;
+// Shown as the current port's name when none is open.
+extern const char* const NoAssign;
+
+#endif // MIDIRESULT_H

@@ -1,0 +1,19 @@
+#ifndef MIDIPLATFORM_H
+#define MIDIPLATFORM_H
+
+class MidiPlatformIF;
+
+// The process-wide platform instance that the device layer uses. Unless
+// another one is installed it is the RtMidi platform. A MIDI client keeps the
+// instance that was current when it was created, so install before creating
+// the client and keep the instance alive until the client is gone.
+class MidiPlatform
+{
+public:
+    static MidiPlatformIF& current();
+    // Installs platform (null restores the RtMidi platform) and returns the
+    // instance installed before, null for the RtMidi platform.
+    static MidiPlatformIF* install(MidiPlatformIF* platform);
+};
+
+#endif // MIDIPLATFORM_H

@@ -1,0 +1,72 @@
+#ifndef MIDIPLATFORMIF_H
+#define MIDIPLATFORMIF_H
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+// One received MIDI message as the platform hands it over. The length is not
+// limited to 16 bits: the platform may deliver messages of any size.
+struct MidiPacket
+{
+    const unsigned char* data;
+    std::size_t length;
+};
+
+// The packets of one delivery, in arrival order.
+struct MidiPacketList
+{
+    const MidiPacket* packets;
+    std::size_t count;
+};
+
+enum class MidiEndpointKind
+{
+    Source,
+    Destination
+};
+
+// The platform MIDI service as the device layer sees it: a client, one input
+// port and one output port, the platform's sources and destinations with
+// their display names and unique ids, connecting a source and sending one
+// message. Every operation that can fail reports it by its result; none
+// throws. Implementations are used from several threads and serialise
+// themselves.
+class MidiPlatformIF
+{
+public:
+    // Reference to a client, port or endpoint. NoRef is never a valid object.
+    using Ref = std::uint32_t;
+    static constexpr Ref NoRef = 0;
+
+    // Called on the platform's own MIDI thread with every delivery of a
+    // connected source. readRefCon is the value given when the input port was
+    // created, connRefCon the one given when the source was connected.
+    using ReadProc = void (*)(const MidiPacketList& packets, void* readRefCon, void* connRefCon);
+
+    virtual ~MidiPlatformIF() = default;
+
+    virtual bool createClient(const QString& name, Ref* client) = 0;
+    virtual void disposeClient(Ref client) = 0;
+
+    virtual bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) = 0;
+    virtual bool createOutputPort(Ref client, const QString& name, Ref* port) = 0;
+    virtual void disposePort(Ref port) = 0;
+
+    // Endpoints are counted and taken by index from 0; the list may change
+    // between calls. endpoint() returns NoRef for an index beyond the count.
+    virtual unsigned int endpointCount(MidiEndpointKind kind) = 0;
+    virtual Ref endpoint(MidiEndpointKind kind, unsigned int index) = 0;
+    virtual bool endpointName(Ref endpoint, QString* name) = 0;
+    // The id is stable while the endpoint exists and never 0x7FFFFFFF.
+    virtual bool endpointUniqueId(Ref endpoint, std::int32_t* id) = 0;
+
+    virtual bool connectSource(Ref inputPort, Ref source, void* connRefCon) = 0;
+    virtual bool disconnectSource(Ref inputPort, Ref source) = 0;
+
+    // Sends one message, unchanged, to the destination at once.
+    virtual bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) = 0;
+};
+
+#endif // MIDIPLATFORMIF_H

@@ -1,0 +1,53 @@
+#include "midi/platform/MidiSystemProbe.h"
+
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+
+#include <mutex>
+
+namespace {
+
+const char* const ProbeClientName = "tarvo-probe";
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+void ignoreJackMessage(const char*)
+{
+}
+
+void silenceSystemDiagnostics()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(ignoreAlsaMessage);
+        jack_set_error_function(ignoreJackMessage);
+        jack_set_info_function(ignoreJackMessage);
+    });
+}
+
+} // namespace
+
+bool MidiSystemProbe::alsaSequencerAvailable()
+{
+    silenceSystemDiagnostics();
+    snd_seq_t* sequencer = nullptr;
+    if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) {
+        return false;
+    }
+    snd_seq_close(sequencer);
+    return true;
+}
+
+bool MidiSystemProbe::jackServerAvailable()
+{
+    silenceSystemDiagnostics();
+    jack_status_t status;
+    jack_client_t* client = jack_client_open(ProbeClientName, JackNoStartServer, &status);
+    if (!client) {
+        return false;
+    }
+    jack_client_close(client);
+    return true;
+}

@@ -1,0 +1,66 @@
+#ifndef JACKPEER_H
+#define JACKPEER_H
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+typedef struct _jack_client jack_client_t;
+typedef struct _jack_port jack_port_t;
+
+// A JACK client of the test's own with one MIDI output port "out" (a source
+// for the program under test) and one MIDI input port "in" (a destination).
+// Messages given to send() are written in order from the JACK process
+// callback, several per cycle as long as they fit; every message read from
+// "in" is kept with the steady-clock time of the cycle that read it.
+class JackPeer
+{
+public:
+    struct Event
+    {
+        QByteArray bytes;
+        std::chrono::steady_clock::time_point time;
+    };
+
+    // Opens and activates the client on the server of JACK_DEFAULT_SERVER.
+    explicit JackPeer(const QString& clientName);
+    ~JackPeer();
+
+    JackPeer(const JackPeer&) = delete;
+    JackPeer& operator=(const JackPeer&) = delete;
+
+    bool isOpen() const;
+    // Full JACK names of the two ports, as RtMidi lists them.
+    QString outputPortName() const;
+    QString inputPortName() const;
+
+    void send(const QByteArray& message);
+    // Waits until everything given to send() has been written to "out".
+    bool waitUntilSent(int timeoutMs = 5000) const;
+    // The messages written to "out" so far, with the time of writing.
+    QList<Event> sent() const;
+
+    QList<Event> received() const;
+    bool waitForReceived(int count, int timeoutMs = 5000) const;
+
+private:
+    static int process(unsigned int frames, void* peer);
+    void writeOutput(unsigned int frames);
+    void readInput(unsigned int frames);
+
+    jack_client_t* m_pClient;
+    jack_port_t* m_pOutput;
+    jack_port_t* m_pInput;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::deque<QByteArray> m_pending;
+    QList<Event> m_sent;
+    QList<Event> m_received;
+};
+
+#endif // JACKPEER_H
