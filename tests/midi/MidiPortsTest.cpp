@@ -142,9 +142,9 @@ private slots:
 
         QCOMPARE(device.input->openInputPort(1u), MIDI_RESULT_OK);
         QVERIFY(platform.isConnected(b));
+        // Now at index 2; index 1 holds another source.
         platform.moveEndpoint(b, 2);
         platform.addSource(QStringLiteral("New"));
-        platform.moveEndpoint(a, 3);
 
         QCOMPARE(device.input->closeInputPort(), MIDI_RESULT_OK);
         QVERIFY(!platform.isConnected(a));
