@@ -1,5 +1,6 @@
 #include "midi/platform/RtMidiPlatform.h"
 
+#include "midi/platform/JackCycleWatch.h"
 #include "midi/platform/MidiSystemProbe.h"
 
 #include <RtMidi.h>
@@ -11,6 +12,10 @@ namespace {
 // RtMidi keeps its own queue only for polling; every message goes to the
 // callback, so a small queue serves.
 const unsigned int RtMidiQueueSize = 100;
+
+// Cycles to wait after connecting on JACK, and how long at most.
+const int ConnectionCycles = 2;
+const int ConnectionTimeoutMs = 200;
 
 // The largest unique id; 0x7FFFFFFF is kept free for "no endpoint".
 const std::uint32_t UniqueIdModulus = 0x7FFFFFFF;
@@ -95,6 +100,9 @@ bool RtMidiPlatform::openClient(Backend backend, const std::string& name)
         m_pOut.reset();
         return false;
     }
+    if (backend == Backend::Jack) {
+        m_pCycleWatch = std::make_unique<JackCycleWatch>();
+    }
     return true;
 }
 
@@ -111,6 +119,7 @@ void RtMidiPlatform::closeClient()
     // Closing the RtMidi objects closes their ports and stops their callbacks.
     m_pIn.reset();
     m_pOut.reset();
+    m_pCycleWatch.reset();
     m_inputRoute.connRefCon = nullptr;
     m_inputRoute.readProc = nullptr;
     m_client = NoRef;
@@ -241,6 +250,7 @@ bool RtMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
         m_inputRoute.connRefCon = nullptr;
         return false;
     }
+    waitUntilConnected();
     m_connectedSource = source;
     return true;
 }
@@ -282,10 +292,18 @@ bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* 
             m_pOut->closePort();
             return false;
         }
+        waitUntilConnected();
         m_openDestination = destination;
     }
     m_pOut->sendMessage(data, size);
     return !m_rtMidiFailed;
+}
+
+void RtMidiPlatform::waitUntilConnected() const
+{
+    if (m_pCycleWatch) {
+        m_pCycleWatch->waitForCycles(ConnectionCycles, ConnectionTimeoutMs);
+    }
 }
 
 void RtMidiPlatform::deliverMessage(double, std::vector<unsigned char>* message, void* route)

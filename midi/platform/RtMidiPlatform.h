@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class JackCycleWatch;
 class RtMidiIn;
 class RtMidiOut;
 
@@ -70,6 +71,7 @@ private:
     static void deliverMessage(double timeStamp, std::vector<unsigned char>* message, void* route);
 
     bool openClient(Backend backend, const std::string& name);
+    void waitUntilConnected() const;
     void closeClient();
     Ref nextRef();
     bool portNames(MidiEndpointKind kind, std::vector<std::string>* names);
@@ -84,6 +86,8 @@ private:
     Ref m_client;
     std::unique_ptr<RtMidiIn> m_pIn;
     std::unique_ptr<RtMidiOut> m_pOut;
+    // Only with JACK, where connections take effect a cycle later.
+    std::unique_ptr<JackCycleWatch> m_pCycleWatch;
     // Set by RtMidi's error callback; cleared before each RtMidi call.
     std::atomic<bool> m_rtMidiFailed;
 
