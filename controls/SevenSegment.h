@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+class LineEdit;
+class PushButton;
+
+// A three-digit number drawn from a strip of digit images, with up and down
+// buttons at its right edge, wheel and arrow key stepping and a double-click
+// inline entry. It is not bound to the model: owners listen to valueChanged.
+class SevenSegment : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SevenSegment(QWidget* parent = nullptr);
+    ~SevenSegment() override;
+
+    int value() const;
+    // Shows the value as given (bounds apply to stepping and entry only).
+    void setValue(int value);
+    // Adds the step, limited to m_minimum .. m_maximum.
+    void addStepToValue(int step);
+
+    void setIncreaseButtonPixmap(const QPixmap& pixmap);
+    void setDecreaseButtonPixmap(const QPixmap& pixmap);
+    void setIncreaseButtonGeometry(const QRect& rect);
+    void setDecreaseButtonGeometry(const QRect& rect);
+
+    bool isVisibleLineEdit() const;
+
+    // Ten equal digit images, 0 to 9, side by side.
+    QPixmap m_digitPixmap;
+    // Bounds of stepping and of the inline entry.
+    int m_minimum;
+    int m_maximum;
+
+signals:
+    void valueChanged(int value);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+protected slots:
+    void inputCompletion();
+    void increase();
+    void decrease();
+
+protected:
+    int boundedValue(double value) const;
+    // Stores, repaints and reports a value that differs from the shown one.
+    void changeValue(int value);
+
+    LineEdit* m_pLineEdit;
+    int m_value;
+    PushButton* m_pIncreaseButton;
+    PushButton* m_pDecreaseButton;
+    // Fraction of a wheel step carried to the next wheel event.
+    double m_wheelRemainder;
+};
