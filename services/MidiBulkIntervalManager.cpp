@@ -5,6 +5,7 @@
 namespace {
 
 const unsigned char EndOfExclusive = 0xF7;
+const qint64 NanosecondsPerMillisecond = 1000000;
 
 } // namespace
 
@@ -43,7 +44,8 @@ void MidiBulkIntervalManager::waitBulkAfterTransmission(const unsigned char* dat
     if (size == 0 || data[size - 1] != EndOfExclusive || m_bulkInterval < 1)
         return;
     // The start reading belongs to this call: several threads may wait at once.
-    const qint64 start = m_time.elapsed();
-    while (m_time.elapsed() - start < m_bulkInterval) {
+    // Nanoseconds, so that the pause is never a fraction of a millisecond short.
+    const qint64 start = m_time.nsecsElapsed();
+    while (m_time.nsecsElapsed() - start < m_bulkInterval * NanosecondsPerMillisecond) {
     }
 }

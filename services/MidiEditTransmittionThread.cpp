@@ -1,0 +1,165 @@
+#include "services/MidiEditTransmittionThread.h"
+
+#include "app/MainWindow.h"
+
+#include "midilib_data.h"
+#include "midilib_event.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+const QChar ParagraphSeparator(0x2029);
+
+bool isSeparator(QChar character)
+{
+    return character == QLatin1Char(' ') || character == QLatin1Char(',') || character == QLatin1Char('\t')
+        || character == QLatin1Char('\n') || character == ParagraphSeparator;
+}
+
+// The value of a hexadecimal digit, -1 for any other character.
+int hexDigitValue(QChar character)
+{
+    const ushort code = character.unicode();
+    if (code >= '0' && code <= '9')
+        return code - '0';
+    if (code >= 'A' && code <= 'F')
+        return code - 'A' + 10;
+    if (code >= 'a' && code <= 'f')
+        return code - 'a' + 10;
+    return -1;
+}
+
+QString removeSeparators(const QString& text)
+{
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (const QChar character : text) {
+        if (!isSeparator(character))
+            cleaned.append(character);
+    }
+    return cleaned;
+}
+
+} // namespace
+
+MidiEditTransmittionThread::MidiEditTransmittionThread(QObject* parent)
+    : QThread(parent)
+    , m_stop(false)
+    , m_transmitting(false)
+{
+    midilib_parser_init(&m_parser);
+    start(QThread::InheritPriority);
+    setPriority(QThread::NormalPriority);
+}
+
+MidiEditTransmittionThread::~MidiEditTransmittionThread()
+{
+    if (!isRunning())
+        return;
+    // A transmission still running ends after its current message, so the
+    // owner is not held up for the rest of a long dump.
+    m_transmitting = false;
+    {
+        QMutexLocker locker(&m_mutex);
+        m_stop = true;
+        m_waitCondition.wakeAll();
+    }
+    wait();
+}
+
+void MidiEditTransmittionThread::setTransmittionMessage(const QString& text)
+{
+    QMutexLocker locker(&m_mutex);
+    m_message = text;
+    m_waitCondition.wakeOne();
+}
+
+void MidiEditTransmittionThread::stopTransmittion()
+{
+    m_transmitting = false;
+    QMutexLocker locker(&m_mutex);
+}
+
+void MidiEditTransmittionThread::run()
+{
+    QMutexLocker locker(&m_mutex);
+    while (!m_stop) {
+        // A text handed over while a transmission ran is pending already and
+        // is not waited for.
+        while (m_message.isEmpty() && !m_stop)
+            m_waitCondition.wait(&m_mutex);
+        if (m_stop)
+            return;
+        m_transmitting = true;
+        transmitMessage(m_message);
+        m_message.clear();
+    }
+}
+
+void MidiEditTransmittionThread::transmitMessage(const QString& text)
+{
+    const QString cleaned = removeSeparators(text);
+    const int total = cleaned.size();
+    if (total == 0) {
+        if (!text.isEmpty())
+            emit finishTransmittion(true);
+        return;
+    }
+    midilib_parser_clearRunningStatus(&m_parser);
+    emit startTransmittion(static_cast<quint32>(total / 2));
+
+    unsigned char chunkBytes[SysExBufferSize];
+    unsigned char* pChunkBytes = chunkBytes;
+    midilib_event event;
+    midilib_data message;
+    quint32 sent = 0;
+    for (int offset = 0; offset < total; offset += ChunkLength) {
+        const QString chunk = cleaned.mid(offset, ChunkLength);
+        const int length = chunk.size();
+        // An odd last character is dropped; a chunk of one character has no pair.
+        if (length < 2 || !convertHexStringToHexNumber(&pChunkBytes, chunk, static_cast<unsigned short>(length / 2))) {
+            abortTransmission();
+            return;
+        }
+        midilib_parser_setData(&m_parser, chunkBytes, static_cast<size_t>(length / 2));
+        while (midilib_parser_parse(&m_parser, &event) == 0) {
+            midilib_eventToData(&event, &message);
+            const unsigned short size = static_cast<unsigned short>(midilib_data_getSize(&message));
+            MainWindow* mainWindow = MainWindow::m_pInstance;
+            const bool accepted
+                = mainWindow != nullptr && mainWindow->transmitMidi(midilib_data_getMemory(&message), size);
+            if (!accepted || !m_transmitting) {
+                abortTransmission();
+                return;
+            }
+            sent += size;
+            emit transmittionProgress(sent);
+        }
+    }
+    // A message left incomplete stays in the parser: the next text may end it.
+    emit finishTransmittion(true);
+}
+
+void MidiEditTransmittionThread::abortTransmission()
+{
+    midilib_parser_clear(&m_parser);
+    emit finishTransmittion(!m_transmitting);
+}
+
+bool MidiEditTransmittionThread::convertHexStringToHexNumber(unsigned char** out, const QString& text,
+                                                             unsigned short count)
+{
+    if (text.size() < 2 * count)
+        return false;
+    const QChar* characters = text.constData();
+    unsigned char* bytes = *out;
+    for (unsigned short i = 0; i < count; ++i) {
+        const int high = hexDigitValue(characters[2 * i]);
+        const int low = hexDigitValue(characters[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes[i] = static_cast<unsigned char>(high * 16 + low);
+    }
+    return true;
+}
