@@ -1,0 +1,33 @@
+#pragma once
+
+#include "VirtualMidiPlatform.h"
+#include "app/MainWindow.h"
+#include "model/TarvoModel.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <memory>
+
+// A real main window whose output port is open on a destination of the
+// virtual platform, so that a test reads back every message its views send.
+class SendingMainWindow
+{
+public:
+    SendingMainWindow();
+    ~SendingMainWindow();
+
+    // The bytes of every send to the destination, in order.
+    QList<QByteArray> sent() const;
+    void clearSent();
+
+    VirtualMidiPlatform m_platform;
+    TarvoModel m_model;
+    std::unique_ptr<MainWindow> m_pWindow;
+};
+
+// Bytes written as hexadecimal pairs, for example "90 3C 64".
+QByteArray midiBytes(const char* hex);
+
+// Builds a content block of integer records from (tag, value) pairs.
+QByteArray intRecordBlock(const QList<QPair<int, int>>& records);

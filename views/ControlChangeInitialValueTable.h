@@ -1,0 +1,7 @@
+#pragma once
+
+#include "views/ControlChangeNameList.h"
+
+// The value a control change view's dial starts with, indexed by controller
+// number: the controller's usual resting value.
+extern const unsigned char ControlChangeInitialValueTable[ControlChangeCount];

@@ -1,0 +1,135 @@
+#include "views/MidiKeyboardView.h"
+
+#include "app/MainWindow.h"
+#include "controls/Keyboard.h"
+#include "model/TarvoModel.h"
+#include "views/IntParameterRecords.h"
+#include "views/MidiKeyboardUpperView.h"
+#include "views/MidiKeyboardViewScrollArea.h"
+#include "views/ViewStyle.h"
+
+#include <QScrollBar>
+#include <QSizeF>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+const QSizeF WhiteKeySize(25, 100);
+const QRect KeyboardRect(0, 0, 1875, 101);
+// The keyboard and the horizontal scroll bar below it.
+const QRect ScrollAreaRect(0, 0, 1875, 121);
+
+const unsigned char KeyboardNoteOnMessage = 0x90;
+const unsigned char KeyboardNoteOffMessage = 0x80;
+const unsigned char KeyboardNotteOffVelocity = 0;
+const unsigned short NoteMessageSize = 3;
+
+// Tags of the content block.
+const int ScrollPositionTag = 0;
+const int ChannelTag = 1;
+const int VelocityTag = 2;
+
+} // namespace
+
+MidiKeyboardView::MidiKeyboardView(QWidget* parent, TarvoModel* model)
+    : QWidget(parent),
+      m_pUpperView(new MidiKeyboardUpperView(nullptr)),
+      m_pScrollArea(new MidiKeyboardViewScrollArea(nullptr, model)),
+      m_pKeyboard(new Keyboard(nullptr, WhiteKeySize)),
+      m_channel(0),
+      m_pModel(model)
+{
+    windowId = WindowIdKeyboard;
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(m_pUpperView);
+    connect(m_pUpperView->m_pChannelSpinBox, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &MidiKeyboardView::noteChannelChanged);
+    connect(m_pUpperView->m_pVelocitySpinBox, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &MidiKeyboardView::velocityChanged);
+
+    m_pKeyboard->setGeometry(KeyboardRect);
+    m_pKeyboard->setNoteCallbackFunc(&MidiKeyboardView::noteCallback, this);
+    m_pKeyboard->m_onColor = KeyboardOnColor;
+
+    m_pScrollArea->setGeometry(ScrollAreaRect);
+    m_pScrollArea->setFixedHeight(ScrollAreaRect.height());
+    m_pScrollArea->setWidget(m_pKeyboard);
+    layout->addWidget(m_pScrollArea);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setLayout(layout);
+
+    m_channel = m_pUpperView->getChannel();
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+void MidiKeyboardView::noteCallback(void* context, unsigned char note, bool on)
+{
+    static_cast<MidiKeyboardView*>(context)->transmitNoteMessage(note, on);
+}
+
+bool MidiKeyboardView::transmitNoteMessage(unsigned char note, bool on)
+{
+    if (MainWindow::m_pInstance == nullptr) {
+        return false;
+    }
+    const unsigned char message[NoteMessageSize] = {
+        static_cast<unsigned char>((on ? KeyboardNoteOnMessage : KeyboardNoteOffMessage) | m_channel),
+        note,
+        on ? m_pUpperView->getVelocity() : KeyboardNotteOffVelocity,
+    };
+    return MainWindow::m_pInstance->transmitMidi(message, NoteMessageSize);
+}
+
+void MidiKeyboardView::noteChannelChanged(int /*value*/)
+{
+    // Held keys are released on the channel they sound on.
+    m_pKeyboard->noteOnToOff();
+    m_channel = m_pUpperView->getChannel();
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+void MidiKeyboardView::velocityChanged(int /*value*/)
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+void MidiKeyboardView::showEvent(QShowEvent* event)
+{
+    // Every show brings the middle of the keyboard into view.
+    QScrollBar* bar = m_pScrollArea->horizontalScrollBar();
+    bar->setValue((bar->maximum() - bar->minimum()) / 2);
+    QWidget::showEvent(event);
+}
+
+void MidiKeyboardView::closeEvent(QCloseEvent* event)
+{
+    m_pKeyboard->noteOnToOff();
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    QWidget::closeEvent(event);
+}
+
+bool MidiKeyboardView::setDataStream(QDataStream& stream)
+{
+    const QMap<int, int> records = readIntParameterRecords(*this, stream);
+    if (records.contains(ScrollPositionTag)) {
+        m_pScrollArea->horizontalScrollBar()->setValue(records.value(ScrollPositionTag));
+    }
+    if (records.contains(ChannelTag)) {
+        m_pUpperView->m_pChannelSpinBox->setValue(records.value(ChannelTag));
+    }
+    if (records.contains(VelocityTag)) {
+        m_pUpperView->m_pVelocitySpinBox->setValue(records.value(VelocityTag));
+    }
+    return true;
+}
+
+bool MidiKeyboardView::getDataStream(QDataStream& stream)
+{
+    setIntParameterToStream(stream, ScrollPositionTag, m_pScrollArea->horizontalScrollBar()->value());
+    setIntParameterToStream(stream, ChannelTag, m_pUpperView->m_pChannelSpinBox->value());
+    setIntParameterToStream(stream, VelocityTag, m_pUpperView->m_pVelocitySpinBox->value());
+    return true;
+}

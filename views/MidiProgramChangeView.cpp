@@ -1,0 +1,259 @@
+#include "views/MidiProgramChangeView.h"
+
+#include "app/MainWindow.h"
+#include "controls/SevenSegment.h"
+#include "model/TarvoModel.h"
+#include "views/IntParameterRecords.h"
+#include "views/ViewStyle.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const char* const ChannelText = "Channel";
+const char* const BankText = "Bank";
+const char* const MsbText = "MSB";
+const char* const LsbText = "LSB";
+const char* const ProgramNumberText = "Program Number";
+const char* const AutoTransmitText = "Auto Transmit";
+const char* const TransmitText = "Transmit";
+
+const char* const DigitPixmapPath = ":/images/7seg.png";
+const char* const UpArrowPixmapPath = ":/images/up_arrow_button.png";
+const char* const DownArrowPixmapPath = ":/images/down_arrow_button.png";
+
+const int OuterLayoutSpacing = 7;
+const int InnerLayoutSpacing = 0;
+
+const int MinimumChannel = 1;
+const int MaximumChannel = 16;
+const int MinimumBank = 0;
+const int MaximumBank = 127;
+const int MinimumProgramNumber = 1;
+const int MaximumProgramNumber = 128;
+
+const QSize ProgramNumberSize(128, 48);
+const QRect IncreaseButtonRect(114, 0, 14, 24);
+const QRect DecreaseButtonRect(114, 24, 14, 24);
+
+const unsigned char ControlChangeStatus = 0xB0;
+const unsigned char ProgramChangeStatus = 0xC0;
+const unsigned char BankSelectMsbController = 0x00;
+const unsigned char BankSelectLsbController = 0x20;
+const unsigned short ControlChangeMessageSize = 3;
+const unsigned short ProgramChangeMessageSize = 2;
+
+// Tags of the content block.
+const int ChannelTag = 0;
+const int MsbCheckTag = 1;
+const int MsbValueTag = 2;
+const int LsbCheckTag = 3;
+const int LsbValueTag = 4;
+const int ProgramNumberTag = 5;
+const int AutoTransmitTag = 6;
+
+QSpinBox* createSpinBox(int minimum, int maximum)
+{
+    auto* spinBox = new QSpinBox;
+    spinBox->setRange(minimum, maximum);
+    spinBox->setAlignment(Qt::AlignRight);
+    spinBox->setAttribute(Qt::WA_MacShowFocusRect, false);
+    return spinBox;
+}
+
+QPixmap loadPixmap(const char* path)
+{
+    QPixmap pixmap(QString::fromLatin1(path));
+    pixmap.setDevicePixelRatio(DevicePixelRatio);
+    return pixmap;
+}
+
+bool transmit(const unsigned char* message, unsigned short size)
+{
+    return MainWindow::m_pInstance != nullptr && MainWindow::m_pInstance->transmitMidi(message, size);
+}
+
+} // namespace
+
+MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, TarvoModel* model)
+    : QWidget(parent),
+      m_pMsbSpinBox(createSpinBox(MinimumBank, MaximumBank)),
+      m_pMsbCheckBox(new QCheckBox(tr(MsbText))),
+      m_pLsbSpinBox(createSpinBox(MinimumBank, MaximumBank)),
+      m_pLsbCheckBox(new QCheckBox(tr(LsbText))),
+      m_pProgramNumber(new SevenSegment),
+      m_pChannelSpinBox(createSpinBox(MinimumChannel, MaximumChannel)),
+      m_pAutoTransmitCheckBox(new QCheckBox(tr(AutoTransmitText))),
+      m_pModel(model)
+{
+    windowId = WindowIdProgramChange;
+
+    auto* outerLayout = new QFormLayout;
+    outerLayout->setSpacing(OuterLayoutSpacing);
+    auto* innerLayout = new QFormLayout;
+    innerLayout->setSpacing(InnerLayoutSpacing);
+
+    auto* channelRow = new QHBoxLayout;
+    channelRow->addWidget(new QLabel(tr(ChannelText)));
+    channelRow->addWidget(m_pChannelSpinBox);
+    innerLayout->addRow(channelRow);
+    innerLayout->addRow(new QLabel(tr(BankText)));
+    auto* msbRow = new QHBoxLayout;
+    msbRow->addWidget(m_pMsbCheckBox);
+    msbRow->addWidget(m_pMsbSpinBox);
+    innerLayout->addRow(msbRow);
+    auto* lsbRow = new QHBoxLayout;
+    lsbRow->addWidget(m_pLsbCheckBox);
+    lsbRow->addWidget(m_pLsbSpinBox);
+    innerLayout->addRow(lsbRow);
+    outerLayout->addRow(innerLayout);
+
+    auto* programNumberColumn = new QVBoxLayout;
+    programNumberColumn->addWidget(new QLabel(tr(ProgramNumberText)));
+    m_pProgramNumber->m_minimum = MinimumProgramNumber;
+    m_pProgramNumber->m_maximum = MaximumProgramNumber;
+    m_pProgramNumber->setValue(MinimumProgramNumber);
+    m_pProgramNumber->setFixedSize(ProgramNumberSize);
+    m_pProgramNumber->m_digitPixmap = loadPixmap(DigitPixmapPath);
+    m_pProgramNumber->setIncreaseButtonGeometry(IncreaseButtonRect);
+    m_pProgramNumber->setIncreaseButtonPixmap(loadPixmap(UpArrowPixmapPath));
+    m_pProgramNumber->setDecreaseButtonGeometry(DecreaseButtonRect);
+    m_pProgramNumber->setDecreaseButtonPixmap(loadPixmap(DownArrowPixmapPath));
+    programNumberColumn->addWidget(m_pProgramNumber, 0, Qt::AlignRight);
+    outerLayout->addRow(programNumberColumn);
+
+    outerLayout->addRow(m_pAutoTransmitCheckBox);
+    auto* transmitButton = new QPushButton(tr(TransmitText));
+    outerLayout->addRow(transmitButton);
+    setLayout(outerLayout);
+
+    connect(m_pChannelSpinBox, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &MidiProgramChangeView::updateChannel);
+    connect(m_pMsbSpinBox, QOverload<int>::of(&QSpinBox::valueChanged), this, &MidiProgramChangeView::updateMSB);
+    connect(m_pLsbSpinBox, QOverload<int>::of(&QSpinBox::valueChanged), this, &MidiProgramChangeView::updateLSB);
+    connect(m_pProgramNumber, &SevenSegment::valueChanged, this, &MidiProgramChangeView::updateProgramNumber);
+    for (QCheckBox* checkBox : {m_pMsbCheckBox, m_pLsbCheckBox, m_pAutoTransmitCheckBox}) {
+        connect(checkBox, &QCheckBox::toggled, this, &MidiProgramChangeView::updateCheckbox);
+    }
+    // Sent on press: the message leaves before the mouse button comes up.
+    connect(transmitButton, &QPushButton::pressed, this, &MidiProgramChangeView::transmitButtonPressed);
+
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+bool MidiProgramChangeView::transmitProgramChangeMessage()
+{
+    const unsigned char channel = static_cast<unsigned char>(m_pChannelSpinBox->value() - MinimumChannel);
+    if (m_pMsbCheckBox->isChecked()) {
+        const unsigned char message[ControlChangeMessageSize] = {
+            static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectMsbController,
+            static_cast<unsigned char>(m_pMsbSpinBox->value())};
+        transmit(message, ControlChangeMessageSize);
+    }
+    if (m_pLsbCheckBox->isChecked()) {
+        const unsigned char message[ControlChangeMessageSize] = {
+            static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectLsbController,
+            static_cast<unsigned char>(m_pLsbSpinBox->value())};
+        transmit(message, ControlChangeMessageSize);
+    }
+    const unsigned char message[ProgramChangeMessageSize] = {
+        static_cast<unsigned char>(ProgramChangeStatus + channel),
+        static_cast<unsigned char>(m_pProgramNumber->value() - MinimumProgramNumber)};
+    return transmit(message, ProgramChangeMessageSize);
+}
+
+void MidiProgramChangeView::valueChanged()
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    if (m_pAutoTransmitCheckBox->isChecked()) {
+        transmitProgramChangeMessage();
+    }
+}
+
+void MidiProgramChangeView::updateChannel(int /*value*/)
+{
+    valueChanged();
+}
+
+void MidiProgramChangeView::updateMSB(int /*value*/)
+{
+    valueChanged();
+}
+
+void MidiProgramChangeView::updateLSB(int /*value*/)
+{
+    valueChanged();
+}
+
+void MidiProgramChangeView::updateProgramNumber(int /*value*/)
+{
+    valueChanged();
+}
+
+void MidiProgramChangeView::updateCheckbox(bool /*checked*/)
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+void MidiProgramChangeView::transmitButtonPressed()
+{
+    transmitProgramChangeMessage();
+}
+
+void MidiProgramChangeView::closeEvent(QCloseEvent* event)
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    QWidget::closeEvent(event);
+}
+
+bool MidiProgramChangeView::setDataStream(QDataStream& stream)
+{
+    const QMap<int, int> records = readIntParameterRecords(*this, stream);
+    if (records.contains(ChannelTag)) {
+        m_pChannelSpinBox->setValue(records.value(ChannelTag));
+    }
+    if (records.contains(MsbCheckTag)) {
+        m_pMsbCheckBox->setChecked(records.value(MsbCheckTag) >= 1);
+    }
+    if (records.contains(MsbValueTag)) {
+        m_pMsbSpinBox->setValue(records.value(MsbValueTag));
+    }
+    if (records.contains(LsbCheckTag)) {
+        m_pLsbCheckBox->setChecked(records.value(LsbCheckTag) >= 1);
+    }
+    if (records.contains(LsbValueTag)) {
+        m_pLsbSpinBox->setValue(records.value(LsbValueTag));
+    }
+    // The display shows whatever it is given; a program number from a file
+    // must stay within 1 to 128 so that the program change byte stays below 0x80.
+    if (records.contains(ProgramNumberTag)) {
+        m_pProgramNumber->setValue(
+            std::clamp(records.value(ProgramNumberTag), MinimumProgramNumber, MaximumProgramNumber));
+    }
+    // Restored last: a new view is not auto-transmitting, so nothing above sent.
+    if (records.contains(AutoTransmitTag)) {
+        m_pAutoTransmitCheckBox->setChecked(records.value(AutoTransmitTag) >= 1);
+    }
+    return true;
+}
+
+bool MidiProgramChangeView::getDataStream(QDataStream& stream)
+{
+    setIntParameterToStream(stream, ChannelTag, m_pChannelSpinBox->value());
+    setIntParameterToStream(stream, MsbCheckTag, m_pMsbCheckBox->isChecked() ? 1 : 0);
+    setIntParameterToStream(stream, MsbValueTag, m_pMsbSpinBox->value());
+    setIntParameterToStream(stream, LsbCheckTag, m_pLsbCheckBox->isChecked() ? 1 : 0);
+    setIntParameterToStream(stream, LsbValueTag, m_pLsbSpinBox->value());
+    setIntParameterToStream(stream, ProgramNumberTag, m_pProgramNumber->value());
+    setIntParameterToStream(stream, AutoTransmitTag, m_pAutoTransmitCheckBox->isChecked() ? 1 : 0);
+    return true;
+}

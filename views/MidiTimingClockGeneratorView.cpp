@@ -1,0 +1,122 @@
+#include "views/MidiTimingClockGeneratorView.h"
+
+#include "controls/MidiTimingClockDial.h"
+#include "controls/MidiTimingClockPlayStopButton.h"
+#include "model/TarvoModel.h"
+#include "services/MidiTimingClockTransmittionThread.h"
+#include "views/DialStyle.h"
+#include "views/IntParameterRecords.h"
+#include "views/ViewStyle.h"
+
+#include <QColor>
+#include <QVBoxLayout>
+
+namespace {
+
+const int MinimumTempo = 5;
+const int MaximumTempo = 300;
+const int InitialTempo = 90;
+// The thread counts the tempo in tenths of a beat per minute.
+const int TempoScale = 10;
+const char* const TempoUnitText = "BPM";
+
+const QColor TempoLedOnColor(Qt::yellow);
+const QColor TempoLedOffColor(27, 27, 0);
+
+const char* const PlayStopPixmapPath = ":/images/playstop.png";
+const QSize PlayStopFrameSize(15, 15);
+
+// Tags of the content block.
+const int TempoTag = 0;
+const int PlayingTag = 1;
+
+} // namespace
+
+MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, TarvoModel* model)
+    : QWidget(parent),
+      m_pThread(nullptr),
+      m_pPlayButton(new MidiTimingClockPlayStopButton),
+      m_pModel(model),
+      m_pDial(new MidiTimingClockDial)
+{
+    windowId = WindowIdTimingClock;
+
+    auto* layout = new QVBoxLayout;
+
+    m_pDial->setRange(MinimumTempo, MaximumTempo);
+    m_pDial->setValue(InitialTempo);
+    m_pDial->m_suffix = QLatin1Char(' ') + QLatin1String(TempoUnitText);
+    m_pDial->m_lineEditSize = LineEditSize;
+    m_pDial->m_ledOnColor = TempoLedOnColor;
+    m_pDial->m_ledOffColor = TempoLedOffColor;
+    m_pDial->m_arcMargin = ArcMargin;
+    m_pDial->m_meterStartColor = StartGradientColorOfKnobMeter;
+    m_pDial->m_meterEndColor = EndGradientColorOfKnobMeter;
+    m_pModel->registerDial(m_pDial);
+    connect(m_pDial, &QDial::valueChanged, this, &MidiTimingClockGeneratorView::updatedKnobValue);
+    layout->addWidget(m_pDial);
+
+    m_pThread = new MidiTimingClockTransmittionThread(this);
+    m_pThread->setTempo(m_pDial->value() * TempoScale);
+    m_pThread->setPlayTimingClockFlag(false);
+    // Emitted on the clock thread, so the dial hears of it through its event loop.
+    connect(m_pThread, &MidiTimingClockTransmittionThread::blinkLed, m_pDial, &MidiTimingClockDial::ledOn);
+
+    m_pPlayButton->setAutoFillBackground(true);
+    m_pPlayButton->setCheckable(true);
+    m_pPlayButton->setChecked(false);
+    m_pPlayButton->m_pixmapSize = PlayStopFrameSize;
+    m_pPlayButton->m_pixmap.load(QString::fromLatin1(PlayStopPixmapPath));
+    m_pPlayButton->m_pixmap.setDevicePixelRatio(DevicePixelRatio);
+    connect(m_pPlayButton, &QPushButton::toggled, this, &MidiTimingClockGeneratorView::updatedplayButton);
+    layout->addWidget(m_pPlayButton);
+    setLayout(layout);
+
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+MidiTimingClockGeneratorView::~MidiTimingClockGeneratorView()
+{
+    // Ends the clock thread before the dial it blinks goes.
+    delete m_pThread;
+    m_pThread = nullptr;
+    m_pModel->unregisterDial(m_pDial);
+}
+
+void MidiTimingClockGeneratorView::closeEvent(QCloseEvent* event)
+{
+    m_pThread->setPlayTimingClockFlag(false);
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    QWidget::closeEvent(event);
+}
+
+void MidiTimingClockGeneratorView::updatedKnobValue(int value)
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    m_pThread->setTempo(value * TempoScale);
+}
+
+void MidiTimingClockGeneratorView::updatedplayButton(bool /*checked*/)
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+    m_pThread->setPlayTimingClockFlag(m_pPlayButton->isChecked());
+}
+
+bool MidiTimingClockGeneratorView::setDataStream(QDataStream& stream)
+{
+    const QMap<int, int> records = readIntParameterRecords(*this, stream);
+    if (records.contains(TempoTag)) {
+        m_pDial->setValue(records.value(TempoTag));
+    }
+    if (records.contains(PlayingTag)) {
+        m_pPlayButton->setChecked(records.value(PlayingTag) >= 1);
+    }
+    return true;
+}
+
+bool MidiTimingClockGeneratorView::getDataStream(QDataStream& stream)
+{
+    setIntParameterToStream(stream, TempoTag, m_pDial->value());
+    setIntParameterToStream(stream, PlayingTag, m_pPlayButton->isChecked() ? 1 : 0);
+    return true;
+}
