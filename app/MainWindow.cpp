@@ -2,10 +2,17 @@
 
 #include "app/MenuTables.h"
 #include "app/ProductInfo.h"
+#include "app/SettingsKeys.h"
+#include "midi/MidiClient.h"
+#include "midi/MidiInputPort.h"
+#include "midi/MidiOutputPort.h"
 #include "model/TarvoModel.h"
+#include "services/MidiAnalyzer.h"
+#include "services/MidiBulkIntervalManager.h"
 #include "views/ControlChangeNameList.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -14,17 +21,21 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTimerEvent>
 
 namespace {
 
-const QSize DefaultMainWindowSize(679, 548);
 const int TarvoFontSize = 12;
 const char* const IniFileName = "Tarvo.ini";
 const char* const EditFlagCharacter = "*";
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
+const unsigned short MidiBufferSize = 4096;
+const int PollInterval = 100;
+const char* const PortOpenFailedMessage = "Port open failed.";
 
 QAction* addTableAction(QMenu* menu, const MenuItem& item, int index)
 {
@@ -38,14 +49,20 @@ QAction* addTableAction(QMenu* menu, const MenuItem& item, int index)
 } // namespace
 
 MainWindow* MainWindow::m_pInstance = nullptr;
+const QSize MainWindow::DefaultMainWindowSize(679, 548);
 
 MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     : QMainWindow(parent)
     , m_pModel(model)
     , m_pMdiArea(nullptr)
     , m_timerId(0)
+    , m_pMidiClient(nullptr)
+    , m_pMidiInputPort(nullptr)
+    , m_pMidiOutputPort(nullptr)
     , m_pOutputPortMenu(nullptr)
     , m_pInputPortMenu(nullptr)
+    , m_pMidiAnalyzer(nullptr)
+    , m_pBulkIntervalManager(nullptr)
     , m_isRestored(false)
     , m_isOpeningProjectFile(false)
     , m_isClosed(false)
@@ -73,7 +90,16 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     setCentralWidget(m_pMdiArea);
     m_pMdiArea->setAcceptDrops(true);
 
+    m_pMidiAnalyzer = new MidiAnalyzer(m_pModel);
+    m_pMidiClient = new MidiClient();
+
     createFileMenu();
+
+    // No port is opened here: the settings reopen them by name on the first show.
+    m_pMidiInputPort = new MidiInputPort(m_pMidiClient, MidiBufferSize);
+    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer);
+    m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient, MidiBufferSize);
+
     createPortMenus();
     createViewsMenu();
     createWindowMenu();
@@ -83,13 +109,29 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
         showNormal();
     resize(DefaultMainWindowSize);
 
+    m_pBulkIntervalManager = new MidiBulkIntervalManager(m_pModel);
+    m_timerId = startTimer(PollInterval, Qt::CoarseTimer);
+
     m_pModel->registerModelAssistant(this);
     m_pModel->unlockParameterEditFlag();
 }
 
 MainWindow::~MainWindow()
 {
+    // Tool windows go first, while the view lists and the MIDI objects that
+    // their destructors and threads still use are alive.
+    qDeleteAll(m_pMdiArea->subWindowList());
+    killTimer(m_timerId);
     m_pModel->unregisterModelAssistant(this);
+    storeSettings();
+    delete m_pMidiInputPort;
+    delete m_pMidiOutputPort;
+    delete m_pMidiClient;
+    // Null as they go, so that a sending thread still running is refused.
+    delete m_pMidiAnalyzer;
+    m_pMidiAnalyzer = nullptr;
+    delete m_pBulkIntervalManager;
+    m_pBulkIntervalManager = nullptr;
 }
 
 QString MainWindow::getIniFilePath()
@@ -187,25 +229,111 @@ void MainWindow::fileMenuSelected(QAction* action)
     case FileMenuSaveAs:
         saveAsFile();
         break;
+    case FileMenuPreferences:
+        createPreferencesView(tr(FileMenuTable[FileMenuPreferences].label));
+        break;
     default:
         break;
     }
 }
 
-void MainWindow::inputPortMenuSelected(QAction*)
+bool MainWindow::buildPortMenu(QMenu* menu, const QString& currentName, const QList<QString>& names)
 {
-}
-
-void MainWindow::outputPortMenuSelected(QAction*)
-{
+    menu->clear();
+    // Parented to the window, so each rebuild's group lives until the window goes.
+    auto* group = new QActionGroup(this);
+    QAction* noAssign = group->addAction(QString::fromLatin1(NoAssign));
+    noAssign->setData(InvalidPortIndex);
+    noAssign->setCheckable(true);
+    for (int index = 0; index < names.size(); ++index) {
+        QAction* action = group->addAction(names.at(index));
+        action->setData(quint32(index));
+        action->setCheckable(true);
+    }
+    const bool found = setCheckedPortMenu(group, currentName);
+    if (!found)
+        noAssign->setChecked(true);
+    menu->addActions(group->actions());
+    return found;
 }
 
 void MainWindow::createInputPortMenu()
 {
+    QString currentName;
+    m_pMidiInputPort->getCurrentPortName(currentName);
+    const QList<QString> names = m_pMidiInputPort->getInputPortNameList(nullptr);
+    // Not found: the port in use has gone from the system, or none is open.
+    if (!buildPortMenu(m_pInputPortMenu, currentName, names))
+        m_pMidiInputPort->closeInputPort();
 }
 
 void MainWindow::createOutputPortMenu()
 {
+    QString currentName;
+    m_pMidiOutputPort->getCurrentPortName(currentName);
+    const QList<QString> names = m_pMidiOutputPort->getOutputPortNameList(nullptr);
+    if (!buildPortMenu(m_pOutputPortMenu, currentName, names))
+        m_pMidiOutputPort->closeOutputPort();
+}
+
+bool MainWindow::setCheckedPortMenu(QActionGroup* group, const QString& name)
+{
+    for (QAction* action : group->actions()) {
+        if (action->text() == name) {
+            action->setChecked(true);
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindow::storePortName(const char* key, const QString& name)
+{
+    QSettings settings(getIniFilePath(), QSettings::IniFormat);
+    settings.beginGroup(QLatin1String(PortNameGroup));
+    settings.setValue(QLatin1String(key), name);
+    settings.endGroup();
+}
+
+void MainWindow::inputPortMenuSelected(QAction* action)
+{
+    const quint32 index = action->data().toUInt();
+    m_pMidiInputPort->closeInputPort();
+    QString name = QString::fromLatin1(NoAssign);
+    if (index < InvalidPortIndex) {
+        if (m_pMidiInputPort->openInputPort(index) == MIDI_RESULT_OK)
+            m_pMidiInputPort->getCurrentPortName(name);
+        else
+            showErrorMessageBox(tr(PortOpenFailedMessage));
+    }
+    storePortName(InputPortNameKey, name);
+}
+
+void MainWindow::outputPortMenuSelected(QAction* action)
+{
+    const quint32 index = action->data().toUInt();
+    m_pMidiOutputPort->closeOutputPort();
+    QString name = QString::fromLatin1(NoAssign);
+    if (index < InvalidPortIndex) {
+        if (m_pMidiOutputPort->openOutputPort(index) == MIDI_RESULT_OK)
+            m_pMidiOutputPort->getCurrentPortName(name);
+        else
+            showErrorMessageBox(tr(PortOpenFailedMessage));
+    }
+    storePortName(OutputPortNameKey, name);
+}
+
+bool MainWindow::transmitMidi(const unsigned char* data, unsigned short size)
+{
+    // Refused while the window is being built or torn down.
+    if (!m_pBulkIntervalManager)
+        return false;
+    m_pBulkIntervalManager->waitBulkBeforeTransmission(data, size);
+    const bool sent = m_pMidiOutputPort->transmitMidi(data, size) == MIDI_RESULT_OK;
+    if (sent)
+        m_pMidiAnalyzer->setTransmittedMidiData(data, size);
+    m_pBulkIntervalManager->waitBulkAfterTransmission(data, size);
+    return sent;
 }
 
 void MainWindow::viewsMenuSelected(QAction* action)
@@ -214,11 +342,46 @@ void MainWindow::viewsMenuSelected(QAction* action)
     if (!m_viewsMenuActionList.contains(action))
         return;
     closeAboutDialog();
+    const int index = action->data().toInt();
+    const QString title = tr(ViewsMenuTable[index].label);
+    switch (index) {
+    case ViewsMenuMidiInMonitor:
+        if (!activateIfOpen(m_pInMonitorSubWindow))
+            m_pInMonitorSubWindow = createMidiEditView(title, MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        break;
+    case ViewsMenuMidiOutMonitor:
+        if (!activateIfOpen(m_pOutMonitorSubWindow))
+            m_pOutMonitorSubWindow = createMidiEditView(title, MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        break;
+    case ViewsMenuKeyboard:
+        createMidiKeyboardView(title);
+        break;
+    case ViewsMenuProgramChange:
+        createMidiProgramChangeView(title);
+        break;
+    case ViewsMenuSystemExclusive:
+        createMidiEditView(title, MidiEditView::SystemExclusive, QSize(-1, -1), QString());
+        break;
+    case ViewsMenuTimingClock:
+        if (!activateIfOpen(m_pTimingClockSubWindow))
+            m_pTimingClockSubWindow = createMidiTimingClockGeneratorView(title);
+        break;
+    case ViewsMenuFilter:
+        createMidiFilterView(title);
+        break;
+    case ViewsMenuMidiSettings:
+        createMidiSettingsView(title);
+        break;
+    default:
+        break;
+    }
 }
 
-void MainWindow::controlChangeMenuSelected(QAction*)
+void MainWindow::controlChangeMenuSelected(QAction* action)
 {
     closeAboutDialog();
+    createMidiControlChangeView(tr(ViewsMenuTable[ViewsMenuControlChange].label),
+                                static_cast<unsigned char>(action->data().toInt()));
 }
 
 void MainWindow::windowMenuSelected(QAction* action)
@@ -226,10 +389,7 @@ void MainWindow::windowMenuSelected(QAction* action)
     closeAboutDialog();
     switch (action->data().toInt()) {
     case WindowMenuCloseAll:
-        if (confirmDiscardOrSave()) {
-            closeAllSubWindows();
-            m_pModel->setParameterEditFlag(ParameterNotEdited);
-        }
+        closeAllCommand();
         break;
     case WindowMenuCascade:
         setUpdatesEnabled(false);
@@ -248,8 +408,12 @@ void MainWindow::windowMenuSelected(QAction* action)
 
 void MainWindow::helpMenuSelected(QAction* action)
 {
-    if (action->data().toInt() == HelpMenuOpenSourceLicense)
+    if (action->data().toInt() == HelpMenuOpenSourceLicense) {
         closeAboutDialog();
+        createOpenSourceLicenseView(tr(HelpMenuTable[HelpMenuOpenSourceLicense].label));
+    } else {
+        createAboutView();
+    }
 }
 
 int MainWindow::showConfirmationMessageBox()
@@ -330,50 +494,38 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::timerEvent(QTimerEvent* event)
 {
-    QMainWindow::timerEvent(event);
+    if (event->timerId() != m_timerId)
+        return;
+    QByteArray receivedText;
+    QByteArray systemExclusiveText;
+    QByteArray transmittedText;
+    unsigned int receivedCount = 0;
+    unsigned int systemExclusiveCount = 0;
+    unsigned int transmittedCount = 0;
+    if (!m_pMidiAnalyzer->getMidiData(receivedText, receivedCount, systemExclusiveText, systemExclusiveCount,
+                                      transmittedText, transmittedCount))
+        return;
+    // Copies of the lists: a view may open or close another while it is fed,
+    // and a view added now waits for the next tick.
+    const QList<MidiEditView*> outputViews = m_outputMonitorViewList;
+    for (MidiEditView* view : outputViews)
+        view->setText(QString::fromLatin1(transmittedText.constData()));
+    const QList<MidiEditView*> inputViews = m_inputViewList;
+    for (MidiEditView* view : inputViews) {
+        if (!m_inputViewList.contains(view))
+            continue;
+        if (view->isMonitor())
+            view->receivedMessage(QString::fromLatin1(receivedText.constData()), receivedCount);
+        else
+            view->receivedMessage(QString::fromLatin1(systemExclusiveText.constData()), systemExclusiveCount);
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    return QMainWindow::eventFilter(watched, event);
+    if (watched == m_pMdiArea && handleDropEvent(event))
+        return true;
+    return handleSubWindowEvent(watched, event);
 }
 
-bool MainWindow::closeAboutDialog()
-{
-    return false;
-}
 
-bool MainWindow::openFile(const QString&)
-{
-    return false;
-}
-
-bool MainWindow::newFile()
-{
-    return false;
-}
-
-bool MainWindow::saveFile()
-{
-    return false;
-}
-
-bool MainWindow::saveAsFile()
-{
-    return false;
-}
-
-void MainWindow::closeAllSubWindows()
-{
-    m_pModel->lockParameterEditFlag();
-    m_pMdiArea->closeAllSubWindows();
-    m_pModel->unlockParameterEditFlag();
-}
-
-void MainWindow::storeWindowPosition()
-{
-}
-
-void MainWindow::restoreRegistory()
-{
-}

@@ -1,14 +1,26 @@
 #pragma once
 
 #include "model/ModelAssistant.h"
+#include "views/MidiEditView.h"
+#include "views/WindowRestorationInfo.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 
+class MidiAnalyzer;
+class MidiBulkIntervalManager;
+class MidiClient;
+class MidiInputPort;
+class MidiOutputPort;
 class QAction;
+class QActionGroup;
 class QMdiArea;
-class QMdiSubWindow;
+class QSettings;
 class QMenu;
 class TarvoModel;
 
@@ -18,6 +30,7 @@ class MainWindow : public QMainWindow, public ModelAssistant
 
 public:
     static MainWindow* m_pInstance;
+    static const QSize DefaultMainWindowSize;
 
     MainWindow(QWidget* parent, TarvoModel* model);
     ~MainWindow() override;
@@ -29,7 +42,47 @@ public:
     bool closeAboutDialog();
     bool openFile(const QString& path);
 
+    // The one way to send MIDI, from any thread: true when the output port
+    // accepted the bytes.
+    bool transmitMidi(const unsigned char* data, unsigned short size);
+    bool setCheckedPortMenu(QActionGroup* group, const QString& name);
+
+    // Tool windows.
+    QMdiSubWindow* createSubWindowByWindowId(WindowRestorationInfo::WindowId id, bool isStayOnTop, const QRect& rect,
+                                             Qt::WindowStates state, const QList<QVariant>& values);
+    QMdiSubWindow* createMidiEditView(const QString& title, MidiEditView::OpenMode mode, const QSize& size,
+                                      const QString& text);
+    QMdiSubWindow* createMidiControlChangeView(const QString& title, unsigned char controller);
+    QMdiSubWindow* createMidiKeyboardView(const QString& title);
+    QMdiSubWindow* createMidiProgramChangeView(const QString& title);
+    QMdiSubWindow* createMidiSettingsView(const QString& title);
+    QMdiSubWindow* createMidiFilterView(const QString& title);
+    QMdiSubWindow* createMidiTimingClockGeneratorView(const QString& title);
+    QMdiSubWindow* createPreferencesView(const QString& title);
+    QMdiSubWindow* createOpenSourceLicenseView(const QString& title);
+    QMdiSubWindow* createAboutView();
+    void showLimitViewDisplayMessageBox(const QString& viewName);
+    bool removeStayOnTopAction(QMenu* systemMenu);
+    bool removeMaximizeMenuForFixedSizeView(QMenu* systemMenu);
+    void setWindowGeometry(QWidget* window, const QRect& rect);
+    bool isFixedSizeObject(QObject* object);
+    bool isNormalWindowState(QWidget* window);
+    QRect getNormalRect(QWidget* window);
+    void normalRectChanged(QWidget* window, const QSize& size);
+    void normalRectChanged(QWidget* window, const QPoint& position);
+    void closeAllSubWindows();
+    void initializeSubWindows();
+
+    // Moves a saved main window rectangle back onto a screen when needed.
+    QRect getMainWindowRestorationRect(const QRect& rect);
+
     void updateParameter(unsigned int id) override;
+
+    // Every open MIDI In Monitor and message editor, and every MIDI Out
+    // Monitor: each view adds itself on construction and removes itself on
+    // destruction; the poll timer feeds them.
+    QList<MidiEditView*> m_inputViewList;
+    QList<MidiEditView*> m_outputMonitorViewList;
 
 public slots:
     void fileMenuSelected(QAction* action);
@@ -64,20 +117,67 @@ private:
     bool newFile();
     bool saveFile();
     bool saveAsFile();
+    bool openProjectFile(const QString& path);
+    bool saveProjectFile(const QString& path);
+    void closeAllCommand();
+    // The project now is the file at path, unedited.
+    void setProjectFile(const QString& path);
+    void resetToUntitled();
+    // Drag and drop of message text and project files on the tool window area.
+    bool handleDropEvent(QEvent* event);
 
-    // Tool window bookkeeping and settings.
-    void closeAllSubWindows();
-    void storeWindowPosition();
+    // What every create...View does once its view exists: add it to the area
+    // with the system menu edits, the event filter and the title.
+    enum SubWindowKind { ResizableSubWindow, FixedSizeSubWindow };
+    QMdiSubWindow* addToolSubWindow(QWidget* view, const char* objectName, SubWindowKind kind,
+                                    const QString& title);
+    // Counts the live windows of a multi-instance kind, pruning closed ones;
+    // shows the limit message and gives false when no more may open.
+    bool mayOpenAnother(QList<QPointer<QMdiSubWindow>>& list, const QString& title);
+    // Activates an open single-instance window; false when there is none.
+    bool activateIfOpen(QMdiSubWindow* subWindow);
+    void centreInMainWindow(QWidget* window);
+    bool handleSubWindowEvent(QObject* watched, QEvent* event);
+
+    // Settings.
     void restoreRegistory();
+    void storeWindowPosition();
+    void writeMainWindowInfoToRegistry(QSettings& settings);
+    void writeSubWindowInfoToRegistry(QSettings& settings);
+    // Everything but the layout and the port names, written as the window goes.
+    void storeSettings();
+
+    // Rebuilds a port menu from the endpoints present now; false when the
+    // current port's name is not among them.
+    bool buildPortMenu(QMenu* menu, const QString& currentName, const QList<QString>& names);
+    void storePortName(const char* key, const QString& name);
 
     TarvoModel* m_pModel;
     QMdiArea* m_pMdiArea;
     int m_timerId;
+    MidiClient* m_pMidiClient;
+    MidiInputPort* m_pMidiInputPort;
+    MidiOutputPort* m_pMidiOutputPort;
     QMenu* m_pOutputPortMenu;
     QMenu* m_pInputPortMenu;
     QList<QAction*> m_viewsMenuActionList;
+    MidiAnalyzer* m_pMidiAnalyzer;
+    MidiBulkIntervalManager* m_pBulkIntervalManager;
     bool m_isRestored;
     bool m_isOpeningProjectFile;
     bool m_isClosed;
     bool m_isLimitMessageShowing;
+    QPointer<QMdiSubWindow> m_pInMonitorSubWindow;
+    QPointer<QMdiSubWindow> m_pOutMonitorSubWindow;
+    QPointer<QMdiSubWindow> m_pAboutSubWindow;
+    QPointer<QMdiSubWindow> m_pFilterSubWindow;
+    QPointer<QMdiSubWindow> m_pMidiSettingsSubWindow;
+    QPointer<QMdiSubWindow> m_pLicenseSubWindow;
+    QPointer<QMdiSubWindow> m_pTimingClockSubWindow;
+    QPointer<QMdiSubWindow> m_pPreferencesSubWindow;
+    QHash<QWidget*, QRect> m_normalRectHash;
+    QList<QPointer<QMdiSubWindow>> m_systemExclusiveSubWindowList;
+    QList<QPointer<QMdiSubWindow>> m_controlChangeSubWindowList;
+    QList<QPointer<QMdiSubWindow>> m_keyboardSubWindowList;
+    QList<QPointer<QMdiSubWindow>> m_programChangeSubWindowList;
 };

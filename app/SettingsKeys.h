@@ -1,0 +1,17 @@
+#pragma once
+
+// Groups and keys of the settings file.
+extern const char* const FileWorkingDirectoryGroup;
+extern const char* const DumpFileWorkingDirectoryKey;
+extern const char* const ProjectFileWorkingDirectoryKey;
+extern const char* const SavePositionGroup;
+extern const char* const MidiFilterGroup;
+extern const char* const MidiThruGroup;
+extern const char* const BulkIntervalKey;
+extern const char* const MidiThruKey;
+extern const char* const PortNameGroup;
+extern const char* const InputPortNameKey;
+extern const char* const OutputPortNameKey;
+extern const char* const PreferencesGroup;
+extern const char* const KnobModeKey;
+extern const char* const TimeStampKey;
