@@ -1,0 +1,322 @@
+#include "views/MidiEditGeneralView.h"
+
+#include "app/MainWindow.h"
+#include "controls/ToolButton.h"
+#include "model/TarvoModel.h"
+#include "project/Utility.h"
+#include "views/MidiEditTextView.h"
+#include "views/ViewStyle.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Lines kept by a monitor; older lines are dropped first.
+const int MonitorViewLineLimit = 512;
+
+const char* const SystemExclusiveTitle = QT_TRANSLATE_NOOP("MidiEditGeneralView", "&System Exclusive");
+const char* const OpenDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Open");
+const char* const SaveDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Save");
+const char* const TextFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Text Files (*.txt)");
+const char* const DragAndDropFormat = "text/uri-list";
+const char* const DumpFileExtension = "txt";
+
+const QSize ToolButtonSize(32, 32);
+const int ToolBarHeight = 36;
+const qreal PixmapDevicePixelRatio = 2.0;
+// The tool bar has a separator in front of this button.
+const int FirstTransmissionButton = 3;
+
+// A scroll bar this close to its end follows new lines.
+const int FollowingScrollDistance = 3;
+
+const int TransmissionRunning = 1;
+
+struct ToolButtonItem {
+    const char* pixmapPath;
+    const char* menuText;
+    void (MidiEditGeneralView::*slot)();
+};
+
+const ToolButtonItem ToolButtonTable[] = {
+    {":/images/file.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&New"), &MidiEditGeneralView::newMenuSelected},
+    {":/images/open.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&Open..."), &MidiEditGeneralView::openMenuSelected},
+    {":/images/disk.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&Save..."), &MidiEditGeneralView::saveMenuSelected},
+    {":/images/tx.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&Transmit"),
+     &MidiEditGeneralView::transmitMenuSelected},
+    {":/images/rx.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&Receive"), &MidiEditGeneralView::receiveMenuSelected},
+    {":/images/txrx.png", QT_TRANSLATE_NOOP("MidiEditGeneralView", "&Transmit and Receive"),
+     &MidiEditGeneralView::transmitAndReceiveMenuSelected},
+};
+const int ToolButtonCount = sizeof(ToolButtonTable) / sizeof(ToolButtonTable[0]);
+
+// The local file of the first URL of a drag, or an empty string.
+QString firstDraggedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data->urls();
+    return urls.isEmpty() ? QString() : urls.first().toLocalFile();
+}
+
+} // namespace
+
+MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model, MidiEditView::OpenMode mode)
+    : QWidget(parent)
+    , m_pEditView(parent)
+    , m_pTextView(nullptr)
+    , m_maximumLineCount(mode < MidiEditView::SystemExclusive ? MonitorViewLineLimit : 0)
+    , m_pModel(model)
+    , m_pToolBar(nullptr)
+{
+    auto* layout = new QVBoxLayout();
+    const bool isEditor = mode >= MidiEditView::SystemExclusive;
+
+    if (isEditor) {
+        m_pToolBar = new QToolBar(this);
+        m_pToolBar->setFixedHeight(ToolBarHeight);
+        for (int i = 0; i < ToolButtonCount; ++i) {
+            const ToolButtonItem& item = ToolButtonTable[i];
+            auto* button = new ToolButton(m_pToolBar);
+            button->setFixedSize(ToolButtonSize);
+            button->m_pixmap = QPixmap(QString::fromLatin1(item.pixmapPath));
+            button->m_pixmap.setDevicePixelRatio(PixmapDevicePixelRatio);
+            button->setToolTip(Utility::removeMenuOfModifierCharacter(tr(item.menuText)));
+            connect(button, &ToolButton::released, this, item.slot);
+            if (i == FirstTransmissionButton) {
+                m_pToolBar->addSeparator();
+            }
+            m_pToolBar->addWidget(button);
+        }
+        layout->addWidget(m_pToolBar);
+    }
+
+    m_pTextView = new MidiEditTextView(this, model);
+    if (!isEditor) {
+        m_pTextView->setReadOnly(true);
+        m_pTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
+        m_pTextView->setBackgroundVisible(true);
+        m_pTextView->setAutoFillBackground(true);
+        QPalette monitorPalette = m_pTextView->palette();
+        monitorPalette.setColor(QPalette::All, QPalette::Base, MonitorBackgroundColor);
+        monitorPalette.setColor(QPalette::All, QPalette::Window, MonitorBackgroundColor);
+        monitorPalette.setColor(QPalette::All, QPalette::Text, MonitorTextColor);
+        m_pTextView->setPalette(monitorPalette);
+        m_pTextView->setAcceptDrops(false);
+        m_pTextView->setMaximumBlockCount(m_maximumLineCount);
+    } else {
+        m_pTextView->viewport()->installEventFilter(this);
+    }
+    layout->addWidget(m_pTextView);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setLayout(layout);
+
+    updateParameter(TransmissionStateId);
+    m_pModel->registerModelAssistant(this);
+}
+
+MidiEditGeneralView::~MidiEditGeneralView()
+{
+    m_pModel->unregisterModelAssistant(this);
+}
+
+void MidiEditGeneralView::setText(const QString& text)
+{
+    m_pTextView->setPlainText(text);
+}
+
+void MidiEditGeneralView::insertText(const QString& text)
+{
+    QScrollBar* scrollBar = m_pTextView->verticalScrollBar();
+    const int value = scrollBar->value();
+    const int maximum = scrollBar->maximum();
+    const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
+
+    QTextCursor cursor = m_pTextView->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    // The first line of an empty view loses its leading line break.
+    cursor.insertText(cursor.atStart() ? text.trimmed() : text);
+
+    if (following) {
+        scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    }
+}
+
+bool MidiEditGeneralView::getText(QString& text)
+{
+    text = m_pTextView->toPlainText();
+    return !text.isEmpty();
+}
+
+void MidiEditGeneralView::minimalizeScrollAreaForMac()
+{
+    if (m_pTextView->document()->isEmpty()) {
+        setGeometry(0, 0, 100, 30);
+    }
+}
+
+void MidiEditGeneralView::updateParameter(unsigned int id)
+{
+    if (id != TransmissionStateId || m_pToolBar == nullptr) {
+        return;
+    }
+    m_pToolBar->setEnabled(m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning);
+}
+
+bool MidiEditGeneralView::isCommandAvailable()
+{
+    return m_pToolBar != nullptr && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning;
+}
+
+void MidiEditGeneralView::transmitMidi()
+{
+    const QString selection = m_pTextView->textCursor().selectedText();
+    m_pEditView->transmitMessage(selection.isEmpty() ? m_pTextView->toPlainText() : selection);
+}
+
+bool MidiEditGeneralView::openReceivingEditor()
+{
+    return MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusiveReceive,
+                                                       QSize(), QString()) != nullptr;
+}
+
+void MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
+{
+    QString current;
+    if (getText(current)) {
+        MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusive, size,
+                                                    text);
+    } else {
+        setText(text);
+    }
+}
+
+void MidiEditGeneralView::setDumpFileWorkingDirectory(const QString& path)
+{
+    m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
+}
+
+void MidiEditGeneralView::transmitMenuSelected()
+{
+    if (isCommandAvailable()) {
+        transmitMidi();
+    }
+}
+
+void MidiEditGeneralView::receiveMenuSelected()
+{
+    if (!isCommandAvailable()) {
+        return;
+    }
+    QString current;
+    if (getText(current)) {
+        openReceivingEditor();
+    } else {
+        m_pEditView->setReceivedMessageEnabled(true);
+    }
+}
+
+void MidiEditGeneralView::transmitAndReceiveMenuSelected()
+{
+    if (!isCommandAvailable()) {
+        return;
+    }
+    // Transmits even when no window for the reply could be opened.
+    openReceivingEditor();
+    transmitMidi();
+}
+
+void MidiEditGeneralView::newMenuSelected()
+{
+    if (isCommandAvailable()) {
+        MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusive, size(),
+                                                    QString());
+    }
+}
+
+void MidiEditGeneralView::openMenuSelected()
+{
+    if (!isCommandAvailable()) {
+        return;
+    }
+    const QString path = Utility::showFileOpenDialog(
+        window(), tr(OpenDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
+        tr(TextFileFilter), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+    if (path.isEmpty()) {
+        return;
+    }
+    setDumpFileWorkingDirectory(path);
+    QString text;
+    Utility::loadAtTextFileName(path, text);
+    placeLoadedText(text, size());
+}
+
+void MidiEditGeneralView::saveMenuSelected()
+{
+    if (!isCommandAvailable()) {
+        return;
+    }
+    const QString path = Utility::showFileSaveDialog(
+        window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
+        tr(TextFileFilter), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+    if (path.isEmpty()) {
+        return;
+    }
+    setDumpFileWorkingDirectory(path);
+    Utility::saveAtTextFileName(path, m_pTextView->toPlainText());
+}
+
+bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_pTextView->viewport()) {
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::DragEnter: {
+        auto* dragEvent = static_cast<QDragEnterEvent*>(event);
+        const QMimeData* data = dragEvent->mimeData();
+        const bool acceptable = QApplication::activeModalWidget() == nullptr
+            && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning
+            && data->hasFormat(QLatin1String(DragAndDropFormat))
+            && QFileInfo(firstDraggedFile(data)).completeSuffix() == QLatin1String(DumpFileExtension);
+        if (acceptable) {
+            dragEvent->acceptProposedAction();
+        } else {
+            dragEvent->setDropAction(Qt::IgnoreAction);
+            dragEvent->ignore();
+        }
+        return true;
+    }
+    case QEvent::DragMove:
+        static_cast<QDragMoveEvent*>(event)->acceptProposedAction();
+        return true;
+    case QEvent::Drop: {
+        auto* dropEvent = static_cast<QDropEvent*>(event);
+        const QMimeData* data = dropEvent->mimeData();
+        if (!data->hasFormat(QLatin1String(DragAndDropFormat))) {
+            return false;
+        }
+        const QString path = firstDraggedFile(data);
+        if (path.isEmpty()) {
+            dropEvent->ignore();
+            return true;
+        }
+        QString text;
+        Utility::loadAtTextFileName(path, text);
+        setDumpFileWorkingDirectory(path);
+        placeLoadedText(text, QSize());
+        dropEvent->acceptProposedAction();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
