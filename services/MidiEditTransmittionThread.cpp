@@ -32,12 +32,13 @@ int hexDigitValue(QChar character)
 
 QString removeSeparators(const QString& text)
 {
-    QString cleaned;
-    cleaned.reserve(text.size());
+    QString cleaned(text.size(), Qt::Uninitialized);
+    QChar* out = cleaned.data();
     for (const QChar character : text) {
         if (!isSeparator(character))
-            cleaned.append(character);
+            *out++ = character;
     }
+    cleaned.truncate(static_cast<int>(out - cleaned.constData()));
     return cleaned;
 }
 

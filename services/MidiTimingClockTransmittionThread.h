@@ -7,13 +7,14 @@
 #include <QThread>
 #include <QWaitCondition>
 
-#include <atomic>
-
 // Sends MIDI Timing Clock (0xF8, 24 per beat) at a settable tempo through the
 // main window's transmit operation while playing. The thread runs from
-// construction to destruction: it sleeps while stopped and, while playing,
-// polls a millisecond clock and sends the clocks that the generator finds due.
-// blinkLed is emitted when playing starts and after every 24 clocks.
+// construction to destruction. While stopped it sleeps; while playing it
+// sleeps until the millisecond in which the next clock falls due and sends the
+// clocks that the generator finds due for the milliseconds passed, so each
+// clock leaves within the millisecond in which it falls due without the thread
+// polling a core away. blinkLed is emitted when playing starts and after every
+// 24 clocks.
 class MidiTimingClockTransmittionThread : public QThread
 {
     Q_OBJECT
@@ -42,15 +43,19 @@ protected:
 private:
     // Sends the clocks due since the last pass. Holds m_mutex.
     void generateClocks();
+    // The clock reading at which the generator will have the next clock due.
+    // Holds m_mutex.
+    qint64 nextClockElapsed() const;
 
     midilib_timingClockGenerator m_generator;
+    int m_tempo;
     QMutex m_mutex;
-    // Written under m_mutex; the polling loop also reads them without it.
-    std::atomic<bool> m_stop;
-    std::atomic<bool> m_play;
+    bool m_stop;
+    bool m_play;
     // Monotonic: setting the wall clock never makes a burst of clocks.
     QElapsedTimer m_time;
     quint8 m_clockCount;
     qint64 m_lastElapsed;
+    // The stopped thread sleeps on it, and the playing one between clocks.
     QWaitCondition m_condition;
 };

@@ -34,6 +34,7 @@ private slots:
     void clocksAtTheTempo();
     void restartSendsNoBurstAndCountsAFreshBeat();
     void tempoOutsideTheRange();
+    void fasterTempoTakesEffectAtOnce();
     void destructionIsPrompt();
 
 private:
@@ -125,6 +126,19 @@ void MidiTimingClockTransmittionThreadTest::tempoOutsideTheRange()
     const int atSlowest = m_rig->platform.sentMessages().size();
     QTest::qWait(300);
     QCOMPARE(m_rig->platform.sentMessages().size(), atSlowest);
+}
+
+void MidiTimingClockTransmittionThreadTest::fasterTempoTakesEffectAtOnce()
+{
+    // 5 BPM: a clock every 500 ms.
+    m_pThread->setTempo(50);
+    m_pThread->setPlayTimingClockFlag(true);
+    QTest::qWait(100);
+    QVERIFY(m_rig->platform.sentMessages().isEmpty());
+    // The 100 ms already passed count against the new interval of 8.3 ms.
+    m_pThread->setTempo(3000);
+    QTest::qWait(150);
+    QVERIFY(m_rig->platform.sentMessages().size() >= 12);
 }
 
 void MidiTimingClockTransmittionThreadTest::destructionIsPrompt()
