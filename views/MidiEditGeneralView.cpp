@@ -140,14 +140,32 @@ void MidiEditGeneralView::insertText(const QString& text)
     const int maximum = scrollBar->maximum();
     const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
 
+    const QString lines = newestLines(text);
     QTextCursor cursor = m_pTextView->textCursor();
     cursor.movePosition(QTextCursor::End);
     // The first line of an empty view loses its leading line break.
-    cursor.insertText(cursor.atStart() ? text.trimmed() : text);
+    cursor.insertText(cursor.atStart() ? lines.trimmed() : lines);
 
     if (following) {
         scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
     }
+}
+
+QString MidiEditGeneralView::newestLines(const QString& text) const
+{
+    if (m_maximumLineCount <= 0) {
+        return text;
+    }
+    // From the line break before the newest m_maximumLineCount lines on: the
+    // document would drop everything before it anyway.
+    int position = text.size();
+    for (int count = 0; count < m_maximumLineCount; ++count) {
+        position = text.lastIndexOf(QLatin1Char('\n'), position - 1);
+        if (position <= 0) {
+            return text;
+        }
+    }
+    return text.mid(position);
 }
 
 bool MidiEditGeneralView::getText(QString& text)

@@ -44,6 +44,8 @@ protected:
 private:
     // The commands act in editors only, and not while any editor transmits.
     bool isCommandAvailable();
+    // A monitor's text cut to the lines that its limit keeps.
+    QString newestLines(const QString& text) const;
     bool openReceivingEditor();
     // Puts text into this editor when it is empty, else into a new editor.
     void placeLoadedText(const QString& text, const QSize& size);
