@@ -1,0 +1,315 @@
+#include "views/MidiFilterView.h"
+
+#include "controls/CheckBox.h"
+#include "controls/PushButton.h"
+#include "model/TarvoModel.h"
+#include "views/ControlChangeNameList.h"
+#include "views/MidiControlChangeFilterView.h"
+#include "views/MidiSystemCommonFilterView.h"
+#include "views/MidiSystemRealtimeFilterView.h"
+
+#include <QGroupBox>
+#include <QMap>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    unsigned int first;
+    unsigned int count;
+};
+const Run FilterRuns[] = {{600, 16}, {700, 10}, {800, 128}, {1000, 4}, {1100, 6}};
+const Run ChannelRun = FilterRuns[0];
+const Run ControlChangeRun = FilterRuns[2];
+const Run SystemCommonRun = FilterRuns[3];
+const Run SystemRealtimeRun = FilterRuns[4];
+
+using Snapshot = QMap<unsigned int, int>;
+
+// Every filter parameter and the settings that share the model with them.
+Snapshot snapshot(TarvoModel& model)
+{
+    Snapshot values;
+    for (const Run& run : FilterRuns) {
+        for (unsigned int id = run.first; id < run.first + run.count; ++id) {
+            values[id] = model.getModelIntValue(id);
+        }
+    }
+    for (unsigned int id : {500u, 501u, 1200u, 1201u}) {
+        values[id] = model.getModelIntValue(id);
+    }
+    return values;
+}
+
+// The one widget of type T below root that shows text.
+template <class T>
+T* findByText(QWidget* root, const QString& text)
+{
+    T* found = nullptr;
+    for (T* widget : root->findChildren<T*>()) {
+        if (widget->text() == text) {
+            if (found != nullptr) {
+                return nullptr;
+            }
+            found = widget;
+        }
+    }
+    return found;
+}
+
+QGroupBox* findBox(QWidget* root, const QString& title)
+{
+    for (QGroupBox* box : root->findChildren<QGroupBox*>()) {
+        if (box->title() == title) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+// The ">" buttons from top to bottom: control change, system common, system real-time.
+QList<QPushButton*> arrowButtons(MidiFilterView& view)
+{
+    QList<QPushButton*> buttons;
+    for (QPushButton* button : findBox(&view, "Message")->findChildren<QPushButton*>()) {
+        if (button->text() == ">") {
+            buttons.append(button);
+        }
+    }
+    std::sort(buttons.begin(), buttons.end(),
+              [](QPushButton* a, QPushButton* b) { return a->y() < b->y(); });
+    return buttons;
+}
+
+void click(QWidget* widget)
+{
+    QVERIFY(widget != nullptr);
+    QVERIFY(widget->isVisible());
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+} // namespace
+
+class MidiFilterViewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensWithTheModelsValues();
+    void allAndClearTouchOnlyTheirOwnRun();
+    void ticksWriteTheirParameters();
+    void arrowsSwitchTheDetailPage();
+    void controlChangePageScrollsVerticallyOnly();
+    void showsChangesMadeElsewhere();
+    void detailEntriesShowNoIndicator();
+    void leavesTheProjectUnedited();
+};
+
+void MidiFilterViewTest::opensWithTheModelsValues()
+{
+    TarvoModel model;
+    model.setModelIntValue(602, 1);
+    model.setModelIntValue(801, 1);
+    model.setModelIntValue(1104, 1);
+    MidiFilterView view(nullptr, &model);
+
+    QCOMPARE(view.windowId, int(WindowRestorationInfo::WindowIdFilter));
+    QCOMPARE(view.size(), QSize(650, 268));
+    QVERIFY(findByText<PushButton>(&view, "3")->isChecked());
+    for (const QString text : {"1", "2", "4", "16"}) {
+        QVERIFY2(!findByText<PushButton>(&view, text)->isChecked(), qPrintable(text));
+    }
+    QVERIFY(findByText<CheckBox>(&view, ControlChangeNameList[1])->isChecked());
+    QVERIFY(!findByText<CheckBox>(&view, ControlChangeNameList[2])->isChecked());
+    QVERIFY(findByText<CheckBox>(&view, "(FE) Active Sensing")->isChecked());
+
+    // Channels 9 to 16 form a second column that starts at the top again.
+    QCOMPARE(findByText<PushButton>(&view, "8")->geometry(), QRect(10, 188, 50, 23));
+    QCOMPARE(findByText<PushButton>(&view, "9")->geometry(), QRect(60, 20, 50, 23));
+}
+
+void MidiFilterViewTest::allAndClearTouchOnlyTheirOwnRun()
+{
+    TarvoModel model;
+    // A pattern that "All" and "Clear" both have to change in part.
+    for (const Run& run : FilterRuns) {
+        for (unsigned int id = run.first; id < run.first + run.count; ++id) {
+            model.setModelIntValue(id, id % 2);
+        }
+    }
+    MidiFilterView view(nullptr, &model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QList<QPushButton*> arrows = arrowButtons(view);
+    QCOMPARE(arrows.size(), 3);
+
+    struct Step {
+        QWidget* page;
+        QPushButton* arrow;
+        Run run;
+    };
+    const Step steps[] = {
+        {findBox(&view, "Channel"), nullptr, ChannelRun},
+        {view.findChild<MidiControlChangeFilterView*>(), arrows[0], ControlChangeRun},
+        {view.findChild<MidiSystemCommonFilterView*>(), arrows[1], SystemCommonRun},
+        {view.findChild<MidiSystemRealtimeFilterView*>(), arrows[2], SystemRealtimeRun},
+    };
+    for (const Step& step : steps) {
+        QVERIFY(step.page != nullptr);
+        if (step.arrow != nullptr) {
+            click(step.arrow);
+        }
+        for (const QString& text : {QStringLiteral("All"), QStringLiteral("Clear")}) {
+            const int value = text == "All" ? 1 : 0;
+            const Snapshot before = snapshot(model);
+            click(findByText<QPushButton>(step.page, text));
+            const Snapshot after = snapshot(model);
+            for (auto it = before.cbegin(); it != before.cend(); ++it) {
+                const unsigned int id = it.key();
+                const bool inRun = id >= step.run.first && id < step.run.first + step.run.count;
+                QVERIFY2(after[id] == (inRun ? value : it.value()),
+                         qPrintable(QString("%1 after %2: id %3").arg(step.run.first).arg(text).arg(id)));
+            }
+        }
+    }
+    // The buttons follow the model.
+    QVERIFY(!findByText<PushButton>(&view, "2")->isChecked());
+    click(findByText<QPushButton>(findBox(&view, "Channel"), "All"));
+    for (int n = 1; n <= 16; ++n) {
+        QVERIFY(findByText<PushButton>(&view, QString::number(n))->isChecked());
+    }
+}
+
+void MidiFilterViewTest::ticksWriteTheirParameters()
+{
+    TarvoModel model;
+    MidiFilterView view(nullptr, &model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    click(findByText<CheckBox>(&view, "Pitch Bend"));
+    QCOMPARE(model.getModelIntValue(706), 1);
+    click(arrowButtons(view)[2]);
+    click(findByText<CheckBox>(&view, "(FE) Active Sensing"));
+    QCOMPARE(model.getModelIntValue(1104), 1);
+
+    Snapshot expected = snapshot(model);
+    click(findByText<CheckBox>(&view, "Pitch Bend"));
+    expected[706] = 0;
+    QCOMPARE(snapshot(model), expected);
+}
+
+void MidiFilterViewTest::arrowsSwitchTheDetailPage()
+{
+    TarvoModel model;
+    MidiFilterView view(nullptr, &model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    auto* stack = view.findChild<QStackedWidget*>();
+    QVERIFY(stack != nullptr);
+    QVERIFY(qobject_cast<MidiControlChangeFilterView*>(stack->currentWidget()) != nullptr);
+    const QList<QPushButton*> arrows = arrowButtons(view);
+
+    click(arrows[2]);
+    QVERIFY(qobject_cast<MidiSystemRealtimeFilterView*>(stack->currentWidget()) != nullptr);
+    // Other controls leave the page alone.
+    click(findByText<CheckBox>(&view, "Note On"));
+    click(findByText<QPushButton>(findBox(&view, "Channel"), "All"));
+    click(findByText<QPushButton>(stack->currentWidget(), "All"));
+    QVERIFY(qobject_cast<MidiSystemRealtimeFilterView*>(stack->currentWidget()) != nullptr);
+
+    click(arrows[1]);
+    QVERIFY(qobject_cast<MidiSystemCommonFilterView*>(stack->currentWidget()) != nullptr);
+    click(arrows[0]);
+    QVERIFY(qobject_cast<MidiControlChangeFilterView*>(stack->currentWidget()) != nullptr);
+}
+
+void MidiFilterViewTest::controlChangePageScrollsVerticallyOnly()
+{
+    TarvoModel model;
+    MidiFilterView view(nullptr, &model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    auto* area = view.findChild<MidiControlChangeFilterView*>()->findChild<QScrollArea*>();
+    QVERIFY(area != nullptr);
+    QWidget* content = area->widget();
+    QCOMPARE(content->size(), QSize(190, 2820));
+    QCOMPARE(content->findChildren<CheckBox*>().size(), 128);
+
+    CheckBox* last = findByText<CheckBox>(content, "127 Poly On");
+    QVERIFY(last != nullptr);
+    QCOMPARE(last->pos(), QPoint(10, 2797));
+    QVERIFY(content->rect().contains(last->geometry()));
+
+    QCOMPARE(area->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(area->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(area->verticalScrollBar()->isVisible());
+    area->ensureWidgetVisible(last);
+    QVERIFY(area->verticalScrollBar()->value() > 0);
+    QCOMPARE(area->horizontalScrollBar()->value(), 0);
+
+    // The scrolled box takes real clicks.
+    click(last);
+    QCOMPARE(model.getModelIntValue(927), 1);
+}
+
+void MidiFilterViewTest::showsChangesMadeElsewhere()
+{
+    TarvoModel model;
+    MidiFilterView view(nullptr, &model);
+
+    model.setModelIntValue(605, 1);
+    QVERIFY(findByText<PushButton>(&view, "6")->isChecked());
+    model.setModelIntValue(900, 1);
+    QVERIFY(findByText<CheckBox>(&view, ControlChangeNameList[100])->isChecked());
+    model.setModelIntValue(1003, 1);
+    QVERIFY(findByText<CheckBox>(&view, "(F6) Tune Request")->isChecked());
+    model.setModelIntValue(709, 1);
+    QVERIFY(findByText<CheckBox>(&view, "System Realtime")->isChecked());
+    model.setModelIntValue(605, 0);
+    QVERIFY(!findByText<PushButton>(&view, "6")->isChecked());
+}
+
+void MidiFilterViewTest::detailEntriesShowNoIndicator()
+{
+    TarvoModel model;
+    MidiFilterView view(nullptr, &model);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    for (const QString text : {"Control Change", "System Common", "System Realtime"}) {
+        CheckBox* label = findByText<CheckBox>(findBox(&view, "Message"), text);
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        const QImage unticked = label->grab().toImage();
+        label->setChecked(true);
+        QCOMPARE(label->grab().toImage(), unticked);
+    }
+    // An ordinary entry shows its tick.
+    CheckBox* noteOff = findByText<CheckBox>(&view, "Note Off");
+    const QImage unticked = noteOff->grab().toImage();
+    noteOff->setChecked(true);
+    QVERIFY(noteOff->grab().toImage() != unticked);
+}
+
+void MidiFilterViewTest::leavesTheProjectUnedited()
+{
+    TarvoModel model;
+    auto* view = new MidiFilterView(nullptr, &model);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    click(findByText<PushButton>(view, "1"));
+    click(findByText<CheckBox>(view, "Note Off"));
+    view->close();
+    delete view;
+    QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
+
+    // Changes must not reach the destroyed controls.
+    model.setModelIntValue(600, 0);
+    model.setModelIntValue(800, 1);
+}
+
+QTEST_MAIN(MidiFilterViewTest)
+#include "MidiFilterViewTest.moc"

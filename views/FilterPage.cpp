@@ -1,0 +1,36 @@
+#include "views/FilterPage.h"
+
+#include "controls/CheckBox.h"
+
+#include <QGroupBox>
+#include <QPoint>
+
+namespace FilterPage {
+
+CheckBox* createCheckBox(QWidget* parent, const QString& text, unsigned int id, const QPoint& pos)
+{
+    auto* checkBox = new CheckBox(parent);
+    checkBox->setText(text);
+    checkBox->setParameterId(id);
+    checkBox->move(pos);
+    const QSize hint = checkBox->sizeHint();
+    checkBox->resize(hint.width(), qMin(hint.height(), CheckBoxSpacing));
+    return checkBox;
+}
+
+QPushButton* createButton(QWidget* parent, const QString& text, const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QGroupBox* createGroupBox(QWidget* parent, const QString& title, const QRect& geometry)
+{
+    auto* groupBox = new QGroupBox(title, parent);
+    groupBox->setGeometry(geometry);
+    groupBox->setMinimumSize(geometry.size());
+    return groupBox;
+}
+
+} // namespace FilterPage
