@@ -58,12 +58,12 @@ MidiEditTransmittionThread::~MidiEditTransmittionThread()
 {
     if (!isRunning())
         return;
-    // A transmission still running ends after its current message, so the
-    // owner is not held up for the rest of a long dump.
+    // Set before the mutex, which a running transmission holds: it ends after
+    // its current message, so the owner is not held up for the rest of a dump.
+    m_stop = true;
     m_transmitting = false;
     {
         QMutexLocker locker(&m_mutex);
-        m_stop = true;
         m_waitCondition.wakeAll();
     }
     wait();
@@ -130,7 +130,7 @@ void MidiEditTransmittionThread::transmitMessage(const QString& text)
             MainWindow* mainWindow = MainWindow::m_pInstance;
             const bool accepted
                 = mainWindow != nullptr && mainWindow->transmitMidi(midilib_data_getMemory(&message), size);
-            if (!accepted || !m_transmitting) {
+            if (!accepted || !m_transmitting || m_stop) {
                 abortTransmission();
                 return;
             }

@@ -60,9 +60,10 @@ private:
     void abortTransmission();
 
     QWaitCondition m_waitCondition;
-    // Guards m_message and m_stop; held by the thread for a whole transmission.
+    // Guards m_message; held by the thread for a whole transmission.
     QMutex m_mutex;
-    bool m_stop;
+    // Set only by the destructor, without the mutex.
+    std::atomic<bool> m_stop;
     // Its state carries over from chunk to chunk and between transmissions.
     midilib_parser m_parser;
     QString m_message;
