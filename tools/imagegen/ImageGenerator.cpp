@@ -262,28 +262,31 @@ QImage ImageGenerator::aboutImage()
     background.setColorAt(0, QColor(250, 250, 255));
     background.setColorAt(1, QColor(214, 218, 236));
     painter.fillRect(QRect(QPoint(0, 0), size), background);
-    // A stylised keyboard octave on the left.
-    const qreal keyWidth = 14, keyLeft = 24, keyTop = 40, keyHeight = 90;
+    // The three text lines are drawn over the lower half (centres at 95, 115
+    // and 135), so the artwork keeps to a band along the top.
+    const qreal keyWidth = 11, keyLeft = 18, keyTop = 14, keyHeight = 52;
     painter.setPen(pen(QColor(40, 27, 67), 1));
     painter.setBrush(Qt::white);
-    for (int key = 0; key < 7; ++key)
+    for (int key = 0; key < 14; ++key)
         painter.drawRect(QRectF(keyLeft + key * keyWidth, keyTop, keyWidth, keyHeight));
     painter.setBrush(QColor(40, 27, 67));
-    for (int key : {0, 1, 3, 4, 5})
-        painter.drawRect(QRectF(keyLeft + key * keyWidth + 9.5, keyTop, 9, 55));
-    // A MIDI socket beside it.
-    const QPointF socket(180, 85);
-    QRadialGradient ring(socket, 36);
+    for (int key : {0, 1, 3, 4, 5, 7, 8, 10, 11, 12})
+        painter.drawRect(QRectF(keyLeft + key * keyWidth + 7.5, keyTop, 7, 31));
+    // A MIDI socket on the right.
+    const QPointF socket(size.width() - 48, 40);
+    QRadialGradient ring(socket, 28);
     ring.setColorAt(0, QColor(90, 90, 110));
     ring.setColorAt(1, QColor(40, 27, 67));
     painter.setBrush(ring);
     painter.setPen(Qt::NoPen);
-    painter.drawEllipse(socket, 34, 34);
+    painter.drawEllipse(socket, 26, 26);
     painter.setBrush(QColor(230, 230, 240));
     for (int pin = 0; pin < 5; ++pin) {
         const qreal angle = (180.0 + 45.0 * pin) * M_PI / 180.0;
-        painter.drawEllipse(socket + QPointF(22 * std::cos(angle), 22 * std::sin(angle)), 4, 4);
+        painter.drawEllipse(socket + QPointF(17 * std::cos(angle), 17 * std::sin(angle)), 3, 3);
     }
+    painter.setPen(pen(QColor(160, 160, 185), 1));
+    painter.drawLine(QPointF(18, 80), QPointF(size.width() - 18, 80));
     return image;
 }
 
