@@ -118,9 +118,12 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
 
 MainWindow::~MainWindow()
 {
-    // Tool windows go first, while the view lists and the MIDI objects that
-    // their destructors and threads still use are alive.
-    qDeleteAll(m_pMdiArea->subWindowList());
+    // Tool windows go first, closed ones waiting for deletion included, while
+    // the view lists and the MIDI objects that their destructors and threads
+    // still use are alive.
+    QMdiArea* area = m_pMdiArea;
+    m_pMdiArea = nullptr;
+    delete area;
     killTimer(m_timerId);
     m_pModel->unregisterModelAssistant(this);
     storeSettings();
@@ -523,6 +526,8 @@ void MainWindow::timerEvent(QTimerEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!m_pMdiArea)
+        return false;
     if (watched == m_pMdiArea && handleDropEvent(event))
         return true;
     return handleSubWindowEvent(watched, event);

@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -37,6 +40,21 @@ void answerNextMessageBox(QMessageBox::StandardButton answer, QString* seenText)
     });
 }
 
+// Cancels the next file dialog that opens.
+void rejectNextFileDialog()
+{
+    QTimer::singleShot(0, []() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            if (dialog && dialog->isVisible()) {
+                dialog->reject();
+                return;
+            }
+        }
+        rejectNextFileDialog();
+    });
+}
+
 } // namespace
 
 class MainWindowTest : public QObject
@@ -47,6 +65,7 @@ private slots:
     void menuTables();
     void titleFollowsEditFlagAndPath();
     void saveChangesProtocolOnClose();
+    void yesWithASuccessfulSaveCloses();
     void confirmationBoxLayout();
 };
 
@@ -148,8 +167,9 @@ void MainWindowTest::saveChangesProtocolOnClose()
     QVERIFY(window.isVisible());
     QCOMPARE(model.getParameterEditFlag(), ParameterEdited);
 
-    // Yes saves first; a save that does not happen abandons the close.
+    // Yes saves first; a cancelled save dialog abandons the close.
     answerNextMessageBox(QMessageBox::Yes, &text);
+    rejectNextFileDialog();
     QVERIFY(!window.close());
     QVERIFY(window.isVisible());
     QCOMPARE(model.getParameterEditFlag(), ParameterEdited);
@@ -160,6 +180,22 @@ void MainWindowTest::saveChangesProtocolOnClose()
     QVERIFY(!window.isVisible());
     QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
     QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
+}
+
+void MainWindowTest::yesWithASuccessfulSaveCloses()
+{
+    QTemporaryDir folder;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    window.show();
+    model.m_projectFilePath = folder.filePath(QStringLiteral("song.tarvo"));
+    model.setParameterEditFlag(ParameterEdited);
+    QString text;
+    answerNextMessageBox(QMessageBox::Yes, &text);
+    QVERIFY(window.close());
+    QVERIFY(QFileInfo::exists(model.m_projectFilePath));
+    QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
+    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
 }
 
 void MainWindowTest::confirmationBoxLayout()
