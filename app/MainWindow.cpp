@@ -298,32 +298,35 @@ void MainWindow::storePortName(const char* key, const QString& name)
     settings.endGroup();
 }
 
-void MainWindow::inputPortMenuSelected(QAction* action)
+QString MainWindow::reopenPort(QAction* action, Midi* port, const std::function<MIDI_RESULT(quint32)>& open,
+                              const std::function<MIDI_RESULT()>& close)
 {
     const quint32 index = action->data().toUInt();
-    m_pMidiInputPort->closeInputPort();
+    close();
     QString name = QString::fromLatin1(NoAssign);
     if (index < InvalidPortIndex) {
-        if (m_pMidiInputPort->openInputPort(index) == MIDI_RESULT_OK)
-            m_pMidiInputPort->getCurrentPortName(name);
+        if (open(index) == MIDI_RESULT_OK)
+            port->getCurrentPortName(name);
         else
             showErrorMessageBox(tr(PortOpenFailedMessage));
     }
-    storePortName(InputPortNameKey, name);
+    return name;
+}
+
+void MainWindow::inputPortMenuSelected(QAction* action)
+{
+    MidiInputPort* port = m_pMidiInputPort;
+    storePortName(InputPortNameKey,
+                  reopenPort(action, port, [port](quint32 index) { return port->openInputPort(index); },
+                             [port]() { return port->closeInputPort(); }));
 }
 
 void MainWindow::outputPortMenuSelected(QAction* action)
 {
-    const quint32 index = action->data().toUInt();
-    m_pMidiOutputPort->closeOutputPort();
-    QString name = QString::fromLatin1(NoAssign);
-    if (index < InvalidPortIndex) {
-        if (m_pMidiOutputPort->openOutputPort(index) == MIDI_RESULT_OK)
-            m_pMidiOutputPort->getCurrentPortName(name);
-        else
-            showErrorMessageBox(tr(PortOpenFailedMessage));
-    }
-    storePortName(OutputPortNameKey, name);
+    MidiOutputPort* port = m_pMidiOutputPort;
+    storePortName(OutputPortNameKey,
+                  reopenPort(action, port, [port](quint32 index) { return port->openOutputPort(index); },
+                             [port]() { return port->closeOutputPort(); }));
 }
 
 bool MainWindow::transmitMidi(const unsigned char* data, unsigned short size)

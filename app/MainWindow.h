@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/MidiResult.h"
 #include "model/ModelAssistant.h"
 #include "views/MidiEditView.h"
 #include "views/WindowRestorationInfo.h"
@@ -12,6 +13,9 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
+class Midi;
 class MidiAnalyzer;
 class MidiBulkIntervalManager;
 class MidiClient;
@@ -151,6 +155,10 @@ private:
     // current port's name is not among them.
     bool buildPortMenu(QMenu* menu, const QString& currentName, const QList<QString>& names);
     void storePortName(const char* key, const QString& name);
+    // Closes a port and opens the menu entry's endpoint on it; the name to
+    // store, "No Assign" when none was opened.
+    QString reopenPort(QAction* action, Midi* port, const std::function<MIDI_RESULT(quint32)>& open,
+                       const std::function<MIDI_RESULT()>& close);
 
     TarvoModel* m_pModel;
     QMdiArea* m_pMdiArea;

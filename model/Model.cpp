@@ -43,17 +43,25 @@ bool hasLiveSlot(const QList<Slot>& entries, quint64 serial)
     return false;
 }
 
+// The field of parameter id in table, or fallback when there is none; the
+// result tells which.
+template <typename Table, typename Field, typename Value>
+Value fieldOf(const Table& table, unsigned int id, MODEL_RESULT* result, Field field, Value fallback)
+{
+    auto it = table.constFind(id);
+    if (it == table.constEnd()) {
+        setModelResult(result, MODEL_RESULT_ERROR);
+        return fallback;
+    }
+    setModelResult(result, MODEL_RESULT_OK);
+    return (*it).*field;
+}
+
 } // namespace
 
 int Model::getModelIntValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_intParameters.constFind(id);
-    if (it == m_intParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return 0;
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->value;
+    return fieldOf(m_intParameters, id, result, &IntParameterInfo::value, 0);
 }
 
 MODEL_RESULT Model::setModelIntValue(unsigned int id, int value)
@@ -81,13 +89,7 @@ MODEL_RESULT Model::createIntParameter(unsigned int id, int minimum, int maximum
 
 QString Model::getModelStringValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_stringParameters.constFind(id);
-    if (it == m_stringParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return QString();
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->value;
+    return fieldOf(m_stringParameters, id, result, &StringParameterInfo::value, QString());
 }
 
 MODEL_RESULT Model::setModelStringValue(unsigned int id, const QString& value)
@@ -158,46 +160,22 @@ MODEL_RESULT Model::unregisterModelConnection(ModelConnectionIF* connection)
 
 int Model::getModelMinimumValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_intParameters.constFind(id);
-    if (it == m_intParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return 0;
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->minimum;
+    return fieldOf(m_intParameters, id, result, &IntParameterInfo::minimum, 0);
 }
 
 int Model::getModelMaximumValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_intParameters.constFind(id);
-    if (it == m_intParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return 0;
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->maximum;
+    return fieldOf(m_intParameters, id, result, &IntParameterInfo::maximum, 0);
 }
 
 int Model::getModelDefaultValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_intParameters.constFind(id);
-    if (it == m_intParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return 0;
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->defaultValue;
+    return fieldOf(m_intParameters, id, result, &IntParameterInfo::defaultValue, 0);
 }
 
 QString Model::getModelDefaultStringValue(unsigned int id, MODEL_RESULT* result)
 {
-    auto it = m_stringParameters.constFind(id);
-    if (it == m_stringParameters.constEnd()) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return QString();
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return it->defaultValue;
+    return fieldOf(m_stringParameters, id, result, &StringParameterInfo::defaultValue, QString());
 }
 
 QString Model::getModelParameterName(unsigned int id, MODEL_RESULT* result)
