@@ -48,19 +48,16 @@ class SmlibContainerTest : public QObject
 
 private slots:
     void array();
-    void arrayConcatenateAndAssign();
     void sortedArrayKeepsArrivalOrder();
-    void string();
-    void strlcpy();
+    void stringsAlwaysEndWithZero();
     void cycleCounter();
 };
 
 void SmlibContainerTest::array()
 {
-    int memory[4];
+    int memory[5];
     smlib_array array;
-    smlib_array_init(&array, memory, sizeof(int), 4);
-    QVERIFY(smlib_array_empty(&array));
+    smlib_array_init(&array, memory, sizeof(int), 5);
     const int one = 1, two = 2, three = 3, nine = 9;
     smlib_array_pushBack(&array, &one);
     smlib_array_pushBack(&array, &three);
@@ -73,45 +70,31 @@ void SmlibContainerTest::array()
     QCOMPARE(smlib_array_find(&array, &two, sameInt, &index), 0);
     QCOMPARE(index, size_t(2));
     smlib_array_erase(&array, 0);
-    QCOMPARE(contents(array), QVector<int>({ 1, 2, 3 }));
     QCOMPARE(smlib_array_find(&array, &nine, sameInt, &index), -1);
-    QCOMPARE(index, size_t(2));
-
     int value = 0;
-    QCOMPARE(smlib_array_getElement(&array, 2, &value), 0);
-    QCOMPARE(value, 3);
     QCOMPARE(smlib_array_getElement(&array, 3, &value), -1);
+    QCOMPARE(smlib_array_getElement(&array, 2, &value), 0);
     QCOMPARE(value, 3);
 
     smlib_array_forEach(&array, doubleInt);
     int sum = 0;
     smlib_array_forEach2(&array, addTo, &sum);
     QCOMPARE(sum, 12);
-
     smlib_array_erase(&array, 2);
     QCOMPARE(contents(array), QVector<int>({ 2, 4 }));
-    smlib_array_clear(&array);
-    QVERIFY(smlib_array_empty(&array));
-    QCOMPARE(smlib_array_getCount(&array), size_t(0));
-}
 
-void SmlibContainerTest::arrayConcatenateAndAssign()
-{
-    int memoryA[5];
-    int memoryB[2];
-    smlib_array a;
-    smlib_array b;
-    smlib_array_init(&a, memoryA, sizeof(int), 5);
-    smlib_array_init(&b, memoryB, sizeof(int), 2);
+    int otherMemory[2];
+    smlib_array other;
+    smlib_array_init(&other, otherMemory, sizeof(int), 2);
     const int values[3] = { 7, 8, 9 };
-    smlib_array_assign(&a, values, 3);
-    smlib_array_assign(&b, values, 2);
-    smlib_array_concatenate(&a, &b);
-    QCOMPARE(contents(a), QVector<int>({ 7, 8, 9, 7, 8 }));
-    smlib_array_assign(&a, values + 2, 1);
-    QCOMPARE(contents(a), QVector<int>({ 9 }));
-    smlib_array_assign(&a, nullptr, 0);
-    QVERIFY(smlib_array_empty(&a));
+    smlib_array_assign(&array, values, 3);
+    smlib_array_assign(&other, values, 2);
+    smlib_array_concatenate(&array, &other);
+    QCOMPARE(contents(array), QVector<int>({ 7, 8, 9, 7, 8 }));
+    smlib_array_assign(&array, nullptr, 0);
+    QVERIFY(smlib_array_empty(&array));
+    smlib_array_clear(&other);
+    QVERIFY(smlib_array_empty(&other));
 }
 
 void SmlibContainerTest::sortedArrayKeepsArrivalOrder()
@@ -144,32 +127,24 @@ void SmlibContainerTest::sortedArrayKeepsArrivalOrder()
     QVERIFY(smlib_sortedArray_empty(&sorted));
 }
 
-void SmlibContainerTest::string()
+void SmlibContainerTest::stringsAlwaysEndWithZero()
 {
     char memory[6];
     std::memset(memory, 'x', sizeof(memory));
     smlib_string text;
     QCOMPARE(smlib_string_init(&text, memory, sizeof(memory), "abcdefgh"), -1);
     QCOMPARE(QByteArray(smlib_string_data(&text)), QByteArray("abcde"));
-    QCOMPARE(smlib_string_getLength(&text), size_t(5));
-
     QCOMPARE(smlib_string_assign(&text, "ab"), 0);
     QCOMPARE(smlib_string_append(&text, "cd"), 0);
-    QCOMPARE(QByteArray(smlib_string_data(&text)), QByteArray("abcd"));
     QCOMPARE(smlib_string_at(&text, 3), 'd');
     QCOMPARE(smlib_string_append(&text, "ef"), -1);
     QCOMPARE(QByteArray(smlib_string_data(&text)), QByteArray("abcde"));
-    QCOMPARE(smlib_string_append(&text, "g"), -1);
     QCOMPARE(smlib_string_getLength(&text), size_t(5));
     QCOMPARE(smlib_string_append(&text, ""), 0);
-
     QCOMPARE(smlib_string_init(&text, memory, sizeof(memory), nullptr), 0);
     QCOMPARE(smlib_string_getLength(&text), size_t(0));
     QCOMPARE(memory[0], '\0');
-}
 
-void SmlibContainerTest::strlcpy()
-{
     char dest[4];
     QCOMPARE(smlib_strlcpy(dest, "abc", sizeof(dest)), 0);
     QCOMPARE(QByteArray(dest), QByteArray("abc"));
@@ -182,23 +157,17 @@ void SmlibContainerTest::strlcpy()
 
 void SmlibContainerTest::cycleCounter()
 {
+    // Reaching or passing the end starts again, in either direction.
+    const struct { int initial, span, step; int counts[3]; } cycles[] = {
+        { 0, 3, 1, { 1, 2, 0 } }, { 10, 5, 2, { 12, 14, 10 } }, { 10, -3, -1, { 9, 8, 10 } } };
     smlib_cycleCounter counter;
-    smlib_cycleCounter_init(&counter, 0, 3, 1);
-    QCOMPARE(smlib_cycleCounter_getValue(&counter), 0);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 1);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 2);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 0);
-
-    // Passing the end also starts again.
-    smlib_cycleCounter_init(&counter, 10, 5, 2);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 12);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 14);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 10);
-
-    smlib_cycleCounter_init(&counter, 10, -3, -1);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 9);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 8);
-    QCOMPARE(smlib_cycleCounter_count(&counter), 10);
+    for (const auto &cycle : cycles) {
+        smlib_cycleCounter_init(&counter, cycle.initial, cycle.span, cycle.step);
+        QCOMPARE(smlib_cycleCounter_getValue(&counter), cycle.initial);
+        for (int expected : cycle.counts) {
+            QCOMPARE(smlib_cycleCounter_count(&counter), expected);
+        }
+    }
     smlib_cycleCounter_count(&counter);
     smlib_cycleCounter_reset(&counter);
     QCOMPARE(smlib_cycleCounter_getValue(&counter), 10);
