@@ -73,11 +73,9 @@ void MidilibOutputPortTest::portForwardsEveryChannel()
     midilib_outputPort_init(&owner.port);
     for (int channel = 0; channel <= MIDILIB_ChannelNumber_Max; ++channel) {
         midilib_outputChannel_sendNoteOn(midilib_outputPort_getChannel(&owner.port, channel), channel, 1);
+        QCOMPARE(owner.sent.value(channel), QByteArray(1, char(0x90 + channel)) + char(channel) + '\x01');
     }
     QCOMPARE(owner.sent.size(), 16);
-    for (int channel = 0; channel <= MIDILIB_ChannelNumber_Max; ++channel) {
-        QCOMPARE(owner.sent[channel], QByteArray(1, char(0x90 + channel)) + char(channel) + '\x01');
-    }
 }
 
 QTEST_APPLESS_MAIN(MidilibOutputPortTest)
