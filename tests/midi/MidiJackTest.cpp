@@ -97,8 +97,6 @@ private slots:
         QString name;
         m_input->getCurrentPortName(name);
         QCOMPARE(name, m_peer->outputPortName());
-        m_output->getCurrentPortName(name);
-        QCOMPARE(name, m_peer->inputPortName());
     }
 
     void receivedMessagesArriveWholeAndInOrder()
@@ -112,12 +110,7 @@ private slots:
         }
         QVERIFY(m_peer->waitUntilSent());
         QVERIFY(m_receiver.received.waitFor(expected.size(), 10000));
-        const QList<QByteArray> received = m_receiver.received.messages();
-        QCOMPARE(received.size(), expected.size());
-        QCOMPARE(received.at(0), expected.at(0));
-        QCOMPARE(received.at(1).size(), 4096);
-        QCOMPARE(received.at(1), expected.at(1));
-        QCOMPARE(received, expected);
+        QCOMPARE(m_receiver.received.messages(), expected);
     }
 
     void transmittedMessagesReachThePeer()
