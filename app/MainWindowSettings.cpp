@@ -102,8 +102,10 @@ void MainWindow::restoreRegistory()
         const bool stayOnTop = values.isEmpty() ? false : values.takeFirst().toBool();
         const unsigned int windowId = key.section(WindowIdKeyDelimiter, 1, 1).toUInt();
         if (windowId != WindowRestorationInfo::WindowIdMainWindow) {
-            createSubWindowByWindowId(static_cast<WindowRestorationInfo::WindowId>(windowId), stayOnTop, rect, state,
-                                      values);
+            // Unknown kinds are skipped before they are taken as a window id.
+            if (windowId <= WindowRestorationInfo::WindowIdTimingClock)
+                createSubWindowByWindowId(static_cast<WindowRestorationInfo::WindowId>(windowId), stayOnTop, rect,
+                                          state, values);
             continue;
         }
         setWindowGeometry(this, getMainWindowRestorationRect(rect));

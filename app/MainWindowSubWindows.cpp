@@ -452,7 +452,11 @@ bool MainWindow::handleSubWindowEvent(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         for (QMdiSubWindow* subWindow : m_pMdiArea->subWindowList()) {
-            if (isFixedSizeObject(subWindow) || subWindow->objectName() == QLatin1String(KeyboardObjectName))
+            // Only a window that is maximized is touched: setting any other
+            // state again (a minimized one drops its active flag) sends another
+            // state change back here, without end.
+            if ((isFixedSizeObject(subWindow) || subWindow->objectName() == QLatin1String(KeyboardObjectName))
+                && (subWindow->windowState() & Qt::WindowMaximized))
                 subWindow->setWindowState(subWindow->windowState() & ~Qt::WindowMaximized);
         }
     }

@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QWidget>
 #include <QtEndian>
 
 namespace {
@@ -78,6 +79,20 @@ bool isAcceptedValueType(QDataStream& stream)
     }
 }
 
+// Geometry that no widget can take is no window record: it would overflow
+// the rectangle arithmetic that placing the window does.
+bool isWidgetGeometry(qint32 x, qint32 y, qint32 width, qint32 height)
+{
+    const auto within = [](qint32 value, qint32 lowest) { return value >= lowest && value <= QWIDGETSIZE_MAX; };
+    return within(x, -QWIDGETSIZE_MAX) && within(y, -QWIDGETSIZE_MAX) && within(width, 0) && within(height, 0);
+}
+
+bool isToolWindowId(int windowId)
+{
+    return windowId >= WindowRestorationInfo::WindowIdMidiInMonitor
+        && windowId <= WindowRestorationInfo::WindowIdTimingClock;
+}
+
 bool writeBlock(QDataStream& stream, const QByteArray& bytes)
 {
     stream << qint32(bytes.size());
@@ -116,7 +131,7 @@ bool ProjectFileHelper::readWindowInfo(QDataStream& stream, WindowInfoStruct& in
     prepare(bodyStream);
     qint32 windowId = 0, stayOnTop = 0, x = 0, y = 0, width = 0, height = 0, state = 0;
     bodyStream >> windowId >> stayOnTop >> x >> y >> width >> height >> state;
-    if (bodyStream.status() != QDataStream::Ok)
+    if (bodyStream.status() != QDataStream::Ok || !isWidgetGeometry(x, y, width, height))
         return false;
     info.windowId = windowId;
     info.isStayOnTop = stayOnTop != 0;
@@ -239,7 +254,8 @@ int ProjectFileHelper::readFile(const QString& path)
 
     while (!stream.atEnd()) {
         WindowInfoStruct info;
-        if (!readWindowInfo(stream, info))
+        // An unknown kind is refused before it is taken as a window id.
+        if (!readWindowInfo(stream, info) || !isToolWindowId(info.windowId))
             return ReadFormatError;
         QMdiSubWindow* subWindow = mainWindow->createSubWindowByWindowId(
             static_cast<WindowRestorationInfo::WindowId>(info.windowId), info.isStayOnTop, info.rect,
