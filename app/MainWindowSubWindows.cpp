@@ -52,6 +52,7 @@ const char* const MidiEditViewObjectName = "MidiEditViewSubWindow";
 const char* const KeyboardObjectName = "KeyboardSubWindow";
 const char* const ControlChangeObjectName = "ControlChangeViewSubWindow";
 const char* const TimingClockObjectName = "TimingClockViewSubWindow";
+const char* const AboutObjectName = "AboutSubWindow";
 const char* const StayOnTopActionText = "Stay on &Top";
 const char* const MaximizeActionText = "Ma&ximize";
 const char* const RestoreActionText = "&Restore";
@@ -323,6 +324,7 @@ QMdiSubWindow* MainWindow::createAboutView()
     auto* view = new AboutView(this);
     QMdiSubWindow* subWindow = m_pMdiArea->addSubWindow(view, AboutSubWindowFlags);
     m_pAboutSubWindow = subWindow;
+    subWindow->setObjectName(QLatin1String(AboutObjectName));
     subWindow->setAttribute(Qt::WA_DeleteOnClose);
     subWindow->setWindowFlags(AboutWindowFlags);
     subWindow->installEventFilter(this);
@@ -460,7 +462,9 @@ bool MainWindow::handleSubWindowEvent(QObject* watched, QEvent* event)
                 subWindow->setWindowState(subWindow->windowState() & ~Qt::WindowMaximized);
         }
     }
-    if (m_pAboutSubWindow && watched == m_pAboutSubWindow)
+    // The About window is marked by name, not compared with its guarded
+    // pointer: events reach this filter while it is being destroyed.
+    if (watched->objectName() == QLatin1String(AboutObjectName))
         return false;
 
     auto* widget = qobject_cast<QWidget*>(watched);
