@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <functional>
+#include <utility>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QStringList>
@@ -240,10 +241,12 @@ void ModelTest::skipsObserversUnregisteredDuringAPass()
     QCOMPARE(m_log, QStringList({"c1:10", "a1:10"}));
     first.m_onUpdate = nullptr;
 
-    // Registered during a pass: heard from the next pass on.
+    // Registered during a pass: heard from the next pass on. Each hook acts once.
+    bool once = true;
     assistant1.m_onUpdate = [&] {
-        model.registerModelAssistant(&assistant2);
-        assistant1.m_onUpdate = nullptr;
+        if (std::exchange(once, false)) {
+            model.registerModelAssistant(&assistant2);
+        }
     };
     m_log.clear();
     model.setModelIntValue(IntId, 2);
@@ -254,9 +257,11 @@ void ModelTest::skipsObserversUnregisteredDuringAPass()
 
     // A connection registered twice and unregistered once during the pass keeps one call.
     model.registerModelConnection(&first);
+    once = true;
     first.m_onUpdate = [&] {
-        model.unregisterModelConnection(&first);
-        first.m_onUpdate = nullptr;
+        if (std::exchange(once, false)) {
+            model.unregisterModelConnection(&first);
+        }
     };
     m_log.clear();
     model.setModelIntValue(IntId, 4);
@@ -270,17 +275,30 @@ void ModelTest::skipsObserversUnregisteredDuringAPass()
     model.registerModelAssistant(pDoomed);
     auto* pDoomedConnection = new ConnectionRecorder(&m_log, QStringLiteral("doomedConnection"), IntId);
     pDoomedConnection->connectModel(&model);
+    once = true;
     first.m_onUpdate = [&] {
-        model.unregisterModelAssistant(pDoomed);
-        delete pDoomed;
-        delete pDoomedConnection;
-        first.m_onUpdate = nullptr;
+        if (std::exchange(once, false)) {
+            model.unregisterModelAssistant(pDoomed);
+            delete pDoomed;
+            delete pDoomedConnection;
+        }
     };
     m_log.clear();
     model.setModelIntValue(IntId, 6);
     QCOMPARE(m_log, QStringList({"c1:10", "a1:10", "a2:10"}));
+    first.m_onUpdate = nullptr;
+
+    // Likewise for an assistant that another assistant removes.
+    once = true;
+    assistant1.m_onUpdate = [&] {
+        if (std::exchange(once, false)) {
+            model.unregisterModelAssistant(&assistant2);
+        }
+    };
+    m_log.clear();
+    model.setModelIntValue(IntId, 7);
+    QCOMPARE(m_log, QStringList({"c1:10", "a1:10"}));
     model.unregisterModelAssistant(&assistant1);
-    model.unregisterModelAssistant(&assistant2);
 }
 
 void ModelTest::nestsPassesForChangesMadeByObservers()
@@ -316,9 +334,6 @@ void ModelTest::connectionForwardsToItsModel()
 
     // Unconnected, everything fails softly.
     QCOMPARE(connection.setParameterValue(1), MODEL_RESULT_ERROR);
-    QCOMPARE(connection.getParameterValue(&result), 0);
-    QCOMPARE(result, MODEL_RESULT_ERROR);
-    result = MODEL_RESULT_OK;
     QVERIFY(connection.getParameterString(1, &result).isEmpty());
     QCOMPARE(result, MODEL_RESULT_ERROR);
     QCOMPARE(connection.disconnectModel(), MODEL_RESULT_ERROR);
@@ -333,7 +348,6 @@ void ModelTest::connectionForwardsToItsModel()
     QCOMPARE(connection.connectModel(&model), MODEL_RESULT_OK);
     QCOMPARE(valueSeen, 100);
     QCOMPARE(connection.m_modelChangedCount, 1);
-    QVERIFY(connection.isConnected());
     QCOMPARE(connection.getMaximumValue(&result), 127);
     QCOMPARE(connection.setParameterValue(42), MODEL_RESULT_OK);
     QCOMPARE(model.getModelIntValue(IntId), 42);
