@@ -1,6 +1,5 @@
 #include "ReceivedMessages.h"
 
-#include "midi/CRingBuffer.h"
 #include "midi/MidiDataTransmissionThread.h"
 
 #include <QElapsedTimer>
@@ -86,32 +85,6 @@ class MidiReceiveThreadTest : public QObject
     Q_OBJECT
 
 private slots:
-    void ringWrapsWritesAndReads()
-    {
-        CRingBuffer<unsigned char> ring(8);
-        const unsigned char first[6] = {1, 2, 3, 4, 5, 6};
-        unsigned char out[8] = {};
-        ring.write(first, 6);
-        ring.read(out, 6);
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(out), 6), QByteArray("\x01\x02\x03\x04\x05\x06", 6));
-
-        const unsigned char second[5] = {7, 8, 9, 10, 11};
-        ring.write(second, 5);
-        QCOMPARE(ring.writeIndex(), std::size_t(3));
-        ring.read(out, 5);
-        QCOMPARE(ring.readIndex(), std::size_t(3));
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(out), 5), QByteArray("\x07\x08\x09\x0A\x0B", 5));
-
-        // Filling up to the end leaves the index at the capacity; the next
-        // write continues at the start.
-        ring.write(first, 5);
-        QCOMPARE(ring.writeIndex(), std::size_t(8));
-        ring.write(second, 2);
-        QCOMPARE(ring.writeIndex(), std::size_t(2));
-        ring.read(out, 7);
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(out), 7), QByteArray("\x01\x02\x03\x04\x05\x07\x08", 7));
-    }
-
     void oversizedMessagesAreDroppedWhole_data()
     {
         QTest::addColumn<int>("capacity");
