@@ -1,6 +1,6 @@
 #include "controls/Dial.h"
 #include "controls/LineEdit.h"
-#include "model/TarvoModel.h"
+#include "model/TarvoParameters.h"
 
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -48,81 +48,66 @@ class DialTest : public QObject
 
 private slots:
     void computesItsGeometry();
-    void circleModeIgnoresPressesOnTheValueAndOutside();
-    void circleModeFollowsTheAngle();
+    void circleModeFollowsTheAngleOutsideTheValue();
     void linearModeStepsOncePerPixel();
     void inlineEntryClampsAndBlocksWheelAndKeys();
-    void doubleClickOutsideTheValueDoesNothing();
     void closesWithItsEntryOpen();
-    void showsItsParameter();
     void paintsTheMeterRingWithItsGap();
 };
 
 void DialTest::computesItsGeometry()
 {
-    Dial dial;
-    dial.m_lineEditSize = LineEditSize;
-    dial.m_arcMargin = ArcMargin;
-    dial.resize(100, 80);
-    QCOMPARE(dial.getCenterPos(), QPoint(50, 40));
-    QCOMPARE(dial.getKnobRadius(), 40);
-    QCOMPARE(dial.getRectangle(), QRect(10, 0, 80, 80));
-    QCOMPARE(dial.getRectangle().bottomRight(), QPoint(89, 79));
-    QCOMPARE(dial.getLineEditRect(), QRect(25, 30, 50, 20));
-    QCOMPARE(dial.getMeterRectangle(), QRectF(13, 3, 74, 74));
-
     // Halves round away from zero; the entry's offset uses integer division.
+    Dial dial;
     dial.m_lineEditSize = QSize(51, 21);
+    dial.m_arcMargin = ArcMargin;
     dial.resize(61, 45);
+    QCOMPARE(dial.getMeterRectangle(), QRectF(11, 3, 40, 40));
     QCOMPARE(dial.getCenterPos(), QPoint(31, 23));
     QCOMPARE(dial.getKnobRadius(), 23);
     QCOMPARE(dial.getRectangle(), QRect(8, 0, 46, 46));
     QCOMPARE(dial.getLineEditRect(), QRect(6, 13, 51, 21));
 }
 
-void DialTest::circleModeIgnoresPressesOnTheValueAndOutside()
+void DialTest::circleModeFollowsTheAngleOutsideTheValue()
 {
     Dial dial;
     prepare(dial, KnobModeCircle);
     QVERIFY(QTest::qWaitForWindowExposed(&dial));
     QSignalSpy changed(&dial, &QDial::valueChanged);
 
+    // Presses on the value text and outside the knob, and double clicks
+    // outside the value, change nothing.
     QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, ValuePoint);
     dragTo(dial, LeftOfValue);
     QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, LeftOfValue);
     QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, Corner);
     dragTo(dial, LeftOfValue);
     QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, LeftOfValue);
-    QCOMPARE(dial.value(), 50);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, LeftOfValue, dial.mapToGlobal(LeftOfValue),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dial, &doubleClick);
+    QVERIFY(dial.m_pLineEdit == nullptr);
     QCOMPARE(changed.count(), 0);
-
-    dial.m_knobMode = KnobModeLinear;
-    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, Corner);
-    dragTo(dial, QPoint(2, -20));
-    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, QPoint(2, -20));
-    QCOMPARE(dial.value(), 50);
-}
-
-void DialTest::circleModeFollowsTheAngle()
-{
-    Dial dial;
-    prepare(dial, KnobModeCircle);
-    QVERIFY(QTest::qWaitForWindowExposed(&dial));
 
     // Left of the centre is below the middle of the range, right of it above.
     QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, LeftOfValue);
     const int left = dial.value();
     QVERIFY2(left < 50, qPrintable(QString::number(left)));
-    QVERIFY(dial.isSliderDown());
     dragTo(dial, QPoint(85, 40));
     const int right = dial.value();
     QVERIFY2(right > 50, qPrintable(QString::number(right)));
     QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, QPoint(85, 40));
     QVERIFY(!dial.isSliderDown());
-    QCOMPARE(dial.value(), right);
-
     // After the release, moves are not followed.
     dragTo(dial, LeftOfValue);
+    QCOMPARE(dial.value(), right);
+
+    // A press outside the knob does nothing in Linear mode either.
+    dial.m_knobMode = KnobModeLinear;
+    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, Corner);
+    dragTo(dial, QPoint(2, -20));
+    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, QPoint(2, -20));
     QCOMPARE(dial.value(), right);
 }
 
@@ -137,8 +122,6 @@ void DialTest::linearModeStepsOncePerPixel()
     QCOMPARE(dial.value(), 50);
     dragTo(dial, ValuePoint + QPoint(0, -10));
     QCOMPARE(dial.value(), 60);
-    dragTo(dial, ValuePoint + QPoint(10, 0));
-    QCOMPARE(dial.value(), 50);
     dragTo(dial, ValuePoint + QPoint(-30, 7));
     QCOMPARE(dial.value(), 43);
     dragTo(dial, ValuePoint + QPoint(0, -500));
@@ -214,19 +197,6 @@ void DialTest::inlineEntryClampsAndBlocksWheelAndKeys()
     QCOMPARE(dial.value(), 5);
 }
 
-void DialTest::doubleClickOutsideTheValueDoesNothing()
-{
-    Dial dial;
-    prepare(dial, KnobModeCircle);
-    QVERIFY(QTest::qWaitForWindowExposed(&dial));
-    QSignalSpy changed(&dial, &QDial::valueChanged);
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, LeftOfValue, dial.mapToGlobal(LeftOfValue),
-                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&dial, &doubleClick);
-    QVERIFY(dial.m_pLineEdit == nullptr);
-    QCOMPARE(changed.count(), 0);
-}
-
 void DialTest::closesWithItsEntryOpen()
 {
     auto* dial = new Dial;
@@ -240,20 +210,6 @@ void DialTest::closesWithItsEntryOpen()
     // The entry loses its focus while the dial is being destroyed.
     delete dial;
     QVERIFY(entry.isNull());
-}
-
-void DialTest::showsItsParameter()
-{
-    TarvoModel model;
-    const unsigned int parameter = BulkIntervalId;
-    model.setModelIntValue(parameter, 250);
-    Dial dial;
-    dial.setRange(0, 1000);
-    dial.setParameterId(parameter);
-    dial.connectModel(&model);
-    QCOMPARE(dial.value(), 250);
-    model.setModelIntValue(parameter, 7);
-    QCOMPARE(dial.value(), 7);
 }
 
 void DialTest::paintsTheMeterRingWithItsGap()

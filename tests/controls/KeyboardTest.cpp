@@ -83,7 +83,6 @@ class KeyboardTest : public QObject
 
 private slots:
     void findsTheKeyUnderAPoint();
-    void defaultSizeIsFiftyByTwoHundred();
     void plainClickSoundsWhileHeld();
     void ctrlLatchesKeys();
     void dragPlaysAGlissando();
@@ -93,30 +92,33 @@ private slots:
 
 void KeyboardTest::findsTheKeyUnderAPoint()
 {
+    // Inside both a black key and the white keys beneath it: the black key.
+    // No black key between E and F, nor between B and C. The last white key
+    // is note 127, the last black key 126; below every key and right of the
+    // last key there is no note.
     Keyboard keyboard(nullptr, WhiteKeySize);
+    const QList<QPair<QPoint, int>> points = {
+        {Note60, 60}, {Note61, 61}, {QPoint(904, 62), 61}, {QPoint(893, 30), 60}, {QPoint(905, 30), 62},
+        {QPoint(896, 63), 60}, {QPoint(74, 10), 4}, {QPoint(75, 10), 5}, {QPoint(1874, 99), 127},
+        {QPoint(1850, 10), 126}, {QPoint(880, 100), Keyboard::NoNote}, {QPoint(1875, 50), Keyboard::NoNote}};
+    for (const auto& point : points) {
+        QCOMPARE(noteAt(keyboard, point.first), point.second);
+    }
     bool white = false;
     QCOMPARE(noteAt(keyboard, Note60, &white), 60);
     QVERIFY(white);
-    // Inside both the black key and the white keys beneath it: the black key.
     QCOMPARE(noteAt(keyboard, Note61, &white), 61);
     QVERIFY(!white);
-    QCOMPARE(noteAt(keyboard, QPoint(904, 62)), 61);
-    QCOMPARE(noteAt(keyboard, QPoint(893, 30)), 60);
-    QCOMPARE(noteAt(keyboard, QPoint(905, 30)), 62);
-    QCOMPARE(noteAt(keyboard, QPoint(896, 63)), 60);
-    // No black key between E and F, nor between B and C.
-    QCOMPARE(noteAt(keyboard, QPoint(74, 10)), 4);
-    QCOMPARE(noteAt(keyboard, QPoint(75, 10)), 5);
-    // The last white key is note 127, the last black key 126.
-    QCOMPARE(noteAt(keyboard, QPoint(1874, 99)), 127);
-    QCOMPARE(noteAt(keyboard, QPoint(1850, 10)), 126);
 
-    // Below every key and right of the last key there is no note.
-    QCOMPARE(noteAt(keyboard, QPoint(880, 100), &white), int(Keyboard::NoNote));
-    QVERIFY(!white);
-    QCOMPARE(noteAt(keyboard, QPoint(1875, 50)), int(Keyboard::NoNote));
+    // White keys 50 by 200 by default; black keys 23 by 126, the first from x 38.
+    const Keyboard standard;
+    const QList<QPair<QPoint, int>> standardPoints = {{QPoint(49, 199), 0}, {QPoint(50, 199), 2},
+        {QPoint(49, 200), Keyboard::NoNote}, {QPoint(38, 125), 1}, {QPoint(37, 0), 0}, {QPoint(40, 126), 0}};
+    for (const auto& point : standardPoints) {
+        QCOMPARE(noteAt(standard, point.first), point.second);
+    }
 
-    // A press there does nothing, and neither does its release.
+    // A press where there is no key does nothing, and neither does its release.
     NoteEvents events;
     prepare(keyboard, events);
     keyboard.resize(1900, 120);
@@ -124,19 +126,6 @@ void KeyboardTest::findsTheKeyUnderAPoint()
     QTest::mouseClick(&keyboard, Qt::LeftButton, Qt::NoModifier, QPoint(880, 100));
     QTest::mouseClick(&keyboard, Qt::LeftButton, Qt::NoModifier, QPoint(1880, 50));
     QCOMPARE(events, NoteEvents());
-}
-
-void KeyboardTest::defaultSizeIsFiftyByTwoHundred()
-{
-    Keyboard keyboard;
-    // White keys 50 by 200; black keys 23 by 126, the first from x 38.
-    QCOMPARE(noteAt(keyboard, QPoint(49, 199)), 0);
-    QCOMPARE(noteAt(keyboard, QPoint(50, 199)), 2);
-    QCOMPARE(noteAt(keyboard, QPoint(49, 200)), int(Keyboard::NoNote));
-    QCOMPARE(noteAt(keyboard, QPoint(38, 125)), 1);
-    QCOMPARE(noteAt(keyboard, QPoint(60, 0)), 1);
-    QCOMPARE(noteAt(keyboard, QPoint(37, 0)), 0);
-    QCOMPARE(noteAt(keyboard, QPoint(40, 126)), 0);
 }
 
 void KeyboardTest::plainClickSoundsWhileHeld()

@@ -81,39 +81,21 @@ class MidiTimingClockControlsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void ledLightsInTheGapOfTheRing();
-    void blinkIsNotProlonged();
+    void ledBlinksInTheGapOfTheRing();
     void playButtonShowsTheFrameOfItsState();
 };
 
-void MidiTimingClockControlsTest::ledLightsInTheGapOfTheRing()
-{
-    MidiTimingClockDial dial;
-    prepare(dial);
-    QVERIFY(QTest::qWaitForWindowExposed(&dial));
-    QCOMPARE(ledColour(dial), LedOffColor);
-
-    dial.ledOn();
-    QCOMPARE(ledColour(dial), LedOnColor);
-
-    // The default blink ends by itself.
-    QTRY_COMPARE_WITH_TIMEOUT(ledColour(dial), LedOffColor, 2000);
-    dial.ledOn();
-    QCOMPARE(ledColour(dial), LedOnColor);
-    dial.ledOff();
-    QCOMPARE(ledColour(dial), LedOffColor);
-}
-
-void MidiTimingClockControlsTest::blinkIsNotProlonged()
+void MidiTimingClockControlsTest::ledBlinksInTheGapOfTheRing()
 {
     BlinkDial dial;
     prepare(dial);
-    dial.m_ledOnTime = 300;
     QVERIFY(QTest::qWaitForWindowExposed(&dial));
+    QCOMPARE(ledColour(dial), LedOffColor);
 
     // A second blink halfway through the first neither restarts nor prolongs
     // it: 250 ms after the second the LED is dark, 100 ms before a restarted
     // blink would have ended.
+    dial.m_ledOnTime = 300;
     dial.ledOn();
     QTest::qWait(150);
     QCOMPARE(ledColour(dial), LedOnColor);
@@ -122,10 +104,11 @@ void MidiTimingClockControlsTest::blinkIsNotProlonged()
     QCOMPARE(ledColour(dial), LedOffColor);
     QTest::qWait(200);
     QCOMPARE(ledColour(dial), LedOffColor);
-
-    // The next beat lights it again.
+    // The next beat lights it again; ledOff darkens it at once.
     dial.ledOn();
     QCOMPARE(ledColour(dial), LedOnColor);
+    dial.ledOff();
+    QCOMPARE(ledColour(dial), LedOffColor);
 }
 
 void MidiTimingClockControlsTest::playButtonShowsTheFrameOfItsState()
