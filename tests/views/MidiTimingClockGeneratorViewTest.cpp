@@ -52,9 +52,7 @@ void MidiTimingClockGeneratorViewTest::playButtonDrivesTheClock()
     auto* dial = view->findChild<MidiTimingClockDial*>();
     auto* play = view->findChild<MidiTimingClockPlayStopButton*>();
     QVERIFY(dial && play);
-    QCOMPARE(view->windowId, int(WindowRestorationInfo::WindowIdTimingClock));
     QCOMPARE(dial->value(), 90);
-    QCOMPARE(dial->m_suffix, QStringLiteral(" BPM"));
     QVERIFY(!play->isChecked());
     QTest::qWait(100);
     QVERIFY(bench.sent().isEmpty());
