@@ -107,28 +107,24 @@ private slots:
 
 void MidiFilterViewTest::showsTheModelsValues()
 {
+    // Values set before the view opens, and changes made while it is open.
     TarvoModel model;
     model.setModelIntValue(602, 1);
     model.setModelIntValue(801, 1);
-    model.setModelIntValue(1104, 1);
     MidiFilterView view(nullptr, &model);
-    QVERIFY(findByText<PushButton>(&view, "3")->isChecked());
+    const QList<QPair<unsigned int, QString>> controls = {{602, "3"}, {801, ControlChangeNameList[1]},
+        {605, "6"}, {900, ControlChangeNameList[100]}, {1003, "(F6) Tune Request"},
+        {1104, "(FE) Active Sensing"}, {709, "System Realtime"}};
+    for (const auto& control : controls) {
+        QAbstractButton* button = findByText<QAbstractButton>(&view, control.second);
+        QVERIFY2(button != nullptr, qPrintable(control.second));
+        QCOMPARE(button->isChecked(), model.getModelIntValue(control.first) == 1);
+        model.setModelIntValue(control.first, 1);
+        QVERIFY(button->isChecked());
+        model.setModelIntValue(control.first, 0);
+        QVERIFY(!button->isChecked());
+    }
     QVERIFY(!findByText<PushButton>(&view, "4")->isChecked());
-    QVERIFY(findByText<CheckBox>(&view, ControlChangeNameList[1])->isChecked());
-    QVERIFY(!findByText<CheckBox>(&view, ControlChangeNameList[2])->isChecked());
-    QVERIFY(findByText<CheckBox>(&view, "(FE) Active Sensing")->isChecked());
-
-    // Changes made elsewhere show at once.
-    model.setModelIntValue(605, 1);
-    QVERIFY(findByText<PushButton>(&view, "6")->isChecked());
-    model.setModelIntValue(900, 1);
-    QVERIFY(findByText<CheckBox>(&view, ControlChangeNameList[100])->isChecked());
-    model.setModelIntValue(1003, 1);
-    QVERIFY(findByText<CheckBox>(&view, "(F6) Tune Request")->isChecked());
-    model.setModelIntValue(709, 1);
-    QVERIFY(findByText<CheckBox>(&view, "System Realtime")->isChecked());
-    model.setModelIntValue(605, 0);
-    QVERIFY(!findByText<PushButton>(&view, "6")->isChecked());
 }
 
 void MidiFilterViewTest::allAndClearTouchOnlyTheirOwnRun()
