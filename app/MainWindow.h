@@ -79,6 +79,8 @@ public:
 
     // Moves a saved main window rectangle back onto a screen when needed.
     QRect getMainWindowRestorationRect(const QRect& rect);
+    // Keeps the main window above others, shown if it was.
+    void setStayOnTop();
 
     void updateParameter(unsigned int id) override;
 

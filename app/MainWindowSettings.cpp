@@ -112,7 +112,7 @@ void MainWindow::restoreRegistory()
         if (!(state & (Qt::WindowMinimized | Qt::WindowFullScreen)))
             setWindowState(windowState() | state);
         if (stayOnTop)
-            setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+            setStayOnTop();
     }
     settings.endGroup();
     m_pModel->unlockParameterEditFlag();
@@ -212,6 +212,15 @@ void MainWindow::storeSettings()
     for (const auto& entry : filterSettings())
         settings.setValue(entry.first, m_pModel->getModelIntValue(entry.second));
     settings.endGroup();
+}
+
+void MainWindow::setStayOnTop()
+{
+    // Changing a window's flags hides it; a shown main window stays shown.
+    const bool wasVisible = isVisible();
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    if (wasVisible)
+        show();
 }
 
 QRect MainWindow::getMainWindowRestorationRect(const QRect& rect)

@@ -250,7 +250,7 @@ int ProjectFileHelper::readFile(const QString& path)
     if (!(mainInfo.windowState & (Qt::WindowMinimized | Qt::WindowFullScreen)))
         mainWindow->setWindowState(mainWindow->windowState() | mainInfo.windowState);
     if (mainInfo.isStayOnTop)
-        mainWindow->setWindowFlags(mainWindow->windowFlags() | Qt::WindowStaysOnTopHint);
+        mainWindow->setStayOnTop();
 
     while (!stream.atEnd()) {
         WindowInfoStruct info;

@@ -211,6 +211,7 @@ private slots:
     void versionDigitsAreComparedOneByOne();
     void fileEndingAfterMainRecordOpensWithoutToolWindows();
     void windowsWithoutContentAreNotStored();
+    void stayOnTopMainWindowStaysShown();
     void recordsAreReadUpToTheEndOfTheData();
     void lengthsBeyondTheDataAreFormatErrors();
     void containerValuesAreRefused();
@@ -342,6 +343,23 @@ void ProjectFileTest::fileEndingAfterMainRecordOpensWithoutToolWindows()
     QCOMPARE(readProject(path), int(ReadOk));
     QVERIFY(windowIds(bench.m_window).isEmpty());
     QCOMPARE(bench.m_window.geometry(), MainRect);
+}
+
+void ProjectFileTest::stayOnTopMainWindowStaysShown()
+{
+    Bench bench;
+    QVERIFY(bench.m_window.isVisible());
+    QByteArray body;
+    QDataStream stream(&body, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_5_6);
+    stream << qint32(0) << qint32(1) << qint32(MainRect.x()) << qint32(MainRect.y()) << qint32(MainRect.width())
+           << qint32(MainRect.height()) << qint32(0);
+    const QString path = bench.path("on-top.tarvo");
+    writeAll(path, projectFile(int32(body.size()) + body));
+    QCOMPARE(readProject(path), int(ReadOk));
+    QVERIFY(bench.m_window.windowFlags() & Qt::WindowStaysOnTopHint);
+    // Setting the flag hides a window; the main window must not vanish.
+    QVERIFY(bench.m_window.isVisible());
 }
 
 void ProjectFileTest::windowsWithoutContentAreNotStored()
