@@ -45,6 +45,8 @@ public:
     void showErrorMessageBox(const QString& text);
     bool closeAboutDialog();
     bool openFile(const QString& path);
+    // True while a project file is being read.
+    bool isOpeningProjectFile() const { return m_isOpeningProjectFile; }
 
     // The one way to send MIDI, from any thread: true when the output port
     // accepted the bytes.

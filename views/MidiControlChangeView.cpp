@@ -105,7 +105,9 @@ MidiControlChangeView::~MidiControlChangeView()
 
 bool MidiControlChangeView::sendControlChange(int value)
 {
-    if (m_isRestoringState || MainWindow::m_pInstance == nullptr) {
+    // Values set while a project is being opened are restored, not played.
+    if (m_isRestoringState || MainWindow::m_pInstance == nullptr
+        || MainWindow::m_pInstance->isOpeningProjectFile()) {
         return false;
     }
     const unsigned char message[ControlChangeMessageSize] = {
