@@ -59,15 +59,11 @@ Value fieldOf(const Table& table, unsigned int id, MODEL_RESULT* result, Field f
 
 } // namespace
 
-int Model::getModelIntValue(unsigned int id, MODEL_RESULT* result)
+template <typename Table, typename Value>
+MODEL_RESULT Model::storeValue(Table& table, unsigned int id, const Value& value)
 {
-    return fieldOf(m_intParameters, id, result, &IntParameterInfo::value, 0);
-}
-
-MODEL_RESULT Model::setModelIntValue(unsigned int id, int value)
-{
-    auto it = m_intParameters.find(id);
-    if (it == m_intParameters.end()) {
+    auto it = table.find(id);
+    if (it == table.end()) {
         return MODEL_RESULT_ERROR;
     }
     if (it->value == value) {
@@ -76,6 +72,16 @@ MODEL_RESULT Model::setModelIntValue(unsigned int id, int value)
     it->value = value;
     updateParameter(id);
     return MODEL_RESULT_OK;
+}
+
+int Model::getModelIntValue(unsigned int id, MODEL_RESULT* result)
+{
+    return fieldOf(m_intParameters, id, result, &IntParameterInfo::value, 0);
+}
+
+MODEL_RESULT Model::setModelIntValue(unsigned int id, int value)
+{
+    return storeValue(m_intParameters, id, value);
 }
 
 MODEL_RESULT Model::createIntParameter(unsigned int id, int minimum, int maximum, int defaultValue,
@@ -94,16 +100,7 @@ QString Model::getModelStringValue(unsigned int id, MODEL_RESULT* result)
 
 MODEL_RESULT Model::setModelStringValue(unsigned int id, const QString& value)
 {
-    auto it = m_stringParameters.find(id);
-    if (it == m_stringParameters.end()) {
-        return MODEL_RESULT_ERROR;
-    }
-    if (it->value == value) {
-        return MODEL_RESULT_OK;
-    }
-    it->value = value;
-    updateParameter(id);
-    return MODEL_RESULT_OK;
+    return storeValue(m_stringParameters, id, value);
 }
 
 MODEL_RESULT Model::createStringParameter(unsigned int id, const QString& defaultValue, const QString& name)

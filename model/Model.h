@@ -74,6 +74,9 @@ protected:
     QList<AssistantSlot> m_assistants;
 
 private:
+    // Stores a changed value of parameter id and tells its observers.
+    template <typename Table, typename Value>
+    MODEL_RESULT storeValue(Table& table, unsigned int id, const Value& value);
     bool isConnectionRegistered(unsigned int id, quint64 serial) const;
     bool isAssistantRegistered(quint64 serial) const;
 
