@@ -4,7 +4,7 @@
 set -eu
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   qtbase5-dev qtbase5-dev-tools
   librtmidi-dev
   jackd2
