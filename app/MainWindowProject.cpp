@@ -167,7 +167,7 @@ bool MainWindow::handleDropEvent(QEvent* event)
         const QMimeData* data = drag->mimeData();
         const QString suffix = QFileInfo(firstDroppedLine(data)).completeSuffix();
         // Nothing is dropped while a dialog is open or a message is being sent.
-        if (QApplication::activeModalWidget() || m_pModel->getModelIntValue(TransmissionStateId) == 1
+        if (QApplication::activeModalWidget() || m_pModel->getModelIntValue(TransmissionStateId) == TransmissionRunning
             || !data->hasFormat(QLatin1String(DragAndDropFormat))
             || (suffix != QLatin1String(DumpFileExtension) && suffix != QLatin1String(ProjectFileExtension))) {
             drag->setDropAction(Qt::IgnoreAction);

@@ -8,6 +8,9 @@ class ModelIF;
 
 // Ids of the application's parameters.
 constexpr unsigned int TransmissionStateId = 0;
+// Values of TransmissionStateId.
+constexpr int TransmissionIdle = 0;
+constexpr int TransmissionRunning = 1;
 constexpr unsigned int DumpFileWorkingDirectoryId = 1;
 constexpr unsigned int ProjectFileWorkingDirectoryId = 2;
 constexpr unsigned int ParameterEditFlagId = 3;

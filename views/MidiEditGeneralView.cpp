@@ -39,8 +39,6 @@ const int FirstTransmissionButton = 3;
 // A scroll bar this close to its end follows new lines.
 const int FollowingScrollDistance = 3;
 
-const int TransmissionRunning = 1;
-
 struct ToolButtonItem {
     const char* pixmapPath;
     const char* menuText;

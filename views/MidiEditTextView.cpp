@@ -26,9 +26,6 @@ const char* const TransmitKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F5");
 const char* const ReceiveKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F6");
 const char* const TransmitAndReceiveKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F7");
 
-// Value of parameter TransmissionStateId while an editor transmits.
-const int TransmissionRunning = 1;
-
 } // namespace
 
 MidiEditTextView::MidiEditTextView(QWidget* parent, TarvoModel* model)

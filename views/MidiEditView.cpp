@@ -20,10 +20,6 @@ const char* const TransmitFailedMessage = QT_TRANSLATE_NOOP("MidiEditView", "Fai
 // Record tag of the editor text in the project file.
 const int TextParameterTag = 0;
 
-// Values of parameter TransmissionStateId.
-const int TransmissionIdle = 0;
-const int TransmissionRunning = 1;
-
 } // namespace
 
 MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, const QString& text)
