@@ -17,6 +17,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -30,6 +32,8 @@ namespace {
 const int TarvoFontSize = 12;
 const char* const IniFileName = "Tarvo.ini";
 const char* const EditFlagCharacter = "*";
+const char* const UntitledProjectName = "the untitled project";
+const char* const UnsavedOnSignalMessage = "Closed by a signal: the changes to %1 were not saved.";
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
@@ -66,6 +70,7 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_isRestored(false)
     , m_isOpeningProjectFile(false)
     , m_isClosed(false)
+    , m_isClosingForSignal(false)
     , m_isLimitMessageShowing(false)
 {
     m_pInstance = this;
@@ -474,17 +479,36 @@ void MainWindow::updateParameter(unsigned int id)
 
 void MainWindow::showEvent(QShowEvent* event)
 {
+    // Marked first: restoring the stay-on-top flag shows the window again,
+    // which must not restore the layout a second time.
     if (!m_isRestored) {
-        restoreRegistory();
         m_isRestored = true;
+        restoreRegistory();
+        // Drags are delivered to the area's viewport, not to the area.
+        m_pMdiArea->viewport()->installEventFilter(this);
         m_pMdiArea->installEventFilter(this);
     }
     QMainWindow::showEvent(event);
 }
 
+void MainWindow::closeForSignal()
+{
+    m_isClosingForSignal = true;
+    close();
+    // Also ends a dialog's loop that may be running.
+    QCoreApplication::quit();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!confirmDiscardOrSave()) {
+    if (m_isClosingForSignal) {
+        // Nobody is there to answer the save question: say what is left unsaved.
+        if (m_pModel->getParameterEditFlag() == ParameterEdited) {
+            const QString name = m_pModel->m_projectFilePath.isEmpty() ? QLatin1String(UntitledProjectName)
+                                                                       : m_pModel->m_projectFilePath;
+            fprintf(stderr, "%s\n", qPrintable(tr(UnsavedOnSignalMessage).arg(name)));
+        }
+    } else if (!confirmDiscardOrSave()) {
         event->ignore();
         return;
     }
@@ -531,7 +555,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (!m_pMdiArea)
         return false;
-    if (watched == m_pMdiArea && handleDropEvent(event))
+    if (watched == m_pMdiArea->viewport() && handleDropEvent(event))
         return true;
     return handleSubWindowEvent(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/ProjectFileHelper.h"
 #include "midi/MidiResult.h"
 #include "model/ModelAssistant.h"
 #include "views/MidiEditView.h"
@@ -43,8 +44,12 @@ public:
     QList<QMdiSubWindow*> getSubWindowList() const;
     int showConfirmationMessageBox();
     void showErrorMessageBox(const QString& text);
+    // "File save failed." with the system's reason, when there is one.
+    void showSaveFailedMessageBox(const QString& reason);
     bool closeAboutDialog();
     bool openFile(const QString& path);
+    // Closes as the user would, without the save question: a signal asked.
+    void closeForSignal();
     // True while a project file is being read.
     bool isOpeningProjectFile() const { return m_isOpeningProjectFile; }
 
@@ -77,6 +82,9 @@ public:
     void normalRectChanged(QWidget* window, const QSize& size);
     void normalRectChanged(QWidget* window, const QPoint& position);
     void closeAllSubWindows();
+    // Replaces every tool window and the main window's placement with those
+    // of a project that was parsed whole.
+    void applyProjectDescription(const ProjectFileHelper::ProjectDescription& description);
     void initializeSubWindows();
 
     // Moves a saved main window rectangle back onto a screen when needed.
@@ -178,6 +186,7 @@ private:
     bool m_isRestored;
     bool m_isOpeningProjectFile;
     bool m_isClosed;
+    bool m_isClosingForSignal;
     bool m_isLimitMessageShowing;
     QPointer<QMdiSubWindow> m_pInMonitorSubWindow;
     QPointer<QMdiSubWindow> m_pOutMonitorSubWindow;

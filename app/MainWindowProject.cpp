@@ -5,6 +5,8 @@
 
 #include "app/MenuTables.h"
 #include "app/ProductInfo.h"
+#include "app/ToolWindowQuota.h"
+#include "project/FileStream.h"
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
 #include "project/Utility.h"
@@ -29,8 +31,10 @@ const char* const DragAndDropFormat = "text/uri-list";
 const char* const FileOpenFailedMessage = "File open failed.";
 const char* const FileFormatVersionErrorMessage = "File format version error.";
 const char* const FileSaveFailedMessage = "File save failed.";
-
-enum ProjectFileResult { ProjectFileOk = 0, ProjectFileVersionError = 1, ProjectFileFormatError = 2 };
+const char* const NotRegularFileMessage = "File open failed: it is not a regular file.";
+const char* const FileTooLargeMessage = "File open failed: it is larger than %1 MB.";
+// The system's reason follows the save failure on a line of its own.
+const char* const ReasonSeparator = "\n";
 
 // The first line of a dropped uri list, the only one looked at.
 QString firstDroppedLine(const QMimeData* data)
@@ -73,11 +77,10 @@ void MainWindow::closeAllCommand()
 
 bool MainWindow::openFile(const QString& path)
 {
-    if (m_pModel->getParameterEditFlag() == ParameterEdited) {
-        if (!confirmDiscardOrSave())
-            return false;
-        m_pModel->setParameterEditFlag(ParameterNotEdited);
-    }
+    // Nothing is discarded until a project really opens, so a cancelled dialog
+    // or a refused file keeps the edit mark.
+    if (m_pModel->getParameterEditFlag() == ParameterEdited && !confirmDiscardOrSave())
+        return false;
     QString filePath = path;
     if (filePath.isEmpty()) {
         filePath = Utility::showFileOpenDialog(window(), tr(ProjectFileOpenDialogTitle),
@@ -100,21 +103,54 @@ bool MainWindow::openProjectFile(const QString& path)
     setUpdatesEnabled(true);
     bool opened = false;
     switch (result) {
-    case ProjectFileOk:
+    case ProjectFileHelper::ReadOk:
         setProjectFile(path);
         opened = true;
         break;
-    case ProjectFileVersionError:
+    case ProjectFileHelper::ReadVersionError:
         showErrorMessageBox(tr(FileFormatVersionErrorMessage));
         break;
-    case ProjectFileFormatError:
+    case ProjectFileHelper::ReadFormatError:
         showErrorMessageBox(tr(FileOpenFailedMessage));
+        break;
+    case ProjectFileHelper::ReadNotRegularFile:
+        showErrorMessageBox(tr(NotRegularFileMessage));
+        break;
+    case ProjectFileHelper::ReadTooLarge:
+        showErrorMessageBox(tr(FileTooLargeMessage).arg(ProjectFileHelper::MaximumFileSize / (1024 * 1024)));
         break;
     default:
         break;
     }
     m_isOpeningProjectFile = false;
     return opened;
+}
+
+void MainWindow::applyProjectDescription(const ProjectFileHelper::ProjectDescription& description)
+{
+    const ProjectFileHelper::WindowInfoStruct& mainInfo = description.mainWindow;
+    closeAllSubWindows();
+    showNormal();
+    setGeometry(getMainWindowRestorationRect(mainInfo.rect));
+    if (!(mainInfo.windowState & (Qt::WindowMinimized | Qt::WindowFullScreen)))
+        setWindowState(windowState() | mainInfo.windowState);
+    if (mainInfo.isStayOnTop)
+        setStayOnTop();
+
+    ToolWindowQuota quota;
+    for (const ProjectFileHelper::ToolWindowRecord& record : description.toolWindows) {
+        const ProjectFileHelper::WindowInfoStruct& info = record.info;
+        if (!quota.take(info.windowId))
+            continue;
+        QMdiSubWindow* subWindow = createSubWindowByWindowId(static_cast<WindowRestorationInfo::WindowId>(info.windowId),
+                                                             info.isStayOnTop, info.rect, info.windowState, info.values);
+        auto* content = subWindow ? dynamic_cast<FileStream*>(subWindow->widget()) : nullptr;
+        if (!content || record.content.isEmpty())
+            continue;
+        QDataStream stream(record.content);
+        ProjectFileHelper::prepareStream(stream);
+        content->setDataStream(stream);
+    }
 }
 
 bool MainWindow::saveFile()
@@ -142,12 +178,19 @@ bool MainWindow::saveProjectFile(const QString& path)
     if (path.isEmpty())
         return false;
     ProjectFileHelper helper;
-    if (helper.writeFile(path) != ProjectFileOk) {
-        showErrorMessageBox(tr(FileSaveFailedMessage));
+    QString reason;
+    if (helper.writeFile(path, &reason) != ProjectFileHelper::WriteOk) {
+        showSaveFailedMessageBox(reason);
         return false;
     }
     setProjectFile(path);
     return true;
+}
+
+void MainWindow::showSaveFailedMessageBox(const QString& reason)
+{
+    showErrorMessageBox(reason.isEmpty() ? tr(FileSaveFailedMessage)
+                                         : tr(FileSaveFailedMessage) + QLatin1String(ReasonSeparator) + reason);
 }
 
 void MainWindow::setProjectFile(const QString& path)

@@ -4,6 +4,8 @@
 #include "app/MainWindow.h"
 
 #include "app/SettingsKeys.h"
+#include "app/ToolWindowQuota.h"
+#include "app/WindowPlacement.h"
 
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
@@ -16,12 +18,17 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 const QChar WindowIdKeyDelimiter('-');
 const int SequenceFieldWidth = 10;
 const int OnScreenMinimumSize = 100;
 const QPoint OffScreenRestorePosition(50, 50);
+const char* const TrueText = "true";
+const char* const FalseText = "false";
 
 // Message-type filters that only open their detail pages have no key.
 bool isKeptMessageFilter(int index)
@@ -49,6 +56,61 @@ QList<QPair<QString, unsigned int>> filterSettings()
     return entries;
 }
 
+bool isPlainType(const QVariant& value)
+{
+    switch (value.userType()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+    case QMetaType::QRect:
+    case QMetaType::QSize:
+    case QMetaType::QPoint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A value of the settings file, or fallback when it is not a plain value or
+// a list of them. Qt reserves what a crafted container claims while it
+// parses the value, and throws when that cannot be had.
+QVariant plainValue(const QSettings& settings, const QString& key, const QVariant& fallback)
+{
+    QVariant value;
+    try {
+        value = settings.value(key, fallback);
+    } catch (const std::bad_alloc&) {
+        return fallback;
+    }
+    if (value.userType() == QMetaType::QVariantList || value.userType() == QMetaType::QStringList) {
+        const QVariantList items = value.toList();
+        return std::all_of(items.begin(), items.end(), isPlainType) ? value : fallback;
+    }
+    return isPlainType(value) ? value : fallback;
+}
+
+// An integer setting within its parameter's range; the current value when
+// the key is missing or holds something else.
+void restoreIntParameter(const QSettings& settings, const QString& key, ModelIF* model, unsigned int id)
+{
+    const QVariant stored = plainValue(settings, key, model->getModelIntValue(id));
+    bool isNumber = false;
+    int value = stored.toInt(&isNumber);
+    if (!isNumber) {
+        // Switches may be stored as words.
+        const QString text = stored.toString();
+        if (text != QLatin1String(TrueText) && text != QLatin1String(FalseText))
+            return;
+        value = text == QLatin1String(TrueText) ? 1 : 0;
+    }
+    model->setModelIntValue(id, std::clamp(value, model->getModelMinimumValue(id), model->getModelMaximumValue(id)));
+}
+
 QString layoutKey(int sequence, int windowId, int instance)
 {
     return QStringLiteral("%1%2%3%4%5")
@@ -66,12 +128,6 @@ QVariantList layoutValue(const QRect& rect, Qt::WindowStates state, bool stayOnT
     return value;
 }
 
-bool isMultiInstance(int windowId)
-{
-    return windowId >= WindowRestorationInfo::WindowIdSystemExclusive
-        && windowId <= WindowRestorationInfo::WindowIdProgramChange;
-}
-
 } // namespace
 
 void MainWindow::restoreRegistory()
@@ -80,14 +136,11 @@ void MainWindow::restoreRegistory()
     QSettings settings(getIniFilePath(), QSettings::IniFormat);
 
     settings.beginGroup(QLatin1String(FileWorkingDirectoryGroup));
-    m_pModel->setModelStringValue(DumpFileWorkingDirectoryId,
-                                  settings.value(QLatin1String(DumpFileWorkingDirectoryKey),
-                                                 m_pModel->getModelStringValue(DumpFileWorkingDirectoryId))
-                                      .toString());
-    m_pModel->setModelStringValue(ProjectFileWorkingDirectoryId,
-                                  settings.value(QLatin1String(ProjectFileWorkingDirectoryKey),
-                                                 m_pModel->getModelStringValue(ProjectFileWorkingDirectoryId))
-                                      .toString());
+    for (const auto& entry : {qMakePair(DumpFileWorkingDirectoryKey, DumpFileWorkingDirectoryId),
+                              qMakePair(ProjectFileWorkingDirectoryKey, ProjectFileWorkingDirectoryId)})
+        m_pModel->setModelStringValue(entry.second, plainValue(settings, QLatin1String(entry.first),
+                                                               m_pModel->getModelStringValue(entry.second))
+                                                        .toString());
     settings.endGroup();
 
     m_pModel->lockParameterEditFlag();
@@ -95,15 +148,16 @@ void MainWindow::restoreRegistory()
     const QStringList keys = settings.allKeys();
     if (keys.isEmpty())
         initializeSubWindows();
+    ToolWindowQuota quota;
     for (const QString& key : keys) {
-        QList<QVariant> values = settings.value(key).toList();
+        QList<QVariant> values = plainValue(settings, key, QVariant()).toList();
         const QRect rect = values.isEmpty() ? QRect() : values.takeFirst().toRect();
         const Qt::WindowStates state(values.isEmpty() ? 0 : values.takeFirst().toInt());
         const bool stayOnTop = values.isEmpty() ? false : values.takeFirst().toBool();
         const unsigned int windowId = key.section(WindowIdKeyDelimiter, 1, 1).toUInt();
         if (windowId != WindowRestorationInfo::WindowIdMainWindow) {
             // Unknown kinds are skipped before they are taken as a window id.
-            if (windowId <= WindowRestorationInfo::WindowIdTimingClock)
+            if (windowId <= WindowRestorationInfo::WindowIdTimingClock && quota.take(int(windowId)))
                 createSubWindowByWindowId(static_cast<WindowRestorationInfo::WindowId>(windowId), stayOnTop, rect,
                                           state, values);
             continue;
@@ -119,21 +173,17 @@ void MainWindow::restoreRegistory()
 
     settings.beginGroup(QLatin1String(MidiFilterGroup));
     for (const auto& entry : filterSettings())
-        m_pModel->setModelIntValue(entry.second, settings.value(entry.first, 0).toInt());
+        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(MidiThruGroup));
-    m_pModel->setModelIntValue(BulkIntervalId, settings.value(QLatin1String(BulkIntervalKey),
-                                                              m_pModel->getModelIntValue(BulkIntervalId))
-                                                   .toInt());
-    m_pModel->setModelIntValue(MidiThruId, settings.value(QLatin1String(MidiThruKey),
-                                                          m_pModel->getModelIntValue(MidiThruId) != 0)
-                                               .toBool());
+    restoreIntParameter(settings, QLatin1String(BulkIntervalKey), m_pModel, BulkIntervalId);
+    restoreIntParameter(settings, QLatin1String(MidiThruKey), m_pModel, MidiThruId);
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(PortNameGroup));
-    const QString inputPortName = settings.value(QLatin1String(InputPortNameKey)).toString();
-    const QString outputPortName = settings.value(QLatin1String(OutputPortNameKey)).toString();
+    const QString inputPortName = plainValue(settings, QLatin1String(InputPortNameKey), QString()).toString();
+    const QString outputPortName = plainValue(settings, QLatin1String(OutputPortNameKey), QString()).toString();
     if (!inputPortName.isEmpty() && inputPortName != QLatin1String(NoAssign))
         m_pMidiInputPort->openInputPort(inputPortName);
     if (!outputPortName.isEmpty() && outputPortName != QLatin1String(NoAssign))
@@ -141,11 +191,8 @@ void MainWindow::restoreRegistory()
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(PreferencesGroup));
-    m_pModel->setModelIntValue(KnobModeId,
-                               settings.value(QLatin1String(KnobModeKey), m_pModel->getModelIntValue(KnobModeId)).toInt());
-    m_pModel->setModelIntValue(TimeStampId, settings.value(QLatin1String(TimeStampKey),
-                                                           m_pModel->getModelIntValue(TimeStampId))
-                                                .toInt());
+    restoreIntParameter(settings, QLatin1String(KnobModeKey), m_pModel, KnobModeId);
+    restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
     settings.endGroup();
 
     setUpdatesEnabled(true);
@@ -179,7 +226,7 @@ void MainWindow::writeSubWindowInfoToRegistry(QSettings& settings)
         auto* info = dynamic_cast<WindowRestorationInfo*>(subWindow->widget());
         if (!info)
             continue;
-        const int instance = isMultiInstance(info->windowId) ? instanceCounts[info->windowId]++ : 0;
+        const int instance = ToolWindowQuota::isMultiInstance(info->windowId) ? instanceCounts[info->windowId]++ : 0;
         const QRect rect = isNormalWindowState(subWindow) ? subWindow->geometry() : getNormalRect(subWindow);
         settings.setValue(layoutKey(++sequence, info->windowId, instance),
                           layoutValue(rect, subWindow->windowState(),
@@ -225,13 +272,16 @@ void MainWindow::setStayOnTop()
 
 QRect MainWindow::getMainWindowRestorationRect(const QRect& rect)
 {
+    // The window stays on a screen it shows enough of, moved and shrunk to
+    // lie within it; otherwise it comes back to the primary screen.
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect visible = rect.intersected(screen->availableGeometry());
         if (visible.width() >= OnScreenMinimumSize && visible.height() >= OnScreenMinimumSize)
-            return rect;
+            return fitIntoArea(rect, screen->availableGeometry());
     }
     QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary)
         return rect;
-    return QRect(primary->availableGeometry().topLeft() + OffScreenRestorePosition, rect.size());
+    return fitIntoArea(QRect(primary->availableGeometry().topLeft() + OffScreenRestorePosition, rect.size()),
+                       primary->availableGeometry());
 }

@@ -5,6 +5,8 @@
 
 #include "app/MenuTables.h"
 #include "app/ProductInfo.h"
+#include "app/ToolWindowQuota.h"
+#include "app/WindowPlacement.h"
 #include "model/TarvoModel.h"
 #include "project/Utility.h"
 #include "services/MidiAnalyzer.h"
@@ -27,13 +29,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSizeGrip>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
 namespace {
 
-const int SubWindowCountLimit = 16;
 const int KeyboardViewWidth = 1875;
 const int KeyboardViewMinimumWidth = 350;
 const int KeyboardWidthMargin = 5;
@@ -178,7 +181,7 @@ QMdiSubWindow* MainWindow::addToolSubWindow(QWidget* view, const char* objectNam
 bool MainWindow::mayOpenAnother(QList<QPointer<QMdiSubWindow>>& list, const QString& title)
 {
     list.removeAll(QPointer<QMdiSubWindow>());
-    if (list.size() < SubWindowCountLimit)
+    if (list.size() < ToolWindowQuota::MultiInstanceLimit)
         return true;
     showLimitViewDisplayMessageBox(Utility::removeMenuOfModifierCharacter(title));
     return false;
@@ -354,8 +357,15 @@ bool MainWindow::removeMaximizeMenuForFixedSizeView(QMenu* systemMenu)
     return removeActionWithText(systemMenu, MaximizeActionText);
 }
 
-void MainWindow::setWindowGeometry(QWidget* window, const QRect& rect)
+void MainWindow::setWindowGeometry(QWidget* window, const QRect& stored)
 {
+    // A tool window from a file never reaches beyond what a screen can show.
+    QRect rect = stored;
+    if (window != this) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen)
+            rect = fitIntoArea(rect, QRect(QPoint(0, 0), screen->availableGeometry().size()));
+    }
     // A stored size never overrides a fixed size.
     if (!(window->windowFlags() & Qt::WindowMaximizeButtonHint) && window->size() == window->minimumSize()
         && window->size() == window->maximumSize())

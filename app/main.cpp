@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/NativeEventFilter.h"
 #include "app/StartUp.h"
+#include "app/TerminationSignalHandler.h"
 #include "model/TarvoModel.h"
 
 MainWindow* s_pMainWindow = nullptr;
@@ -20,6 +21,10 @@ int main(int argc, char* argv[])
             {
                 MainWindow mainWindow(nullptr, &model);
                 s_pMainWindow = &mainWindow;
+
+                TerminationSignalHandler terminationHandler;
+                QObject::connect(&terminationHandler, &TerminationSignalHandler::terminationRequested, &mainWindow,
+                                 &MainWindow::closeForSignal, Qt::QueuedConnection);
 
                 const QStringList arguments = QCoreApplication::arguments();
                 mainWindow.show();

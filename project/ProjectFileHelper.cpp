@@ -4,10 +4,11 @@
 #include "project/FileStream.h"
 #include "views/WindowRestorationInfo.h"
 
-#include <QBuffer>
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiSubWindow>
+#include <QSaveFile>
 #include <QWidget>
 #include <QtEndian>
 
@@ -22,14 +23,11 @@ const qint32 ProjectFileWindowDataChunkId = 0x57494E44;
 const int VersionDigitPositions[] = {0, 2, 4};
 const qint32 VariantMarker = 16;
 
-enum { WriteOk = 0, WriteFailed = 1 };
-enum { ReadOk = 0, ReadVersionError = 1, ReadFormatError = 2 };
+const int HeaderSize = 3 * IdentifierSize + int(sizeof(qint32));
 
-// Every stream of a project file uses the data stream version the format
-// was defined with, so files stay byte-identical whatever Qt runs.
 void prepare(QDataStream& stream)
 {
-    stream.setVersion(QDataStream::Qt_5_6);
+    ProjectFileHelper::prepareStream(stream);
 }
 
 qint64 remaining(const QDataStream& stream)
@@ -93,6 +91,13 @@ bool isToolWindowId(int windowId)
         && windowId <= WindowRestorationInfo::WindowIdTimingClock;
 }
 
+// The views of these windows store no content, so no block follows their
+// records.
+bool hasContentBlock(int windowId)
+{
+    return windowId != WindowRestorationInfo::WindowIdMidiSettings && windowId != WindowRestorationInfo::WindowIdFilter;
+}
+
 bool writeBlock(QDataStream& stream, const QByteArray& bytes)
 {
     stream << qint32(bytes.size());
@@ -100,6 +105,11 @@ bool writeBlock(QDataStream& stream, const QByteArray& bytes)
 }
 
 } // namespace
+
+void ProjectFileHelper::prepareStream(QDataStream& stream)
+{
+    stream.setVersion(QDataStream::Qt_5_6);
+}
 
 int ProjectFileHelper::convertStringToInt(const char& c)
 {
@@ -152,28 +162,41 @@ bool ProjectFileHelper::readWindowInfo(QDataStream& stream, WindowInfoStruct& in
     return true;
 }
 
-int ProjectFileHelper::writeFile(const QString& path)
+QByteArray ProjectFileHelper::serialize(const ProjectDescription& description)
 {
-    MainWindow* mainWindow = MainWindow::m_pInstance;
-    QByteArray file;
-    QDataStream fileStream(&file, QIODevice::WriteOnly);
-    prepare(fileStream);
-    for (const char* identifier : {ProjectFileFileID1, ProjectFileFileID2, ProjectFileFileVersion}) {
-        if (fileStream.writeRawData(identifier, IdentifierSize) < 1)
-            return WriteFailed;
-    }
-    fileStream << ProjectFileWindowDataChunkId;
-
     QByteArray chunk;
     QDataStream chunkStream(&chunk, QIODevice::WriteOnly);
     prepare(chunkStream);
-    WindowInfoStruct mainInfo;
+    writeWindowInfo(chunkStream, description.mainWindow);
+    for (const ToolWindowRecord& record : description.toolWindows) {
+        writeWindowInfo(chunkStream, record.info);
+        if (hasContentBlock(record.info.windowId))
+            writeBlock(chunkStream, record.content);
+    }
+
+    QByteArray file;
+    QDataStream fileStream(&file, QIODevice::WriteOnly);
+    prepare(fileStream);
+    for (const char* identifier : {ProjectFileFileID1, ProjectFileFileID2, ProjectFileFileVersion})
+        fileStream.writeRawData(identifier, IdentifierSize);
+    fileStream << ProjectFileWindowDataChunkId;
+    writeBlock(fileStream, chunk);
+    return file;
+}
+
+namespace {
+
+// The main window and its stored tool windows as a description; false when
+// a view refuses to write its content.
+bool describeMainWindow(ProjectFileHelper::ProjectDescription& description)
+{
+    MainWindow* mainWindow = MainWindow::m_pInstance;
+    ProjectFileHelper::WindowInfoStruct& mainInfo = description.mainWindow;
     mainInfo.windowId = WindowRestorationInfo::WindowIdMainWindow;
     mainInfo.isStayOnTop = mainWindow->windowFlags() & Qt::WindowStaysOnTopHint;
     mainInfo.rect = mainWindow->isNormalWindowState(mainWindow) ? mainWindow->geometry()
                                                                  : mainWindow->normalGeometry();
     mainInfo.windowState = mainWindow->windowState();
-    writeWindowInfo(chunkStream, mainInfo);
 
     for (QMdiSubWindow* subWindow : mainWindow->getSubWindowList()) {
         QWidget* view = subWindow->widget();
@@ -181,102 +204,130 @@ int ProjectFileHelper::writeFile(const QString& path)
         auto* restoration = dynamic_cast<WindowRestorationInfo*>(view);
         if (!content || !restoration)
             continue;
-        WindowInfoStruct info;
-        info.windowId = restoration->windowId;
-        info.isStayOnTop = subWindow->windowFlags() & Qt::WindowStaysOnTopHint;
-        info.rect = mainWindow->isNormalWindowState(subWindow) ? subWindow->geometry()
-                                                               : mainWindow->getNormalRect(subWindow);
-        info.windowState = subWindow->windowState();
-        info.values = restoration->values;
-        writeWindowInfo(chunkStream, info);
-
-        QByteArray block;
-        QDataStream blockStream(&block, QIODevice::WriteOnly);
+        ProjectFileHelper::ToolWindowRecord record;
+        record.info.windowId = restoration->windowId;
+        record.info.isStayOnTop = subWindow->windowFlags() & Qt::WindowStaysOnTopHint;
+        record.info.rect = mainWindow->isNormalWindowState(subWindow) ? subWindow->geometry()
+                                                                      : mainWindow->getNormalRect(subWindow);
+        record.info.windowState = subWindow->windowState();
+        record.info.values = restoration->values;
+        QDataStream blockStream(&record.content, QIODevice::WriteOnly);
         prepare(blockStream);
-        if (!content->getDataStream(blockStream) || !writeBlock(chunkStream, block))
-            return WriteFailed;
+        if (!content->getDataStream(blockStream))
+            return false;
+        description.toolWindows.append(record);
     }
-    if (!writeBlock(fileStream, chunk))
-        return WriteFailed;
+    return true;
+}
 
-    QFile output(path);
-    if (!output.open(QIODevice::WriteOnly) || output.write(file) < 1)
+} // namespace
+
+int ProjectFileHelper::writeFile(const QString& path, QString* errorText)
+{
+    ProjectDescription description;
+    if (!describeMainWindow(description))
         return WriteFailed;
-    output.close();
+    const QByteArray file = serialize(description);
+
+    // The old file is replaced only by a new one that was written whole.
+    QSaveFile output(path);
+    if (!output.open(QIODevice::WriteOnly) || output.write(file) != file.size() || !output.commit()) {
+        if (errorText)
+            *errorText = output.errorString();
+        return WriteFailed;
+    }
     return WriteOk;
 }
 
-int ProjectFileHelper::readFile(const QString& path)
-{
-    QFile input(path);
-    if (!input.open(QIODevice::ReadOnly))
-        return ReadFormatError;
-    const QByteArray file = input.readAll();
-    input.close();
-    if (file.isEmpty())
-        return ReadFormatError;
+namespace {
 
-    QDataStream stream(file);
-    prepare(stream);
+int checkHeader(QDataStream& stream)
+{
+    ProjectFileHelper helper;
     char identifier[IdentifierSize];
     for (const char* expected : {ProjectFileFileID1, ProjectFileFileID2}) {
         if (stream.readRawData(identifier, IdentifierSize) != IdentifierSize
             || memcmp(identifier, expected, IdentifierSize) != 0)
-            return ReadFormatError;
+            return ProjectFileHelper::ReadFormatError;
     }
     char version[IdentifierSize] = {};
     if (stream.readRawData(version, IdentifierSize) < 1)
-        return ReadFormatError;
+        return ProjectFileHelper::ReadFormatError;
     for (int position : VersionDigitPositions) {
-        if (convertStringToInt(version[position]) > convertStringToInt(ProjectFileFileVersion[position]))
-            return ReadVersionError;
+        if (helper.convertStringToInt(version[position]) > helper.convertStringToInt(ProjectFileFileVersion[position]))
+            return ProjectFileHelper::ReadVersionError;
     }
-
     qint32 chunkId = 0;
     stream >> chunkId;
     if (stream.status() != QDataStream::Ok || chunkId != ProjectFileWindowDataChunkId)
+        return ProjectFileHelper::ReadFormatError;
+    return ProjectFileHelper::ReadOk;
+}
+
+} // namespace
+
+int ProjectFileHelper::parseFile(const QString& path, ProjectDescription& description)
+{
+    // Checked before opening: opening a FIFO waits for a writer for ever.
+    const QFileInfo info(path);
+    if (!info.exists())
         return ReadFormatError;
+    if (!info.isFile())
+        return ReadNotRegularFile;
+    if (info.size() > MaximumFileSize)
+        return ReadTooLarge;
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly))
+        return ReadFormatError;
+    // The header decides before the body is read.
+    const QByteArray header = input.read(HeaderSize);
+    QDataStream headerStream(header);
+    prepare(headerStream);
+    const int headerResult = checkHeader(headerStream);
+    if (headerResult != ReadOk)
+        return headerResult;
+    return parseBytes(header + input.read(MaximumFileSize), description);
+}
+
+int ProjectFileHelper::parseBytes(const QByteArray& file, ProjectDescription& description)
+{
+    if (file.isEmpty())
+        return ReadFormatError;
+    QDataStream stream(file);
+    prepare(stream);
+    const int headerResult = checkHeader(stream);
+    if (headerResult != ReadOk)
+        return headerResult;
     qint32 chunkSize = 0;
     if (!readLength(stream, chunkSize) || chunkSize < 1)
         return ReadFormatError;
 
-    WindowInfoStruct mainInfo;
-    if (!readWindowInfo(stream, mainInfo))
+    ProjectDescription parsed;
+    if (!readWindowInfo(stream, parsed.mainWindow))
         return ReadFormatError;
-    MainWindow* mainWindow = MainWindow::m_pInstance;
-    mainWindow->closeAllSubWindows();
-    mainWindow->showNormal();
-    mainWindow->setGeometry(mainWindow->getMainWindowRestorationRect(mainInfo.rect));
-    if (!(mainInfo.windowState & (Qt::WindowMinimized | Qt::WindowFullScreen)))
-        mainWindow->setWindowState(mainWindow->windowState() | mainInfo.windowState);
-    if (mainInfo.isStayOnTop)
-        mainWindow->setStayOnTop();
-
     while (!stream.atEnd()) {
-        WindowInfoStruct info;
+        ToolWindowRecord record;
         // An unknown kind is refused before it is taken as a window id.
-        if (!readWindowInfo(stream, info) || !isToolWindowId(info.windowId))
+        if (!readWindowInfo(stream, record.info) || !isToolWindowId(record.info.windowId))
             return ReadFormatError;
-        QMdiSubWindow* subWindow = mainWindow->createSubWindowByWindowId(
-            static_cast<WindowRestorationInfo::WindowId>(info.windowId), info.isStayOnTop, info.rect,
-            info.windowState, info.values);
-        if (!subWindow)
-            return ReadFormatError;
-        auto* content = dynamic_cast<FileStream*>(subWindow->widget());
-        if (!content)
-            continue;
-        qint32 blockSize = 0;
-        if (!readLength(stream, blockSize))
-            return ReadFormatError;
-        if (blockSize < 1)
-            continue;
-        QByteArray block;
-        if (!readBlock(stream, blockSize, block))
-            return ReadFormatError;
-        QDataStream blockStream(block);
-        prepare(blockStream);
-        if (!content->setDataStream(blockStream))
-            return ReadFormatError;
+        if (hasContentBlock(record.info.windowId)) {
+            qint32 blockSize = 0;
+            if (!readLength(stream, blockSize))
+                return ReadFormatError;
+            if (blockSize > 0 && !readBlock(stream, blockSize, record.content))
+                return ReadFormatError;
+        }
+        parsed.toolWindows.append(record);
     }
+    description = parsed;
     return ReadOk;
+}
+
+int ProjectFileHelper::readFile(const QString& path)
+{
+    ProjectDescription description;
+    const int result = parseFile(path, description);
+    if (result == ReadOk)
+        MainWindow::m_pInstance->applyProjectDescription(description);
+    return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QVariant>
@@ -9,6 +10,10 @@ class QDataStream;
 // Writes and reads project files: a 56-byte header, then a chunk of window
 // records, the main window's first, each tool window's followed by the
 // content block its view writes.
+//
+// Reading is split in two: parsing turns the bytes into a ProjectDescription
+// without touching a widget, and only a description that parsed whole is
+// applied to the main window, so a refused file changes nothing.
 class ProjectFileHelper
 {
 public:
@@ -21,14 +26,50 @@ public:
         QList<QVariant> values;
     };
 
+    // One tool window of a project with its view's content block.
+    struct ToolWindowRecord
+    {
+        WindowInfoStruct info;
+        QByteArray content;
+    };
+
+    struct ProjectDescription
+    {
+        WindowInfoStruct mainWindow;
+        QList<ToolWindowRecord> toolWindows;
+    };
+
+    enum WriteResult { WriteOk = 0, WriteFailed = 1 };
+    enum ReadResult {
+        ReadOk = 0,
+        ReadVersionError = 1,
+        ReadFormatError = 2,
+        // Not a regular file (a FIFO, a device, a folder): never opened.
+        ReadNotRegularFile = 3,
+        ReadTooLarge = 4,
+    };
+
+    // No project is anywhere near this; a larger file is refused unread.
+    static constexpr qint64 MaximumFileSize = 256 * 1024 * 1024;
+
     virtual ~ProjectFileHelper() = default;
 
-    // 0 success, 1 failure.
-    int writeFile(const QString& path);
-    // 0 success, 1 version error, 2 open or format error.
+    // WriteResult. The file is replaced only once every byte was written;
+    // on failure errorText, when given, receives the system's reason.
+    int writeFile(const QString& path, QString* errorText = nullptr);
+    // ReadResult; the main window changes only on ReadOk.
     int readFile(const QString& path);
+
+    // ReadResult; nothing but the description is written.
+    int parseFile(const QString& path, ProjectDescription& description);
+    int parseBytes(const QByteArray& file, ProjectDescription& description);
+    QByteArray serialize(const ProjectDescription& description);
 
     bool writeWindowInfo(QDataStream& stream, const WindowInfoStruct& info);
     bool readWindowInfo(QDataStream& stream, WindowInfoStruct& info);
     int convertStringToInt(const char& c);
+
+    // Every stream of a project file uses the data stream version the format
+    // was defined with, so files stay byte-identical whatever Qt runs.
+    static void prepareStream(QDataStream& stream);
 };

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegExp>
+#include <QSaveFile>
 
 namespace {
 
@@ -19,8 +20,9 @@ bool Utility::loadAtTextFileName(const QString& path, QString& text)
     if (path.isEmpty()) {
         return false;
     }
+    // Only regular files: opening a FIFO would wait for a writer for ever.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         text = QString();
         return false;
     }
@@ -35,19 +37,21 @@ bool Utility::loadAtTextFileName(const QString& path, QString& text)
     return true;
 }
 
-bool Utility::saveAtTextFileName(const QString& path, const QString& text)
+bool Utility::saveAtTextFileName(const QString& path, const QString& text, QString* errorText)
 {
     if (path.isEmpty()) {
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    // The old file is replaced only by a new one that was written whole.
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (errorText) {
+            *errorText = file.errorString();
+        }
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return true;
 }
 
 QString Utility::showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,

@@ -11,8 +11,9 @@ public:
     // Reads the whole text file; the text ends at the first zero byte. A file
     // that cannot be read gives a null text and false.
     static bool loadAtTextFileName(const QString& path, QString& text);
-    // Replaces the file with the text; false when it could not be written whole.
-    static bool saveAtTextFileName(const QString& path, const QString& text);
+    // Replaces the file with the text once all of it was written; on failure
+    // the old file stays as it was and errorText, when given, gets the reason.
+    static bool saveAtTextFileName(const QString& path, const QString& text, QString* errorText = nullptr);
 
     // The chosen file, or an empty string when the user cancels. The dialog
     // starts in fallbackDirectory when the directory part of directory is gone.

@@ -287,7 +287,10 @@ void MidiEditGeneralView::saveMenuSelected()
         return;
     }
     setDumpFileWorkingDirectory(path);
-    Utility::saveAtTextFileName(path, m_pTextView->toPlainText());
+    QString reason;
+    if (!Utility::saveAtTextFileName(path, m_pTextView->toPlainText(), &reason)) {
+        MainWindow::m_pInstance->showSaveFailedMessageBox(reason);
+    }
 }
 
 bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)
