@@ -14,12 +14,14 @@
 #include "views/MidiFilterTexts.h"
 
 #include <QGuiApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QScreen>
+#include <QSaveFile>
 #include <QSettings>
 
 #include <algorithm>
-#include <new>
 
 namespace {
 
@@ -29,6 +31,8 @@ const int OnScreenMinimumSize = 100;
 const QPoint OffScreenRestorePosition(50, 50);
 const char* const TrueText = "true";
 const char* const FalseText = "false";
+// How QSettings writes a value in Qt's binary stream format.
+const char* const BinaryValueMarker = "@Variant(";
 
 // Message-type filters that only open their detail pages have no key.
 bool isKeptMessageFilter(int index)
@@ -77,21 +81,39 @@ bool isPlainType(const QVariant& value)
 }
 
 // A value of the settings file, or fallback when it is not a plain value or
-// a list of them. Qt reserves what a crafted container claims while it
-// parses the value, and throws when that cannot be had.
+// a list of them.
 QVariant plainValue(const QSettings& settings, const QString& key, const QVariant& fallback)
 {
-    QVariant value;
-    try {
-        value = settings.value(key, fallback);
-    } catch (const std::bad_alloc&) {
-        return fallback;
-    }
+    const QVariant value = settings.value(key, fallback);
     if (value.userType() == QMetaType::QVariantList || value.userType() == QMetaType::QStringList) {
         const QVariantList items = value.toList();
         return std::all_of(items.begin(), items.end(), isPlainType) ? value : fallback;
     }
     return isPlainType(value) ? value : fallback;
+}
+
+// QSettings decodes every value of the file when it first reads it, and a
+// crafted binary value makes Qt reserve whatever count it claims. The
+// program never writes such values, so their lines are dropped before the
+// file is read.
+void dropBinaryValues(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return;
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    const int before = lines.size();
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const QByteArray& line) { return line.contains(BinaryValueMarker); }),
+                lines.end());
+    if (lines.size() == before)
+        return;
+    QSaveFile cleaned(path);
+    if (cleaned.open(QIODevice::WriteOnly)) {
+        cleaned.write(lines.join('\n'));
+        cleaned.commit();
+    }
 }
 
 // An integer setting within its parameter's range; the current value when
@@ -133,6 +155,7 @@ QVariantList layoutValue(const QRect& rect, Qt::WindowStates state, bool stayOnT
 void MainWindow::restoreRegistory()
 {
     setUpdatesEnabled(false);
+    dropBinaryValues(getIniFilePath());
     QSettings settings(getIniFilePath(), QSettings::IniFormat);
 
     settings.beginGroup(QLatin1String(FileWorkingDirectoryGroup));
@@ -150,7 +173,10 @@ void MainWindow::restoreRegistory()
         initializeSubWindows();
     ToolWindowQuota quota;
     for (const QString& key : keys) {
-        QList<QVariant> values = plainValue(settings, key, QVariant()).toList();
+        const QVariant stored = plainValue(settings, key, QVariant());
+        if (!stored.isValid())
+            continue;
+        QList<QVariant> values = stored.toList();
         const QRect rect = values.isEmpty() ? QRect() : values.takeFirst().toRect();
         const Qt::WindowStates state(values.isEmpty() ? 0 : values.takeFirst().toInt());
         const bool stayOnTop = values.isEmpty() ? false : values.takeFirst().toBool();
@@ -272,16 +298,22 @@ void MainWindow::setStayOnTop()
 
 QRect MainWindow::getMainWindowRestorationRect(const QRect& rect)
 {
-    // The window stays on a screen it shows enough of, moved and shrunk to
-    // lie within it; otherwise it comes back to the primary screen.
+    // The window stays on a screen it shows enough of, moved and shrunk so
+    // that its frame lies within it; otherwise it comes back to the primary
+    // screen.
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const auto fit = [&frame](const QRect& placed, const QRect& area) {
+        return fitIntoArea(placed.marginsAdded(frame), area).marginsRemoved(frame);
+    };
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect visible = rect.intersected(screen->availableGeometry());
         if (visible.width() >= OnScreenMinimumSize && visible.height() >= OnScreenMinimumSize)
-            return fitIntoArea(rect, screen->availableGeometry());
+            return fit(rect, screen->availableGeometry());
     }
     QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary)
         return rect;
-    return fitIntoArea(QRect(primary->availableGeometry().topLeft() + OffScreenRestorePosition, rect.size()),
-                       primary->availableGeometry());
+    return fit(QRect(primary->availableGeometry().topLeft() + OffScreenRestorePosition, rect.size()),
+               primary->availableGeometry());
 }

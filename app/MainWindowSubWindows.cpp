@@ -357,21 +357,23 @@ bool MainWindow::removeMaximizeMenuForFixedSizeView(QMenu* systemMenu)
     return removeActionWithText(systemMenu, MaximizeActionText);
 }
 
-void MainWindow::setWindowGeometry(QWidget* window, const QRect& stored)
+void MainWindow::setWindowGeometry(QWidget* window, const QRect& rect)
 {
-    // A tool window from a file never reaches beyond what a screen can show.
-    QRect rect = stored;
-    if (window != this) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen)
-            rect = fitIntoArea(rect, QRect(QPoint(0, 0), screen->availableGeometry().size()));
-    }
     // A stored size never overrides a fixed size.
-    if (!(window->windowFlags() & Qt::WindowMaximizeButtonHint) && window->size() == window->minimumSize()
-        && window->size() == window->maximumSize())
-        window->move(rect.topLeft());
-    else
-        window->setGeometry(rect);
+    const bool isFixedSize = !(window->windowFlags() & Qt::WindowMaximizeButtonHint)
+        && window->size() == window->minimumSize() && window->size() == window->maximumSize();
+    const auto place = [window, isFixedSize](const QRect& target) {
+        if (isFixedSize)
+            window->move(target.topLeft());
+        else
+            window->setGeometry(target);
+    };
+    place(rect);
+    // A tool window from a file never reaches beyond what a screen can show;
+    // fitted as placed, since its own size limits may have changed the rect.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (window != this && screen)
+        place(fitIntoArea(window->geometry(), QRect(QPoint(0, 0), screen->availableGeometry().size())));
 }
 
 bool MainWindow::isFixedSizeObject(QObject* object)

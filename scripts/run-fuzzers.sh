@@ -15,8 +15,11 @@ for target in "$build"/tests/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus="$build/fuzz-corpus/$name"
   mkdir -p "$corpus"
+  # Committed seeds: hostile inputs that once crashed or hung, and valid ones.
+  seeds="$here/../tests/fuzz/corpus/$name"
+  [ -d "$seeds" ] || seeds=
   echo "== $name for $seconds s"
-  "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus"
+  "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" $seeds
 done
 if [ $found -eq 0 ]; then
   echo "no fuzz targets were built" >&2

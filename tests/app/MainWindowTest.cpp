@@ -1,58 +1,33 @@
-#include "app/MainWindow.h"
+// The main window frame: closing with the save question, the title, and the
+// tool windows it manages.
+
+#include "MainWindowRig.h"
+#include "VirtualMidiPlatform.h"
+#include "app/NativeEventFilter.h"
+#include "app/StartUp.h"
+#include "app/ToolWindowQuota.h"
 #include "model/TarvoModel.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
+
+MainWindow* s_pMainWindow = nullptr;
 
 namespace {
 
-QList<QMenu*> menuBarMenus(MainWindow& window)
-{
-    QList<QMenu*> menus;
-    for (QAction* action : window.menuBar()->actions())
-        menus.append(action->menu());
-    return menus;
-}
+enum MenuBarIndex { ViewsMenu = 3, HelpMenu = 5 };
+enum ViewsMenuIndex { ViewsInMonitor = 0, ViewsOutMonitor = 1, ViewsKeyboard = 2, ViewsControlChange = 3,
+                      ViewsSystemExclusive = 5, ViewsTimingClock = 6, ViewsFilter = 7, ViewsMidiSettings = 8 };
+enum HelpMenuIndex { HelpAbout = 0, HelpLicense = 1 };
+const char* const ConfirmationText = "Do you want to save changes?";
 
-// Answers the next message box that opens with the button of the given role,
-// and reports its text.
-void answerNextMessageBox(QMessageBox::StandardButton answer, QString* seenText)
+int countWithTitle(MainWindow& window, const char* title)
 {
-    QTimer::singleShot(0, [answer, seenText]() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box && box->isVisible()) {
-                *seenText = box->text();
-                box->button(answer)->click();
-                return;
-            }
-        }
-        answerNextMessageBox(answer, seenText);
-    });
-}
-
-// Cancels the next file dialog that opens.
-void rejectNextFileDialog()
-{
-    QTimer::singleShot(0, []() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            if (dialog && dialog->isVisible()) {
-                dialog->reject();
-                return;
-            }
-        }
-        rejectNextFileDialog();
-    });
+    int count = 0;
+    for (QMdiSubWindow* subWindow : window.getSubWindowList())
+        count += subWindow->windowTitle() == QLatin1String(title) ? 1 : 0;
+    return count;
 }
 
 } // namespace
@@ -62,167 +37,183 @@ class MainWindowTest : public QObject
     Q_OBJECT
 
 private slots:
-    void menuTables();
+    void initTestCase() { initTarvoResources(); }
+    void closeAsksBeforeDiscarding_data();
+    void closeAsksBeforeDiscarding();
     void titleFollowsEditFlagAndPath();
-    void saveChangesProtocolOnClose();
-    void yesWithASuccessfulSaveCloses();
-    void confirmationBoxLayout();
+    void windowLimitsPerKind();
+    void restoredGeometryRespectsFixedSizes();
+    void maximizingLeavesFixedWindowsNormal();
+    void normalGeometryFollowsMovesAndResizes();
+    void aboutWindowClosesOnAnyClick();
 };
 
-void MainWindowTest::menuTables()
+void MainWindowTest::closeAsksBeforeDiscarding_data()
 {
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<bool>("titled");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("unedited") << false << false << int(QMessageBox::Cancel) << true;
+    QTest::newRow("cancel") << true << false << int(QMessageBox::Cancel) << false;
+    // Yes on an untitled project asks for a file; cancelling it abandons the close.
+    QTest::newRow("yes, save dialog cancelled") << true << false << int(QMessageBox::Yes) << false;
+    QTest::newRow("yes, saved") << true << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << true << false << int(QMessageBox::No) << true;
+}
+
+void MainWindowTest::closeAsksBeforeDiscarding()
+{
+    QFETCH(bool, edited);
+    QFETCH(bool, titled);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    VirtualMidiPlatform platform;
+    QTemporaryDir folder;
     TarvoModel model;
     MainWindow window(nullptr, &model);
-    QCOMPARE(MainWindow::m_pInstance, &window);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-    QCOMPARE(window.size(), QSize(679, 548));
-
-    const QList<QMenu*> menus = menuBarMenus(window);
-    QStringList titles;
-    for (QMenu* menu : menus)
-        titles << menu->title();
-    QCOMPARE(titles, QStringList({"&File", "&InputPort", "&OutputPort", "&Views", "&Window", "&Help"}));
-
-    const QList<QAction*> file = menus[0]->actions();
-    QCOMPARE(file.size(), 6);
-    QVERIFY(file[4]->isSeparator());
-    QCOMPARE(file[5]->text(), QStringLiteral("&Preferences..."));
-    QCOMPARE(file[5]->data().toInt(), 4);
-    QCOMPARE(file[5]->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    QCOMPARE(file[3]->text(), QStringLiteral("Save &As..."));
-    QVERIFY(file[3]->shortcut().isEmpty());
-    QCOMPARE(file[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-
-    const QList<QAction*> views = menus[3]->actions();
-    QCOMPARE(views.size(), 9);
-    const QStringList viewLabels = {"MIDI &In Monitor", "MIDI O&ut Monitor", "&Keyboard", "&Control Change",
-                                    "&Program Change", "&System Exclusive", "&Timing Clock", "&Filter",
-                                    "&MIDI Settings"};
-    const QStringList viewKeys = {"Ctrl+I", "Ctrl+U", "Ctrl+K", "", "Ctrl+P", "Ctrl+E", "Ctrl+T", "Ctrl+L", "Ctrl+M"};
-    for (int i = 0; i < views.size(); ++i) {
-        QCOMPARE(views[i]->text(), viewLabels[i]);
-        QCOMPARE(views[i]->data().toInt(), i);
-        QCOMPARE(views[i]->shortcut(), QKeySequence(viewKeys[i]));
-    }
-    QMenu* controlChange = views[3]->menu();
-    QVERIFY(controlChange);
-    const QList<QAction*> controllers = controlChange->actions();
-    QCOMPARE(controllers.size(), 128);
-    QCOMPARE(controllers[0]->text(), QStringLiteral("000 Bank (MSB)"));
-    QCOMPARE(controllers[74]->text(), QStringLiteral("074 Brihtness"));
-    QCOMPARE(controllers[127]->text(), QStringLiteral("127 Poly On"));
-    QCOMPARE(controllers[127]->data().toInt(), 127);
-
-    for (int menuIndex : {4, 5}) {
-        for (QAction* action : menus[menuIndex]->actions())
-            QVERIFY(!action->isCheckable());
-    }
-    QCOMPARE(menus[4]->actions().size(), 3);
-    QCOMPARE(menus[5]->actions()[1]->text(), QStringLiteral("Open Source License"));
+    window.show();
+    if (titled)
+        model.m_projectFilePath = folder.filePath(QStringLiteral("song.tarvo"));
+    model.setParameterEditFlag(edited ? ParameterEdited : ParameterNotEdited);
+    DialogAnswerer answerer(static_cast<QMessageBox::StandardButton>(answer));
+    QCOMPARE(window.close(), closes);
+    QCOMPARE(answerer.m_texts, edited ? QStringList({ConfirmationText}) : QStringList());
+    QCOMPARE(window.isVisible(), !closes);
+    QCOMPARE(model.getParameterEditFlag(), closes ? ParameterNotEdited : ParameterEdited);
+    QCOMPARE(QFileInfo::exists(model.m_projectFilePath), titled);
+    flushDeletes();
 }
 
 void MainWindowTest::titleFollowsEditFlagAndPath()
 {
     TarvoModel model;
     MainWindow window(nullptr, &model);
-
     model.setParameterEditFlag(ParameterEdited);
     QCOMPARE(window.windowTitle(), QStringLiteral("*Tarvo Suite"));
-    model.setParameterEditFlag(ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-
     model.m_projectFilePath = QStringLiteral("/home/someone/projects/song.tarvo");
-    model.setParameterEditFlag(ParameterEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
     model.setParameterEditFlag(ParameterNotEdited);
     QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
-
+    model.setParameterEditFlag(ParameterEdited);
+    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
     // Other parameters leave the title alone.
     model.m_projectFilePath.clear();
     model.setModelIntValue(MidiThruId, 1);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
 }
 
-void MainWindowTest::saveChangesProtocolOnClose()
+void MainWindowTest::windowLimitsPerKind()
 {
+    VirtualMidiPlatform platform;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    DialogAnswerer answerer(QMessageBox::Ok);
+    for (int i = 0; i <= ToolWindowQuota::MultiInstanceLimit; ++i)
+        menuAction(window, ViewsMenu, ViewsSystemExclusive)->trigger();
+    QCOMPARE(countWithTitle(window, "System Exclusive"), ToolWindowQuota::MultiInstanceLimit);
+    QCOMPARE(answerer.m_texts.size(), 1);
+    // The monitors count against the editors' limit.
+    menuAction(window, ViewsMenu, ViewsInMonitor)->trigger();
+    QCOMPARE(countWithTitle(window, "MIDI In Monitor"), 0);
+    QVERIFY(answerer.m_texts.last().startsWith(QStringLiteral("Unable to open a new MIDI In Monitor View.")));
+
+    // Single-instance windows are activated, not opened again.
+    window.closeAllSubWindows();
+    flushDeletes();
+    for (int index : {ViewsInMonitor, ViewsOutMonitor, ViewsTimingClock, ViewsFilter, ViewsMidiSettings}) {
+        menuAction(window, ViewsMenu, index)->trigger();
+        menuAction(window, ViewsMenu, index)->trigger();
+    }
+    QCOMPARE(window.getSubWindowList().size(), 5);
+    QAction* volume = menuAction(window, ViewsMenu, ViewsControlChange)->menu()->actions().at(7);
+    volume->trigger();
+    volume->trigger();
+    QCOMPARE(countWithTitle(window, "Control Change"), 2);
+}
+
+void MainWindowTest::restoredGeometryRespectsFixedSizes()
+{
+    VirtualMidiPlatform platform;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    window.show();
+    QMdiSubWindow* programChange = window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdProgramChange,
+                                                                    false, QRect(40, 30, 300, 400), {}, {});
+    QVERIFY(programChange);
+    QVERIFY(programChange->size() != QSize(300, 400));
+    QCOMPARE(programChange->pos(), QPoint(40, 30));
+    QMdiSubWindow* controlChange = window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdControlChange,
+                                                                    true, QRect(10, 20, 300, 400), {}, {7});
+    QCOMPARE(controlChange->geometry(), QRect(10, 20, 300, 400));
+    QVERIFY(controlChange->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdUnknown, false, QRect(), {}, {}));
+    QVERIFY(!window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdMainWindow, false, QRect(), {}, {}));
+}
+
+void MainWindowTest::maximizingLeavesFixedWindowsNormal()
+{
+    VirtualMidiPlatform platform;
     TarvoModel model;
     MainWindow window(nullptr, &model);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    // Unedited: nothing is asked and the window closes.
-    {
-        QCloseEvent event;
-        QApplication::sendEvent(&window, &event);
-        QVERIFY(event.isAccepted());
+    window.closeAllSubWindows();
+    for (int index : {ViewsFilter, ViewsKeyboard, ViewsSystemExclusive})
+        menuAction(window, ViewsMenu, index)->trigger();
+    QMdiSubWindow* editor = window.getSubWindowList().last();
+    editor->showMaximized();
+    QVERIFY(editor->isMaximized());
+    for (QMdiSubWindow* subWindow : window.getSubWindowList()) {
+        if (subWindow != editor)
+            QVERIFY2(!subWindow->isMaximized(), qPrintable(subWindow->windowTitle()));
     }
-    window.show();
-
-    // Cancel leaves the window open and the project edited.
-    model.setParameterEditFlag(ParameterEdited);
-    QString text;
-    answerNextMessageBox(QMessageBox::Cancel, &text);
-    QVERIFY(!window.close());
-    QCOMPARE(text, QStringLiteral("Do you want to save changes?"));
-    QVERIFY(window.isVisible());
-    QCOMPARE(model.getParameterEditFlag(), ParameterEdited);
-
-    // Yes saves first; a cancelled save dialog abandons the close.
-    answerNextMessageBox(QMessageBox::Yes, &text);
-    rejectNextFileDialog();
-    QVERIFY(!window.close());
-    QVERIFY(window.isVisible());
-    QCOMPARE(model.getParameterEditFlag(), ParameterEdited);
-
-    // No discards: the window closes and the flag is cleared.
-    answerNextMessageBox(QMessageBox::No, &text);
-    QVERIFY(window.close());
-    QVERIFY(!window.isVisible());
-    QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
+    flushDeletes();
 }
 
-void MainWindowTest::yesWithASuccessfulSaveCloses()
+void MainWindowTest::normalGeometryFollowsMovesAndResizes()
 {
-    QTemporaryDir folder;
+    VirtualMidiPlatform platform;
     TarvoModel model;
     MainWindow window(nullptr, &model);
     window.show();
-    model.m_projectFilePath = folder.filePath(QStringLiteral("song.tarvo"));
-    model.setParameterEditFlag(ParameterEdited);
-    QString text;
-    answerNextMessageBox(QMessageBox::Yes, &text);
-    QVERIFY(window.close());
-    QVERIFY(QFileInfo::exists(model.m_projectFilePath));
-    QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
+    QMdiSubWindow* editor = window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdSystemExclusive, false,
+                                                             QRect(5, 6, 300, 200), {}, {});
+    QCOMPARE(window.getNormalRect(editor), QRect(5, 6, 300, 200));
+    editor->move(20, 30);
+    editor->resize(310, 210);
+    editor->showMaximized();
+    QCOMPARE(window.getNormalRect(editor), QRect(20, 30, 310, 210));
+    QVERIFY(!window.isNormalWindowState(editor));
 }
 
-void MainWindowTest::confirmationBoxLayout()
+void MainWindowTest::aboutWindowClosesOnAnyClick()
 {
+    VirtualMidiPlatform platform;
     TarvoModel model;
     MainWindow window(nullptr, &model);
-    QTimer::singleShot(0, []() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible())
-                continue;
-            QCOMPARE(box->windowTitle(), QStringLiteral("Tarvo Suite"));
-            QCOMPARE(box->icon(), QMessageBox::Question);
-            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
-            const QList<QAbstractButton*> buttons = box->buttons();
-            QCOMPARE(buttons.size(), 3);
-            QCOMPARE(box->button(QMessageBox::No)->shortcut(), QKeySequence(QStringLiteral("Ctrl+D")));
-            // Ctrl+D answers No (a shortcut clicks its button after a short animation).
-            box->activateWindow();
-            (void)QTest::qWaitForWindowActive(box);
-            QTest::keyClick(box, Qt::Key_D, Qt::ControlModifier);
-            if (!QTest::qWaitFor([box]() { return !box->isVisible(); }, 2000))
-                box->button(QMessageBox::Cancel)->click();
-            return;
-        }
-    });
-    QCOMPARE(window.showConfirmationMessageBox(), int(QMessageBox::No));
+    s_pMainWindow = &window;
+    NativeEventFilter filter;
+    qApp->installEventFilter(&filter);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.closeAllSubWindows();
+    flushDeletes();
+
+    QVERIFY(!window.closeAboutDialog());
+    menuAction(window, HelpMenu, HelpAbout)->trigger();
+    menuAction(window, HelpMenu, HelpAbout)->trigger();
+    QCOMPARE(window.getSubWindowList().size(), 1);
+    QTest::mouseClick(window.centralWidget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(window.getSubWindowList().size(), 0);
+
+    // A menu command closes it first, then does its own work.
+    menuAction(window, HelpMenu, HelpAbout)->trigger();
+    menuAction(window, HelpMenu, HelpLicense)->trigger();
+    QCOMPARE(window.getSubWindowList().size(), 1);
+    QCOMPARE(window.getSubWindowList().first()->windowTitle(), QStringLiteral("Open Source License"));
+
+    qApp->removeEventFilter(&filter);
+    s_pMainWindow = nullptr;
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,47 +1,48 @@
+// New, Open, Save, Close All and drops on a shown main window: what the user
+// is asked, and that no answer or failure loses a project or a file.
+
+#include "MainWindowRig.h"
 #include "VirtualMidiPlatform.h"
-#include "app/MainWindow.h"
+#include "app/ToolWindowQuota.h"
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
+#include "project/Utility.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QFileDialog>
+#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include <memory>
-
-// The resources live in a static library, so the test registers them itself.
-static bool initTarvoResources()
-{
-    Q_INIT_RESOURCE(tarvo);
-    return true;
-}
+#include <unistd.h>
 
 namespace {
 
+using Id = WindowRestorationInfo;
 enum MenuBarIndex { FileMenu = 0, WindowMenu = 4 };
 enum FileMenuIndex { FileNew = 0, FileOpen = 1, FileSave = 2, FileSaveAs = 3 };
 const int WindowCloseAll = 0;
 const char* const ConfirmationText = "Do you want to save changes?";
+const char* const OpenFailedText = "File open failed.";
+const char* const SaveFailedText = "File save failed.";
+const char* const EditorText = "F0 7E 7F 06 01 F7";
+const QList<int> DefaultWindows = {Id::WindowIdMidiInMonitor, Id::WindowIdMidiOutMonitor, Id::WindowIdSystemExclusive};
 
-void flushDeletes()
+QByteArray readAll(const QString& path)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeAll(const QString& path, const QByteArray& bytes)
@@ -51,89 +52,54 @@ void writeAll(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-// Answers the dialogs that open while it lives: message boxes with the given
-// button (OK when the box has no such button), file dialogs by choosing the
-// given file, or cancelling when there is none.
-class DialogAnswerer
-{
-public:
-    explicit DialogAnswerer(QMessageBox::StandardButton answer, const QString& fileToChoose = QString())
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this, answer, fileToChoose]() {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (!widget->isVisible())
-                    continue;
-                if (auto* box = qobject_cast<QMessageBox*>(widget)) {
-                    QAbstractButton* button = box->button(answer);
-                    m_texts.append(box->text());
-                    (button ? button : box->button(QMessageBox::Ok))->click();
-                } else if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
-                    m_fileDialogProposals.append(dialog->selectedFiles().value(0));
-                    if (fileToChoose.isEmpty()) {
-                        dialog->reject();
-                    } else {
-                        dialog->selectFile(fileToChoose);
-                        static_cast<QDialog*>(dialog)->accept();
-                    }
-                }
-            }
-        });
-        m_timer.start(5);
-    }
-
-    QStringList m_texts;
-    QStringList m_fileDialogProposals;
-
-private:
-    QTimer m_timer;
-};
-
 struct Session
 {
     Session()
     {
+        initTarvoResources();
+        QFile::remove(QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation).first()
+                      + QStringLiteral("/Tarvo.ini"));
         m_pWindow = std::make_unique<MainWindow>(nullptr, &m_model);
         m_pWindow->show();
         (void)QTest::qWaitForWindowExposed(m_pWindow.get());
     }
 
-    // Closed windows wait for their deferred deletion; they must go while
-    // the main window whose lists they leave is still whole.
-    ~Session()
-    {
-        flushDeletes();
-    }
+    // Closed windows must be deleted while the main window is still whole.
+    ~Session() { flushDeletes(); }
 
     void trigger(int menu, int index)
     {
-        for (QAction* action : m_pWindow->menuBar()->actions().at(menu)->menu()->actions()) {
-            if (!action->isSeparator() && action->data().toInt() == index) {
-                action->trigger();
-                flushDeletes();
-                return;
+        menuAction(*m_pWindow, menu, index)->trigger();
+        flushDeletes();
+    }
+
+    QList<int> windowIds() const { return ::windowIds(*m_pWindow); }
+
+    // A project of the given windows written by the program itself.
+    void writeProject(const QString& path, const QList<Id::WindowId>& kinds)
+    {
+        m_pWindow->closeAllSubWindows();
+        for (Id::WindowId kind : kinds)
+            m_pWindow->createSubWindowByWindowId(kind, false, QRect(10, 10, 300, 200), Qt::WindowNoState, {});
+        QCOMPARE(ProjectFileHelper().writeFile(path), int(ProjectFileHelper::WriteOk));
+        m_pWindow->closeAllSubWindows();
+        flushDeletes();
+        m_model.setParameterEditFlag(ParameterNotEdited);
+    }
+
+    QString editorText() const
+    {
+        for (QMdiSubWindow* subWindow : m_pWindow->getSubWindowList()) {
+            if (auto* text = subWindow->widget()->findChild<QPlainTextEdit*>()) {
+                if (!text->isReadOnly())
+                    return text->toPlainText();
             }
         }
-        QFAIL("no such menu entry");
+        return QString();
     }
 
-    // The kinds of the open tool windows, sorted.
-    QList<int> windowIds() const
-    {
-        QList<int> ids;
-        for (QMdiSubWindow* subWindow : m_pWindow->getSubWindowList()) {
-            if (auto* info = dynamic_cast<WindowRestorationInfo*>(subWindow->widget()))
-                ids.append(info->windowId);
-        }
-        std::sort(ids.begin(), ids.end());
-        return ids;
-    }
+    QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
 
-    QString path(const char* name) const
-    {
-        return m_dir.filePath(QLatin1String(name));
-    }
-
-    bool m_resources = initTarvoResources();
     VirtualMidiPlatform m_platform;
     TarvoModel m_model;
     std::unique_ptr<MainWindow> m_pWindow;
@@ -150,27 +116,56 @@ QMimeData* uriList(const QStringList& paths)
     return data;
 }
 
-// Sends a drag over the tool window area; true when it would be accepted.
+// Drags go where Qt delivers them: the tool window area's viewport.
 bool dragEnter(MainWindow& window, const QMimeData* data)
 {
+    QWidget* viewport = window.findChild<QMdiArea*>()->viewport();
     QDragEnterEvent event(QPoint(100, 100), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.centralWidget(), &event);
+    QApplication::sendEvent(viewport, &event);
     return event.isAccepted() && event.dropAction() != Qt::IgnoreAction;
 }
 
-// A whole drag and drop: Qt delivers the drop to the widget that accepted
-// the drag.
 void drop(MainWindow& window, const QMimeData* data)
 {
     QVERIFY(dragEnter(window, data));
-    QDragMoveEvent move(QPoint(120, 110), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.centralWidget(), &move);
-    QVERIFY(move.isAccepted());
     QDropEvent event(QPointF(120, 110), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.centralWidget(), &event);
+    QApplication::sendEvent(window.findChild<QMdiArea*>()->viewport(), &event);
     QVERIFY(event.isAccepted());
     flushDeletes();
 }
+
+// A small file system of its own, filled to the last byte.
+class FullFileSystem
+{
+public:
+    FullFileSystem()
+    {
+        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                                QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                                                QStringLiteral("tmpfs"), m_dir.path()})
+            == 0;
+    }
+    ~FullFileSystem()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_dir.path()});
+    }
+    void fill()
+    {
+        QFile filler(path("filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    bool isMounted() const { return m_mounted; }
+    QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -179,197 +174,164 @@ class ProjectCommandsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void newAsksBeforeDiscardingAnEditedProject();
-    void openAsksBeforeDiscardingAnEditedProject();
-    void closeAllAsksBeforeDiscardingAnEditedProject();
+    void saveChangesProtocol_data();
+    void saveChangesProtocol();
+    void openThenNoThenCancelKeepsTheEditMark();
+    void refusedOpenLeavesTheProjectUntouched();
+    void failedSavesKeepTheOldFiles();
     void saveAsProposesUntitledInWorkingDirectory();
-    void failedSaveLeavesTheProjectAsItWas();
     void dropsOfTextAndProjectFiles();
+    void hostileProjectsOpenBounded();
 };
 
-void ProjectCommandsTest::init()
+void ProjectCommandsTest::saveChangesProtocol_data()
 {
-    QFile::remove(QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation).first()
-                  + QStringLiteral("/Tarvo.ini"));
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("continues");
+    enum { New, Open, CloseAll };
+    const QList<QPair<const char*, int>> commands = {{"new", New}, {"open", Open}, {"close all", CloseAll}};
+    for (const auto& command : commands) {
+        QTest::addRow("%s, cancel", command.first) << command.second << int(QMessageBox::Cancel) << false;
+        QTest::addRow("%s, no", command.first) << command.second << int(QMessageBox::No) << true;
+        QTest::addRow("%s, yes", command.first) << command.second << int(QMessageBox::Yes) << true;
+    }
 }
 
-void ProjectCommandsTest::newAsksBeforeDiscardingAnEditedProject()
+void ProjectCommandsTest::saveChangesProtocol()
 {
+    QFETCH(int, command);
+    QFETCH(int, answer);
+    QFETCH(bool, continues);
     Session session;
     MainWindow& window = *session.m_pWindow;
-    const QList<int> defaults = {WindowRestorationInfo::WindowIdMidiInMonitor,
-                                 WindowRestorationInfo::WindowIdMidiOutMonitor,
-                                 WindowRestorationInfo::WindowIdSystemExclusive};
-    QCOMPARE(session.windowIds(), defaults);
-    window.resize(800, 500);
+    const QString other = session.path("other.tarvo");
+    session.writeProject(other, {Id::WindowIdTimingClock});
+    const QString song = session.path("song.tarvo");
+    session.writeProject(song, {});
+    QVERIFY(window.openFile(song));
     window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-    const QList<int> edited = {1, 2, 3, 4};
+    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
 
+    const QList<QList<int>> expected = {DefaultWindows, {Id::WindowIdTimingClock}, {}};
     {
-        DialogAnswerer answerer(QMessageBox::Cancel);
-        session.trigger(FileMenu, FileNew);
+        DialogAnswerer answerer(static_cast<QMessageBox::StandardButton>(answer));
+        if (command == 1)
+            window.openFile(other);
+        else
+            session.trigger(command == 0 ? FileMenu : WindowMenu, command == 0 ? int(FileNew) : WindowCloseAll);
+        flushDeletes();
         QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
     }
-    QCOMPARE(session.windowIds(), edited);
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("*Tarvo Suite"));
+    QCOMPARE(session.windowIds(), continues ? expected.at(command) : QList<int>({Id::WindowIdKeyboard}));
+    QCOMPARE(session.m_model.getParameterEditFlag(), continues ? ParameterNotEdited : ParameterEdited);
+    // Only Yes wrote the keyboard into the song on the way.
+    ProjectFileHelper::ProjectDescription saved;
+    QCOMPARE(ProjectFileHelper().parseFile(song, saved), int(ProjectFileHelper::ReadOk));
+    QCOMPARE(saved.toolWindows.size(), answer == QMessageBox::Yes ? 1 : 0);
+}
 
-    // Yes on an untitled project asks for a file; cancelling it abandons New.
+void ProjectCommandsTest::openThenNoThenCancelKeepsTheEditMark()
+{
+    Session session;
+    session.m_pWindow->createMidiKeyboardView(QStringLiteral("&Keyboard"));
     {
-        DialogAnswerer answerer(QMessageBox::Yes);
-        session.trigger(FileMenu, FileNew);
+        DialogAnswerer answerer(QMessageBox::No);
+        session.trigger(FileMenu, FileOpen);
         QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
         QCOMPARE(answerer.m_fileDialogProposals.size(), 1);
     }
-    QCOMPARE(session.windowIds(), edited);
+    // Nothing was discarded, so closing still asks.
     QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-
-    // Yes with a project path saves there, then starts anew.
-    const QString saved = session.path("saved.tarvo");
-    session.m_model.m_projectFilePath = saved;
-    {
-        DialogAnswerer answerer(QMessageBox::Yes);
-        session.trigger(FileMenu, FileNew);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QCOMPARE(session.windowIds(), defaults);
-    QVERIFY(session.m_model.m_projectFilePath.isEmpty());
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-    QCOMPARE(window.size(), MainWindow::DefaultMainWindowSize);
-    QVERIFY(window.openFile(saved));
-    QCOMPARE(session.windowIds(), edited);
-
-    // No discards.
-    window.createMidiControlChangeView(QStringLiteral("&Control Change"), 7);
-    {
-        DialogAnswerer answerer(QMessageBox::No);
-        session.trigger(FileMenu, FileNew);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QCOMPARE(session.windowIds(), defaults);
-    QVERIFY(session.m_model.m_projectFilePath.isEmpty());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-    QCOMPARE(ProjectFileHelper().readFile(saved), 0);
-    flushDeletes();
-    QCOMPARE(session.windowIds(), edited);
+    QCOMPARE(session.windowIds(), QList<int>({1, 2, 3, 4}));
 }
 
-void ProjectCommandsTest::openAsksBeforeDiscardingAnEditedProject()
+void ProjectCommandsTest::refusedOpenLeavesTheProjectUntouched()
 {
     Session session;
     MainWindow& window = *session.m_pWindow;
-    window.closeAllSubWindows();
-    flushDeletes();
-    const QString emptyProject = session.path("empty.tarvo");
-    QCOMPARE(ProjectFileHelper().writeFile(emptyProject), 0);
-    window.createMidiTimingClockGeneratorView(QStringLiteral("&Timing Clock"));
-    const QString clockProject = session.path("clock.tarvo");
-    QCOMPARE(ProjectFileHelper().writeFile(clockProject), 0);
-    window.closeAllSubWindows();
-    flushDeletes();
-
-    window.createMidiProgramChangeView(QStringLiteral("&Program Change"));
+    const QString good = session.path("good.tarvo");
+    session.writeProject(good, {Id::WindowIdSystemExclusive});
+    QVERIFY(window.openFile(good));
+    window.getSubWindowList().first()->widget()->findChild<QPlainTextEdit*>()->setPlainText(EditorText);
     QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-    {
-        DialogAnswerer answerer(QMessageBox::Cancel);
-        QVERIFY(!window.openFile(clockProject));
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdProgramChange}));
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-    QVERIFY(session.m_model.m_projectFilePath.isEmpty());
+    const QString title = window.windowTitle();
 
+    // Well-formed up to its last record, whose kind is unknown.
+    ProjectFileHelper helper;
+    ProjectFileHelper::ProjectDescription description;
+    QCOMPARE(helper.parseFile(good, description), int(ProjectFileHelper::ReadOk));
+    QByteArray bad = helper.serialize(description);
+    const QByteArray body(28, '\0');
+    QByteArray unknown = body;
+    unknown[3] = char(Id::WindowIdUnknown);
+    bad += QByteArray::fromHex("0000001c") + unknown + QByteArray(4, '\0');
+    const QString badPath = session.path("bad.tarvo");
+    writeAll(badPath, bad);
     {
         DialogAnswerer answerer(QMessageBox::No);
-        QVERIFY(window.openFile(clockProject));
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
+        QVERIFY(!window.openFile(badPath));
+        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText, OpenFailedText}));
     }
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdTimingClock}));
-    QCOMPARE(session.m_model.m_projectFilePath, clockProject);
-    QCOMPARE(session.m_model.getModelStringValue(ProjectFileWorkingDirectoryId), session.m_dir.path());
-    QCOMPARE(window.windowTitle(), QStringLiteral("clock.tarvo - Tarvo Suite"));
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
-
-    // Yes saves the open project under its name before the other one opens.
-    window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
-    {
-        DialogAnswerer answerer(QMessageBox::Yes);
-        QVERIFY(window.openFile(emptyProject));
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QVERIFY(session.windowIds().isEmpty());
-    QCOMPARE(session.m_model.m_projectFilePath, emptyProject);
-    QCOMPARE(ProjectFileHelper().readFile(clockProject), 0);
     flushDeletes();
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdKeyboard,
-                                              WindowRestorationInfo::WindowIdTimingClock}));
+    QCOMPARE(session.windowIds(), QList<int>({Id::WindowIdSystemExclusive}));
+    QCOMPARE(session.editorText(), QString::fromLatin1(EditorText));
+    QCOMPARE(window.windowTitle(), title);
+    QCOMPARE(session.m_model.m_projectFilePath, good);
+    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
+
+    // Ctrl+S still writes the good project, text and all.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
+    QCOMPARE(helper.parseFile(good, description), int(ProjectFileHelper::ReadOk));
+    QCOMPARE(description.toolWindows.size(), 1);
+    QVERIFY(description.toolWindows.first().content.contains(EditorText));
 }
 
-void ProjectCommandsTest::closeAllAsksBeforeDiscardingAnEditedProject()
+void ProjectCommandsTest::failedSavesKeepTheOldFiles()
 {
+    if (geteuid() != 0)
+        QSKIP("mounting a small file system needs root");
+    FullFileSystem disk;
+    QVERIFY(disk.isMounted());
     Session session;
     MainWindow& window = *session.m_pWindow;
-    const QString path = session.path("song.tarvo");
-    QCOMPARE(ProjectFileHelper().writeFile(path), 0);
-    QVERIFY(window.openFile(path));
-    window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
-    const QList<int> edited = {1, 2, 3, 4};
+    const QString project = disk.path("song.tarvo");
+    session.writeProject(project, {Id::WindowIdSystemExclusive});
+    const QString textFile = disk.path("dump.txt");
+    writeAll(textFile, EditorText);
+    QVERIFY(window.openFile(project));
+    const QByteArray oldProject = readAll(project);
+    disk.fill();
 
+    window.getSubWindowList().first()->widget()->findChild<QPlainTextEdit*>()->setPlainText(
+        QString::fromLatin1(EditorText).repeated(2000));
+    const QString title = window.windowTitle();
     {
-        DialogAnswerer answerer(QMessageBox::Cancel);
-        session.trigger(WindowMenu, WindowCloseAll);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
+        DialogAnswerer answerer(QMessageBox::Ok);
+        session.trigger(FileMenu, FileSave);
+        QCOMPARE(answerer.m_texts, QStringList({SaveFailedText}));
     }
-    QCOMPARE(session.windowIds(), edited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
+    QCOMPARE(readAll(project), oldProject);
+    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
+    QCOMPARE(window.windowTitle(), title);
 
-    {
-        DialogAnswerer answerer(QMessageBox::Yes);
-        session.trigger(WindowMenu, WindowCloseAll);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QVERIFY(session.windowIds().isEmpty());
-    QVERIFY(session.m_model.m_projectFilePath.isEmpty());
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-    // What was saved on the way is the project with its keyboard.
-    QCOMPARE(ProjectFileHelper().readFile(path), 0);
-    flushDeletes();
-    QCOMPARE(session.windowIds(), edited);
-
-    window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
-    {
-        DialogAnswerer answerer(QMessageBox::No);
-        session.trigger(WindowMenu, WindowCloseAll);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QVERIFY(session.windowIds().isEmpty());
-    QCOMPARE(ProjectFileHelper().readFile(path), 0);
-    flushDeletes();
-    QCOMPARE(session.windowIds(), edited);
-
-    // Unedited: nothing is asked.
-    session.m_model.setParameterEditFlag(ParameterNotEdited);
-    {
-        DialogAnswerer answerer(QMessageBox::Cancel);
-        session.trigger(WindowMenu, WindowCloseAll);
-        QVERIFY(answerer.m_texts.isEmpty());
-    }
-    QVERIFY(session.windowIds().isEmpty());
+    QString reason;
+    QVERIFY(!Utility::saveAtTextFileName(textFile, QStringLiteral("F0 ").repeated(50000), &reason));
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(readAll(textFile), QByteArray(EditorText));
+    // Nothing is left beside the targets.
+    QCOMPARE(QDir(disk.path("")).entryList(QDir::Files).size(), 3);
 }
 
 void ProjectCommandsTest::saveAsProposesUntitledInWorkingDirectory()
 {
     Session session;
-    MainWindow& window = *session.m_pWindow;
     QDir(session.m_dir.path()).mkdir(QStringLiteral("work"));
     const QString workDirectory = session.path("work");
     session.m_model.setModelStringValue(ProjectFileWorkingDirectoryId, workDirectory);
-
     const QString chosen = session.path("a.tarvo");
     {
         DialogAnswerer answerer(QMessageBox::Ok, chosen);
@@ -378,14 +340,11 @@ void ProjectCommandsTest::saveAsProposesUntitledInWorkingDirectory()
                  QStringList({QDir(workDirectory).filePath(QStringLiteral("Untitled.tarvo"))}));
     }
     QVERIFY(QFile::exists(chosen));
-    QCOMPARE(session.m_model.m_projectFilePath, chosen);
-    QCOMPARE(window.windowTitle(), QStringLiteral("a.tarvo - Tarvo Suite"));
+    QCOMPARE(session.m_pWindow->windowTitle(), QStringLiteral("a.tarvo - Tarvo Suite"));
     QCOMPARE(session.m_model.getModelStringValue(ProjectFileWorkingDirectoryId), session.m_dir.path());
 
-    // A working directory that has gone: the parameter's default directory,
-    // with the project's own name.
-    QDir(workDirectory).removeRecursively();
-    session.m_model.setModelStringValue(ProjectFileWorkingDirectoryId, workDirectory);
+    // A working directory that has gone: the default one, with the same name.
+    session.m_model.setModelStringValue(ProjectFileWorkingDirectoryId, workDirectory + QStringLiteral("/gone"));
     const QString fallback = session.m_model.getModelDefaultStringValue(ProjectFileWorkingDirectoryId);
     QVERIFY(QDir().mkpath(fallback));
     {
@@ -393,36 +352,6 @@ void ProjectCommandsTest::saveAsProposesUntitledInWorkingDirectory()
         session.trigger(FileMenu, FileSaveAs);
         QCOMPARE(answerer.m_fileDialogProposals, QStringList({QDir(fallback).filePath(QStringLiteral("a.tarvo"))}));
     }
-    QCOMPARE(session.m_model.m_projectFilePath, chosen);
-    QCOMPARE(window.windowTitle(), QStringLiteral("a.tarvo - Tarvo Suite"));
-}
-
-void ProjectCommandsTest::failedSaveLeavesTheProjectAsItWas()
-{
-    Session session;
-    MainWindow& window = *session.m_pWindow;
-    const QString unwritable = session.path("missing/folder/b.tarvo");
-    session.m_model.m_projectFilePath = unwritable;
-    session.m_model.setParameterEditFlag(ParameterEdited);
-    const QString title = window.windowTitle();
-    QCOMPARE(title, QStringLiteral("b.tarvo* - Tarvo Suite"));
-    {
-        DialogAnswerer answerer(QMessageBox::Ok);
-        session.trigger(FileMenu, FileSave);
-        QCOMPARE(answerer.m_texts, QStringList({"File save failed."}));
-    }
-    QCOMPARE(session.m_model.m_projectFilePath, unwritable);
-    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
-    QCOMPARE(window.windowTitle(), title);
-
-    // The same failure during the save-changes protocol abandons New.
-    {
-        DialogAnswerer answerer(QMessageBox::Yes);
-        session.trigger(FileMenu, FileNew);
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText, "File save failed."}));
-    }
-    QCOMPARE(session.m_model.m_projectFilePath, unwritable);
-    QCOMPARE(session.windowIds().size(), 3);
 }
 
 void ProjectCommandsTest::dropsOfTextAndProjectFiles()
@@ -430,71 +359,69 @@ void ProjectCommandsTest::dropsOfTextAndProjectFiles()
     Session session;
     MainWindow& window = *session.m_pWindow;
     const QString dump = session.path("dump.txt");
-    writeAll(dump, "F0 7E 7F 06 01 F7");
+    writeAll(dump, EditorText);
     const QString project = session.path("song.tarvo");
-    window.closeAllSubWindows();
-    window.createMidiTimingClockGeneratorView(QStringLiteral("&Timing Clock"));
-    QCOMPARE(ProjectFileHelper().writeFile(project), 0);
-    window.closeAllSubWindows();
-    flushDeletes();
+    session.writeProject(project, {Id::WindowIdTimingClock});
     session.m_model.setParameterEditFlag(ParameterNotEdited);
 
-    const QStringList refused = {session.path("x.tar.tarvo"), session.path("dump.old.txt"), session.path("DUMP.TXT"),
-                                 session.path("song.TARVO"), session.path("notes.mid")};
-    for (const QString& path : refused) {
-        std::unique_ptr<QMimeData> data(uriList({path}));
-        QVERIFY2(!dragEnter(window, data.get()), qPrintable(path));
+    for (const char* name : {"x.tar.tarvo", "dump.old.txt", "DUMP.TXT", "song.TARVO", "notes.mid"}) {
+        std::unique_ptr<QMimeData> data(uriList({session.path(name)}));
+        QVERIFY2(!dragEnter(window, data.get()), name);
     }
-    {
-        // Only a uri list is taken, not plain text naming a file.
-        QMimeData text;
-        text.setText(QUrl::fromLocalFile(dump).toString());
-        QVERIFY(!dragEnter(window, &text));
-    }
+    QMimeData plainText;
+    plainText.setText(QUrl::fromLocalFile(dump).toString());
+    QVERIFY(!dragEnter(window, &plainText));
     std::unique_ptr<QMimeData> dumpData(uriList({dump, project}));
     std::unique_ptr<QMimeData> projectData(uriList({project, dump}));
-    QVERIFY(dragEnter(window, dumpData.get()));
-    QVERIFY(dragEnter(window, projectData.get()));
-    // Nothing is taken while a message is being sent.
-    session.m_model.setModelIntValue(TransmissionStateId, 1);
+    session.m_model.setModelIntValue(TransmissionStateId, TransmissionRunning);
     QVERIFY(!dragEnter(window, dumpData.get()));
-    QVERIFY(!dragEnter(window, projectData.get()));
-    session.m_model.setModelIntValue(TransmissionStateId, 0);
+    session.m_model.setModelIntValue(TransmissionStateId, TransmissionIdle);
 
-    // A message text opens in a new editor; only the first file counts.
+    // Only the first file counts.
     drop(window, dumpData.get());
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdSystemExclusive}));
-    QPlainTextEdit* text = window.getSubWindowList().first()->widget()->findChild<QPlainTextEdit*>();
-    QCOMPARE(text->toPlainText(), QStringLiteral("F0 7E 7F 06 01 F7"));
+    QCOMPARE(session.windowIds(), QList<int>({Id::WindowIdSystemExclusive}));
+    QCOMPARE(session.editorText(), QString::fromLatin1(EditorText));
     QCOMPARE(session.m_model.getModelStringValue(DumpFileWorkingDirectoryId), session.m_dir.path());
-    QVERIFY(session.m_model.m_projectFilePath.isEmpty());
-
-    // A project replaces the windows, after asking about the edited one.
-    {
-        DialogAnswerer answerer(QMessageBox::Cancel);
-        drop(window, projectData.get());
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
-    }
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdSystemExclusive}));
     {
         DialogAnswerer answerer(QMessageBox::No);
         drop(window, projectData.get());
         QCOMPARE(answerer.m_texts, QStringList({ConfirmationText}));
     }
-    QCOMPARE(session.windowIds(), QList<int>({WindowRestorationInfo::WindowIdTimingClock}));
+    QCOMPARE(session.windowIds(), QList<int>({Id::WindowIdTimingClock}));
     QCOMPARE(session.m_model.m_projectFilePath, project);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
+}
 
-    // A dropped project that is not one reports it.
-    const QString broken = session.path("broken.tarvo");
-    writeAll(broken, "not a project");
-    std::unique_ptr<QMimeData> brokenData(uriList({broken}));
-    {
-        DialogAnswerer answerer(QMessageBox::Ok);
-        drop(window, brokenData.get());
-        QCOMPARE(answerer.m_texts, QStringList({"File open failed."}));
+void ProjectCommandsTest::hostileProjectsOpenBounded()
+{
+    Session session;
+    MainWindow& window = *session.m_pWindow;
+    ProjectFileHelper helper;
+    ProjectFileHelper::ProjectDescription description;
+    description.mainWindow.rect = QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ProjectFileHelper::ToolWindowRecord record;
+    record.info.rect = QRect(-5000, 90000, QWIDGETSIZE_MAX, 10);
+    for (Id::WindowId kind : {Id::WindowIdTimingClock, Id::WindowIdMidiInMonitor, Id::WindowIdKeyboard}) {
+        record.info.windowId = kind;
+        for (int copy = 0; copy < 1000; ++copy)
+            description.toolWindows.append(record);
     }
-    QCOMPARE(session.m_model.m_projectFilePath, project);
+    const QString path = session.path("hostile.tarvo");
+    writeAll(path, helper.serialize(description));
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(window.openFile(path));
+    flushDeletes();
+    qInfo("opened in %lld ms", timer.elapsed());
+    QList<int> expected = {Id::WindowIdMidiInMonitor, Id::WindowIdTimingClock};
+    for (int copy = 0; copy < ToolWindowQuota::MultiInstanceLimit; ++copy)
+        expected.append(Id::WindowIdKeyboard);
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(session.windowIds(), expected);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(window.geometry()));
+    for (QMdiSubWindow* subWindow : window.getSubWindowList())
+        QVERIFY(QRect(QPoint(0, 0), screen.size()).contains(subWindow->geometry()));
 }
 
 QTEST_MAIN(ProjectCommandsTest)

@@ -1,49 +1,38 @@
-#include "VirtualMidiPlatform.h"
-#include "app/MainWindow.h"
-#include "model/TarvoModel.h"
-#include "views/ControlChangeNameList.h"
+// The settings file: layout, ports and parameters written and read back, and
+// hostile files that must neither crash the program nor make it slow.
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
+#include "MainWindowRig.h"
+#include "VirtualMidiPlatform.h"
+#include "app/ToolWindowQuota.h"
+#include "model/TarvoModel.h"
+
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
-
-// The resources live in a static library, so the test registers them itself.
-static bool initTarvoResources()
-{
-    Q_INIT_RESOURCE(tarvo);
-    return true;
-}
+#include <csignal>
 
 namespace {
 
+using Id = WindowRestorationInfo;
 const int InputPortMenuIndex = 1;
 const int OutputPortMenuIndex = 2;
 const char* const MainWindowKey = "SavePosition/0000000000-0-0";
+const QPoint OffScreenRestoreOffset(50, 50);
+// A placement row whose window was moved or shrunk to fit, frame and all.
+const int FittedState = -1;
 
 QString iniFilePath()
 {
-    return QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation).first()
-        + QStringLiteral("/Tarvo.ini");
-}
-
-// Every test starts as on a first run.
-void removeSettings()
-{
-    QFile::remove(iniFilePath());
-    QVERIFY(!QFile::exists(iniFilePath()));
+    return QStandardPaths::standardLocations(QStandardPaths::AppConfigLocation).first() + QStringLiteral("/Tarvo.ini");
 }
 
 void writeSetting(const QString& key, const QVariant& value)
@@ -52,9 +41,11 @@ void writeSetting(const QString& key, const QVariant& value)
     settings.setValue(key, value);
 }
 
-void flushDeletes()
+void writeIniText(const QByteArray& text)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QFile file(iniFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
 }
 
 // A main window on the virtual platform, shown as the program shows it, so
@@ -71,76 +62,25 @@ struct Session
         }
     }
 
-    // Closed windows wait for their deferred deletion; they must go while
-    // the main window whose lists they leave is still whole.
-    ~Session()
+    ~Session() { flushDeletes(); }
+
+    int count(int windowId) const { return windowIds(*m_pWindow).count(windowId); }
+
+    QAction* portAction(int menuIndex, const QString& name)
     {
-        flushDeletes();
+        if (menuIndex == InputPortMenuIndex)
+            m_pWindow->createInputPortMenu();
+        else
+            m_pWindow->createOutputPortMenu();
+        for (QAction* action : m_pWindow->menuBar()->actions().at(menuIndex)->menu()->actions()) {
+            if (name.isEmpty() ? action->isChecked() : action->text() == name)
+                return action;
+        }
+        return nullptr;
     }
 
     TarvoModel m_model;
     std::unique_ptr<MainWindow> m_pWindow;
-};
-
-// Tool windows by kind, in activation-history order.
-QList<QMdiSubWindow*> windowsOfKind(MainWindow& window, int windowId)
-{
-    QList<QMdiSubWindow*> found;
-    for (QMdiSubWindow* subWindow : window.getSubWindowList()) {
-        auto* info = dynamic_cast<WindowRestorationInfo*>(subWindow->widget());
-        if (info && info->windowId == windowId)
-            found.append(subWindow);
-    }
-    return found;
-}
-
-QAction* portAction(MainWindow& window, int menuIndex, const QString& name)
-{
-    if (menuIndex == InputPortMenuIndex)
-        window.createInputPortMenu();
-    else
-        window.createOutputPortMenu();
-    for (QAction* action : window.menuBar()->actions().at(menuIndex)->menu()->actions()) {
-        if (action->text() == name)
-            return action;
-    }
-    return nullptr;
-}
-
-// The entry the port menu checks when it is opened now.
-QString checkedPort(MainWindow& window, int menuIndex)
-{
-    portAction(window, menuIndex, QString());
-    for (QAction* action : window.menuBar()->actions().at(menuIndex)->menu()->actions()) {
-        if (action->isChecked())
-            return action->text();
-    }
-    return QString();
-}
-
-// Records the text of every message box that opens while it lives, and
-// answers it with OK.
-class MessageBoxWatcher
-{
-public:
-    MessageBoxWatcher()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this]() {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(widget);
-                if (box && box->isVisible()) {
-                    m_texts.append(box->text());
-                    box->button(QMessageBox::Ok)->click();
-                }
-            }
-        });
-        m_timer.start(5);
-    }
-
-    QStringList m_texts;
-
-private:
-    QTimer m_timer;
 };
 
 } // namespace
@@ -151,181 +91,116 @@ class SettingsTest : public QObject
 
 private slots:
     void init();
-    void firstRunGivesDefaultLayoutWithPortsClosed();
-    void layoutKeysCountInstancesPerKind();
-    void unknownKindsInLayoutAreSkipped();
-    void mainWindowOffScreenReturnsToPrimaryScreen();
-    void mainWindowStateIsRestored();
+    void firstRunGivesTheDefaultLayout();
+    void layoutComesBackWithItsInstances();
+    void mainWindowPlacement_data();
+    void mainWindowPlacement();
     void chosenPortsAreReopenedByName();
     void parametersAreWrittenAtDestructionAndReadBack();
+    void hostileSettingsStartBounded_data();
+    void hostileSettingsStartBounded();
+    void terminationSignalWritesTheSettings();
 };
 
 void SettingsTest::init()
 {
-    removeSettings();
+    QFile::remove(iniFilePath());
 }
 
-void SettingsTest::firstRunGivesDefaultLayoutWithPortsClosed()
+void SettingsTest::firstRunGivesTheDefaultLayout()
 {
     VirtualMidiPlatform platform;
     const auto source = platform.addSource(QStringLiteral("Keys"));
-    platform.addDestination(QStringLiteral("Synth"));
     Session session;
-    MainWindow& window = *session.m_pWindow;
-
-    const QList<QPair<int, QRect>> expected = {{WindowRestorationInfo::WindowIdMidiInMonitor, QRect(0, 0, 338, 274)},
-                                               {WindowRestorationInfo::WindowIdMidiOutMonitor, QRect(338, 0, 338, 274)},
-                                               {WindowRestorationInfo::WindowIdSystemExclusive, QRect(0, 274, 338, 274)}};
-    QCOMPARE(window.getSubWindowList().size(), expected.size());
-    for (const auto& entry : expected) {
-        const QList<QMdiSubWindow*> windows = windowsOfKind(window, entry.first);
-        QCOMPARE(windows.size(), 1);
-        QCOMPARE(windows.first()->geometry(), entry.second);
-    }
-    // Laying out the windows is no edit of the project.
+    QCOMPARE(session.m_pWindow->getSubWindowList().size(), 3);
+    for (int kind : {Id::WindowIdMidiInMonitor, Id::WindowIdMidiOutMonitor, Id::WindowIdSystemExclusive})
+        QCOMPARE(session.count(kind), 1);
+    // Laying out the windows is no edit of the project, and no port opens.
     QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvo Suite"));
-
     QVERIFY(!platform.isConnected(source));
-    const unsigned char note[] = {0x90, 0x3C, 0x64};
-    QVERIFY(!window.transmitMidi(note, sizeof note));
-    QVERIFY(platform.sentMessages().isEmpty());
-    QCOMPARE(checkedPort(window, InputPortMenuIndex), QStringLiteral("No Assign"));
-    QCOMPARE(checkedPort(window, OutputPortMenuIndex), QStringLiteral("No Assign"));
 }
 
-void SettingsTest::layoutKeysCountInstancesPerKind()
+void SettingsTest::layoutComesBackWithItsInstances()
 {
     VirtualMidiPlatform platform;
-    QHash<QString, QRect> storedRects;
+    const QRect controlRect(400, 10, 225, 250);
     {
         Session session;
         MainWindow& window = *session.m_pWindow;
         window.closeAllSubWindows();
         flushDeletes();
         for (int index = 0; index < 3; ++index)
-            window.createMidiKeyboardView(QStringLiteral("&Keyboard"))->move(20 * index, 300 + 20 * index);
-        window.createMidiControlChangeView(QStringLiteral("&Control Change"), 7)->move(400, 10);
-        window.createMidiControlChangeView(QStringLiteral("&Control Change"), 10)->move(450, 30);
-        window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdTimingClock, false,
-                                         QRect(100, 100, 220, 250), {}, {});
+            window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
+        window.createMidiControlChangeView(QStringLiteral("&Control Change"), 7)->setGeometry(controlRect);
+        window.createSubWindowByWindowId(Id::WindowIdTimingClock, false, QRect(100, 100, 220, 250), {}, {});
         session.m_model.setParameterEditFlag(ParameterNotEdited);
         QVERIFY(window.close());
     }
-
+    // Keys are sequence, kind and instance of that kind.
     QSettings settings(iniFilePath(), QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("SavePosition"));
-    const QStringList keys = settings.allKeys();
-    QCOMPARE(keys.size(), 7);
-    QCOMPARE(keys.first(), QStringLiteral("0000000000-0-0"));
-    QMap<int, QList<int>> instances;
-    for (int index = 1; index < keys.size(); ++index) {
-        const QStringList fields = keys[index].split(QLatin1Char('-'));
-        QCOMPARE(fields.size(), 3);
-        QCOMPARE(fields[0], QStringLiteral("%1").arg(index, 10, 10, QLatin1Char('0')));
-        instances[fields[1].toInt()].append(fields[2].toInt());
+    QCOMPARE(settings.allKeys(), QStringList({"0000000000-0-0", "0000000001-4-0", "0000000002-4-1", "0000000003-4-2",
+                                              "0000000004-5-0", "0000000005-9-0"}));
+    QCOMPARE(settings.value(QStringLiteral("0000000004-5-0")).toList().mid(3), QVariantList({7, 0}));
 
-        const QVariantList value = settings.value(keys[index]).toList();
-        QVERIFY(value.size() >= 3);
-        QCOMPARE(value[0].userType(), int(QMetaType::QRect));
-        QCOMPARE(value[2].toBool(), false);
-        if (fields[1].toInt() == WindowRestorationInfo::WindowIdControlChange) {
-            QCOMPARE(value.size(), 5);
-            QCOMPARE(value[4].toInt(), 0);
-            storedRects.insert(QStringLiteral("cc%1").arg(value[3].toInt()), value[0].toRect());
-        } else {
-            QCOMPARE(value.size(), 3);
-        }
-    }
-    QCOMPARE(instances.value(WindowRestorationInfo::WindowIdKeyboard), QList<int>({0, 1, 2}));
-    QCOMPARE(instances.value(WindowRestorationInfo::WindowIdControlChange), QList<int>({0, 1}));
-    QCOMPARE(instances.value(WindowRestorationInfo::WindowIdTimingClock), QList<int>({0}));
-    QCOMPARE(storedRects.value(QStringLiteral("cc7")), QRect(400, 10, 225, 250));
-    QCOMPARE(storedRects.value(QStringLiteral("cc10")), QRect(450, 30, 225, 250));
-    settings.endGroup();
-
-    // The next start lays the windows out again; quitting without closing
-    // the main window leaves the stored layout as it was.
-    {
-        Session session;
-        MainWindow& window = *session.m_pWindow;
-        QCOMPARE(windowsOfKind(window, WindowRestorationInfo::WindowIdKeyboard).size(), 3);
-        QCOMPARE(windowsOfKind(window, WindowRestorationInfo::WindowIdTimingClock).size(), 1);
-        const QList<QMdiSubWindow*> controls = windowsOfKind(window, WindowRestorationInfo::WindowIdControlChange);
-        QCOMPARE(controls.size(), 2);
-        for (QMdiSubWindow* control : controls) {
-            const int controller = dynamic_cast<WindowRestorationInfo*>(control->widget())->values.value(0).toInt();
-            QCOMPARE(control->geometry(), storedRects.value(QStringLiteral("cc%1").arg(controller)));
-        }
-        QCOMPARE(window.getSubWindowList().size(), 6);
-        QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
-        window.closeAllSubWindows();
-    }
-    QSettings after(iniFilePath(), QSettings::IniFormat);
-    after.beginGroup(QStringLiteral("SavePosition"));
-    QCOMPARE(after.allKeys(), keys);
-}
-
-void SettingsTest::unknownKindsInLayoutAreSkipped()
-{
-    VirtualMidiPlatform platform;
-    const QVariantList place = {QRect(10, 10, 400, 120), 0, false};
-    for (const char* key : {"0000000001-999-0", "0000000002-12-0", "0000000003-4-0", "0000000004-4294967295-0"})
-        writeSetting(QStringLiteral("SavePosition/") + QLatin1String(key), place);
     Session session;
-    QCOMPARE(session.m_pWindow->getSubWindowList().size(), 1);
-    QCOMPARE(windowsOfKind(*session.m_pWindow, WindowRestorationInfo::WindowIdKeyboard).size(), 1);
+    QCOMPARE(session.count(Id::WindowIdKeyboard), 3);
+    QCOMPARE(session.count(Id::WindowIdTimingClock), 1);
+    QCOMPARE(session.count(Id::WindowIdControlChange), 1);
+    for (QMdiSubWindow* subWindow : session.m_pWindow->getSubWindowList()) {
+        auto* info = dynamic_cast<WindowRestorationInfo*>(subWindow->widget());
+        if (info->windowId == Id::WindowIdControlChange) {
+            QCOMPARE(info->values.value(0).toInt(), 7);
+            QCOMPARE(subWindow->geometry(), controlRect);
+        }
+    }
+    QCOMPARE(session.m_model.getParameterEditFlag(), ParameterNotEdited);
 }
 
-void SettingsTest::mainWindowOffScreenReturnsToPrimaryScreen()
+void SettingsTest::mainWindowPlacement_data()
 {
-    VirtualMidiPlatform platform;
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    writeSetting(QLatin1String(MainWindowKey), QVariantList({QRect(-5000, -4000, 600, 400), 0, false}));
-    {
-        Session session;
-        QCOMPARE(session.m_pWindow->geometry(), QRect(available.topLeft() + QPoint(50, 50), QSize(600, 400)));
-        // A stored main window alone is a layout: no default tool windows.
-        QVERIFY(session.m_pWindow->getSubWindowList().isEmpty());
-    }
-
-    // Enough of it on screen: kept where it was.
-    removeSettings();
-    const QRect partly(available.right() - 150, available.bottom() - 120, 600, 400);
-    writeSetting(QLatin1String(MainWindowKey), QVariantList({partly, 0, false}));
-    {
-        Session session;
-        QCOMPARE(session.m_pWindow->geometry(), partly);
-    }
-    // Less than 100 pixels of it on screen: moved.
-    removeSettings();
-    const QRect sliver(available.right() - 90, available.top() + 10, 600, 400);
-    writeSetting(QLatin1String(MainWindowKey), QVariantList({sliver, 0, false}));
-    {
-        Session session;
-        QCOMPARE(session.m_pWindow->getMainWindowRestorationRect(sliver),
-                 QRect(available.topLeft() + QPoint(50, 50), sliver.size()));
-        QCOMPARE(session.m_pWindow->geometry().topLeft(), available.topLeft() + QPoint(50, 50));
-    }
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QRect>("expected");
+    QTest::addColumn<int>("expectedState");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect inside(30, 40, 500, 400);
+    QTest::newRow("on screen") << inside << 0 << inside << 0;
+    QTest::newRow("maximized") << inside << int(Qt::WindowMaximized) << inside << int(Qt::WindowMaximized);
+    // Neither state is restored: the window could not be found again.
+    QTest::newRow("minimized") << inside << int(Qt::WindowMinimized) << inside << 0;
+    QTest::newRow("full screen") << inside << int(Qt::WindowFullScreen) << inside << 0;
+    QTest::newRow("off screen") << QRect(-5000, -4000, 600, 400) << 0
+                                << QRect(screen.topLeft() + OffScreenRestoreOffset, QSize(600, 400)) << 0;
+    QTest::newRow("a sliver on screen") << QRect(screen.right() - 90, screen.top() + 10, 300, 200) << 0
+                                        << QRect(screen.topLeft() + OffScreenRestoreOffset, QSize(300, 200)) << 0;
+    // Fitted with its frame: compared by the frame.
+    QTest::newRow("partly on screen: moved in")
+        << QRect(screen.right() - 150, screen.top(), 300, 200) << 0
+        << QRect(screen.right() + 1 - 300, screen.top(), 300, 200) << int(FittedState);
+    QTest::newRow("larger than the screen") << QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) << 0 << screen
+                                            << int(FittedState);
 }
 
-void SettingsTest::mainWindowStateIsRestored()
+void SettingsTest::mainWindowPlacement()
 {
+    QFETCH(QRect, stored);
+    QFETCH(int, state);
+    QFETCH(QRect, expected);
+    QFETCH(int, expectedState);
     VirtualMidiPlatform platform;
-    const QRect rect(30, 40, 500, 400);
-    writeSetting(QLatin1String(MainWindowKey), QVariantList({rect, int(Qt::WindowMaximized), false}));
-    {
-        Session session;
-        QVERIFY(session.m_pWindow->windowState() & Qt::WindowMaximized);
-        QCOMPARE(session.m_pWindow->normalGeometry(), rect);
+    writeSetting(QLatin1String(MainWindowKey), QVariantList({stored, state, false}));
+    Session session;
+    if (expectedState == FittedState) {
+        const QRect frame = session.m_pWindow->frameGeometry();
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(frame));
+        QCOMPARE(frame.topRight(), expected.topRight());
+    } else {
+        QCOMPARE(int(session.m_pWindow->windowState() & ~Qt::WindowActive), expectedState);
+        QCOMPARE(session.m_pWindow->normalGeometry(), expected);
     }
-    for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowFullScreen}) {
-        removeSettings();
-        writeSetting(QLatin1String(MainWindowKey), QVariantList({rect, int(state), false}));
-        Session session;
-        QCOMPARE(session.m_pWindow->windowState(), Qt::WindowStates(Qt::WindowNoState));
-        QCOMPARE(session.m_pWindow->geometry(), rect);
-    }
+    // A stored main window alone is a layout: no default tool windows.
+    QVERIFY(session.m_pWindow->getSubWindowList().isEmpty());
 }
 
 void SettingsTest::chosenPortsAreReopenedByName()
@@ -337,124 +212,124 @@ void SettingsTest::chosenPortsAreReopenedByName()
     const auto synth = platform.addDestination(QStringLiteral("Synth Out"));
     {
         Session session(false);
-        portAction(*session.m_pWindow, InputPortMenuIndex, QStringLiteral("Keys In"))->trigger();
-        portAction(*session.m_pWindow, OutputPortMenuIndex, QStringLiteral("Synth Out"))->trigger();
-        QVERIFY(platform.isConnected(keys));
+        session.portAction(InputPortMenuIndex, QStringLiteral("Keys In"))->trigger();
+        session.portAction(OutputPortMenuIndex, QStringLiteral("Synth Out"))->trigger();
     }
     QVERIFY(!platform.isConnected(keys));
-    {
-        QSettings settings(iniFilePath(), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("PortName/InputPortName")).toString(), QStringLiteral("Keys In"));
-        QCOMPARE(settings.value(QStringLiteral("PortName/OutputPortName")).toString(), QStringLiteral("Synth Out"));
-    }
 
     // The endpoints have moved since: the names still find them.
     platform.moveEndpoint(keys, 0);
     platform.moveEndpoint(synth, 0);
+    const unsigned char note[] = {0x90, 0x3C, 0x64};
     {
         Session session;
-        MainWindow& window = *session.m_pWindow;
         QVERIFY(platform.isConnected(keys));
-        const unsigned char note[] = {0x90, 0x3C, 0x64};
-        QVERIFY(window.transmitMidi(note, sizeof note));
-        QCOMPARE(platform.sentMessages().size(), 1);
-        QCOMPARE(platform.sentMessages().first().destination, synth);
-        QCOMPARE(checkedPort(window, InputPortMenuIndex), QStringLiteral("Keys In"));
-        QCOMPARE(checkedPort(window, OutputPortMenuIndex), QStringLiteral("Synth Out"));
+        QVERIFY(session.m_pWindow->transmitMidi(note, sizeof note));
+        QCOMPARE(platform.sentMessages().value(0).destination, synth);
+        QCOMPARE(session.portAction(InputPortMenuIndex, QString())->text(), QStringLiteral("Keys In"));
     }
 
-    // Gone from the system: both stay closed, without a message.
-    platform.removeEndpoint(keys);
-    platform.removeEndpoint(synth);
-    platform.clearSentMessages();
-    {
-        MessageBoxWatcher watcher;
-        Session session;
-        QTest::qWait(50);
-        QVERIFY(watcher.m_texts.isEmpty());
-        const unsigned char note[] = {0x80, 0x3C, 0x00};
-        QVERIFY(!session.m_pWindow->transmitMidi(note, sizeof note));
-        QCOMPARE(checkedPort(*session.m_pWindow, InputPortMenuIndex), QStringLiteral("No Assign"));
-    }
-
-    // "No Assign" chosen: nothing is opened, even when a port of that name exists.
+    // "No Assign" opens nothing, even when a port has that name.
     const auto namedLikeNoAssign = platform.addSource(QStringLiteral("No Assign"));
     writeSetting(QStringLiteral("PortName/InputPortName"), QStringLiteral("No Assign"));
-    {
-        Session session;
-        QVERIFY(!platform.isConnected(namedLikeNoAssign));
-    }
+    Session session;
+    QVERIFY(!platform.isConnected(namedLikeNoAssign));
 }
 
 void SettingsTest::parametersAreWrittenAtDestructionAndReadBack()
 {
     VirtualMidiPlatform platform;
     const QList<QPair<unsigned int, int>> changed = {
-        {ChannelFilterFirstId + 2, 1},
-        {NoteOnMessageFilterId, 1},
-        {SystemExclusiveMessageFilterId, 1},
-        {ControlChangeMessageFilterId, 1},
-        {SongPositionPointerFilterId, 1},
-        {TimingClockFilterId, 1},
-        {SystemResetFilterId, 1},
-        {ControlChangeFilterFirstId + 7, 1},
-        {ControlChangeFilterFirstId + 127, 1},
-        {MidiThruId, 1},
-        {BulkIntervalId, 250},
-        {KnobModeId, KnobModeLinear},
+        {ChannelFilterFirstId + 2, 1},  {NoteOnMessageFilterId, 1},  {SystemExclusiveMessageFilterId, 1},
+        {SongPositionPointerFilterId, 1}, {SystemResetFilterId, 1}, {ControlChangeFilterFirstId + 127, 1},
+        {MidiThruId, 1},                {BulkIntervalId, 250},       {KnobModeId, KnobModeLinear},
         {TimeStampId, 1},
     };
     {
         Session session(false);
-        TarvoModel& model = session.m_model;
         for (const auto& entry : changed)
-            QCOMPARE(model.setModelIntValue(entry.first, entry.second), MODEL_RESULT_OK);
-        model.setModelStringValue(DumpFileWorkingDirectoryId, QStringLiteral("/srv/dumps"));
-        model.setModelStringValue(ProjectFileWorkingDirectoryId, QStringLiteral("/srv/projects"));
+            session.m_model.setModelIntValue(entry.first, entry.second);
+        session.m_model.setModelStringValue(DumpFileWorkingDirectoryId, QStringLiteral("/srv/dumps"));
         // Nothing reaches the file before the main window goes.
-        QVERIFY(!QSettings(iniFilePath(), QSettings::IniFormat).contains(QStringLiteral("MidiThru/BulkInterval")));
+        QVERIFY(!QFile::exists(iniFilePath()));
     }
-
     {
+        // Keys other programs and older files rely on.
         QSettings settings(iniFilePath(), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("FileWorkingDirectory/DumpFileWorkingDirectory")).toString(),
-                 QStringLiteral("/srv/dumps"));
-        QCOMPARE(settings.value(QStringLiteral("FileWorkingDirectory/ProjectFileWorkingDirectory")).toString(),
-                 QStringLiteral("/srv/projects"));
         QCOMPARE(settings.value(QStringLiteral("MidiThru/BulkInterval")).toInt(), 250);
-        QCOMPARE(settings.value(QStringLiteral("MidiThru/MidiThru")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("Preferences/KnobMode")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("Preferences/TimeStamp")).toInt(), 1);
-
-        settings.beginGroup(QStringLiteral("MidiFilter"));
-        QCOMPARE(settings.allKeys().size(), 16 + 7 + 4 + 6 + 128);
-        QCOMPARE(settings.value(QStringLiteral("2")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("1")).toInt(), 0);
-        QCOMPARE(settings.value(QStringLiteral("Note On")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("Note Off")).toInt(), 0);
-        QCOMPARE(settings.value(QStringLiteral("System Exclusive")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("(F2) Song Position Pointer")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("(F8) Timing Clock")).toInt(), 1);
-        QCOMPARE(settings.value(QStringLiteral("(FF) System Reset")).toInt(), 1);
-        QCOMPARE(settings.value(QString::fromUtf8(ControlChangeNameList[7])).toInt(), 1);
-        QCOMPARE(settings.value(QString::fromUtf8(ControlChangeNameList[127])).toInt(), 1);
-        QCOMPARE(settings.value(QString::fromUtf8(ControlChangeNameList[0])).toInt(), 0);
-        // The three message kinds that only open their detail pages have no key.
-        for (const char* key : {"Control Change", "System Common", "System Realtime"})
-            QVERIFY2(!settings.contains(QLatin1String(key)), key);
-        settings.endGroup();
+        QCOMPARE(settings.value(QStringLiteral("MidiFilter/(F2) Song Position Pointer")).toInt(), 1);
+        QCOMPARE(settings.value(QStringLiteral("MidiFilter/Note Off")).toInt(), 0);
+        QVERIFY(!settings.contains(QStringLiteral("MidiFilter/Control Change")));
     }
-
-    // A fresh model starts at the defaults; the first show reads the file.
     Session session;
-    TarvoModel& model = session.m_model;
-    for (const auto& entry : changed) {
-        const int expected = entry.first == ControlChangeMessageFilterId ? 0 : entry.second;
-        QVERIFY2(model.getModelIntValue(entry.first) == expected, qPrintable(QString::number(entry.first)));
+    for (const auto& entry : changed)
+        QVERIFY2(session.m_model.getModelIntValue(entry.first) == entry.second, qPrintable(QString::number(entry.first)));
+    QCOMPARE(session.m_model.getModelIntValue(ChannelFilterFirstId + 1), 0);
+    QCOMPARE(session.m_model.getModelStringValue(DumpFileWorkingDirectoryId), QStringLiteral("/srv/dumps"));
+}
+
+void SettingsTest::hostileSettingsStartBounded_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("bulkInterval");
+    QTest::addColumn<int>("inMonitors");
+    QTest::addColumn<int>("keyboards");
+    // A list claiming 2^31 - 1 elements: Qt throws while reserving them.
+    const QByteArray hugeList = "@Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)";
+    QTest::newRow("huge list as a layout") << "[SavePosition]\n0000000001-4-0=" + hugeList + "\n" << 0 << 1 << 0;
+    QTest::newRow("huge list as a number")
+        << "[MidiThru]\nBulkInterval=" + hugeList + "\n[MidiFilter]\n1=" + hugeList + "\n" << 0 << 1 << 0;
+    QTest::newRow("interval beyond its range") << QByteArray("[MidiThru]\nBulkInterval=2147483647\n") << 1000 << 1 << 0;
+    QTest::newRow("negative interval") << QByteArray("[MidiThru]\nBulkInterval=-7\n") << 0 << 1 << 0;
+    QByteArray many = "[SavePosition]\n";
+    for (int index = 1; index <= 1000; ++index) {
+        many += QStringLiteral("%1-1-0=@Rect(0 0 300 200), 0, false\n").arg(index, 10, 10, QLatin1Char('0')).toLatin1();
+        many += QStringLiteral("%1-4-%2=@Rect(0 0 300 200), 0, false\n").arg(index + 1000, 10, 10, QLatin1Char('0'))
+                    .arg(index).toLatin1();
     }
-    QCOMPARE(model.getModelIntValue(ChannelFilterFirstId + 1), 0);
-    QCOMPARE(model.getModelStringValue(DumpFileWorkingDirectoryId), QStringLiteral("/srv/dumps"));
-    QCOMPARE(model.getModelStringValue(ProjectFileWorkingDirectoryId), QStringLiteral("/srv/projects"));
+    QTest::newRow("a thousand monitors and keyboards") << many << 0 << 1 << ToolWindowQuota::MultiInstanceLimit;
+    // Showing it again to apply the flag must not lay the windows out twice.
+    QTest::newRow("stay-on-top main window")
+        << QByteArray("[SavePosition]\n0000000000-0-0=@Rect(10 10 600 400), 0, true\n"
+                      "0000000001-4-0=@Rect(0 0 600 120), 0, false\n")
+        << 0 << 0 << 1;
+}
+
+void SettingsTest::hostileSettingsStartBounded()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, bulkInterval);
+    QFETCH(int, inMonitors);
+    QFETCH(int, keyboards);
+    VirtualMidiPlatform platform;
+    writeIniText(ini);
+    QElapsedTimer timer;
+    timer.start();
+    Session session;
+    qInfo("started in %lld ms", timer.elapsed());
+    QCOMPARE(session.m_model.getModelIntValue(BulkIntervalId), bulkInterval);
+    QCOMPARE(session.count(Id::WindowIdMidiInMonitor), inMonitors);
+    QCOMPARE(session.count(Id::WindowIdKeyboard), keyboards);
+}
+
+void SettingsTest::terminationSignalWritesTheSettings()
+{
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TARVO_EXECUTABLE), QStringList());
+    QVERIFY(program.waitForStarted());
+    // The settings are written only when the program ends.
+    QTest::qWait(1500);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QSettings settings(home.filePath(QStringLiteral("tarvo/Tarvo.ini")), QSettings::IniFormat);
+    QVERIFY(settings.contains(QStringLiteral("MidiThru/BulkInterval")));
+    QVERIFY(settings.contains(QLatin1String(MainWindowKey)));
 }
 
 QTEST_MAIN(SettingsTest)

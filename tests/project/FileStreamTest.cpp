@@ -92,9 +92,9 @@ class FileStreamTest : public QObject
 
 private slots:
     void recordLayoutsAndRoundTrip();
-    void emptyAndZeroTerminatedText();
-    void wrongTagOrLength();
-    void truncatedAndOversizedRecords();
+    void records_data();
+    void records();
+    void oversizedTextIsRefusedBeforeAllocating();
 };
 
 void FileStreamTest::recordLayoutsAndRoundTrip()
@@ -102,14 +102,16 @@ void FileStreamTest::recordLayoutsAndRoundTrip()
     RecordBlock block;
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_5_6);
     QVERIFY(block.setIntParameterToStream(out, 2, -1));
     QVERIFY(block.setStringParameterToStream(out, 0, "abc"));
-    // The length counts UTF-8 bytes, not characters.
+    // The length counts UTF-8 bytes, not characters; an empty text writes a
+    // complete record but reports false.
     QVERIFY(block.setStringParameterToStream(out, 7, QString::fromUtf8("\xC3\xA9t\xC3\xA9")));
+    QVERIFY(!block.setStringParameterToStream(out, 3, QString()));
     QCOMPARE(bytes, QByteArray::fromHex("00000002" "00000004" "FFFFFFFF"
                                         "00000000" "00000003" "616263"
-                                        "00000007" "00000005" "C3A974C3A9"));
+                                        "00000007" "00000005" "C3A974C3A9"
+                                        "00000003" "00000000"));
 
     block.m_channel = 15;
     block.m_text = QString::fromUtf8("F0 7E 7F 06 01 F7\n\xC3\xA9");
@@ -124,76 +126,57 @@ void FileStreamTest::recordLayoutsAndRoundTrip()
     QVERIFY(in.atEnd());
 }
 
-void FileStreamTest::emptyAndZeroTerminatedText()
+void FileStreamTest::records_data()
 {
-    RecordBlock block;
-    // An empty text writes a complete record but reports false.
-    QByteArray empty;
-    QDataStream out(&empty, QIODevice::WriteOnly);
-    QVERIFY(!block.setStringParameterToStream(out, 3, QString()));
-    QCOMPARE(empty, QByteArray::fromHex("00000003" "00000000"));
-
-    QString text = "stale";
-    QDataStream emptyStream(empty + ints({3, -5}));
-    QVERIFY(block.getStringParameterFromStream(emptyStream, 3, text));
-    QVERIFY(text.isEmpty());
-    // A negative length reads as an empty text too.
-    text = "stale";
-    QVERIFY(block.getStringParameterFromStream(emptyStream, 3, text));
-    QVERIFY(text.isEmpty());
-
-    // The text ends at the first zero byte; the record is consumed whole.
-    QDataStream zeroStream(ints({0, 5}) + QByteArray("ab\0cd", 5) + ints({1, 4, 9}));
-    QVERIFY(block.getStringParameterFromStream(zeroStream, 0, text));
-    QCOMPARE(text, QString("ab"));
-    int value = 0;
-    QVERIFY(block.getIntParameterFromStream(zeroStream, 1, value));
-    QCOMPARE(value, 9);
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("isText");
+    QTest::addColumn<bool>("expected");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("empty text") << ints({3, 0}) << true << true << QString() << 0;
+    QTest::newRow("negative length") << ints({3, -5}) << true << true << QString() << 0;
+    // The text ends at the first zero byte.
+    QTest::newRow("zero byte") << ints({3, 5}) + QByteArray("ab\0cd", 5) << true << true << "ab" << 0;
+    QTest::newRow("text of another tag") << ints({0, 3}) + "abc" << true << false << QString() << 0;
+    QTest::newRow("text cut short") << ints({3, 10}) + "abc" << true << false << QString() << 0;
+    QTest::newRow("no record") << QByteArray() << true << false << QString() << 0;
+    QTest::newRow("int") << ints({3, 4, -1}) << false << true << QString() << -1;
+    QTest::newRow("int of another tag") << ints({2, 4, -1}) << false << false << QString() << 0;
+    QTest::newRow("int of 8 bytes") << ints({3, 8, 5, 6}) << false << false << QString() << 0;
+    QTest::newRow("int without value") << ints({3, 4}) << false << false << QString() << 0;
 }
 
-void FileStreamTest::wrongTagOrLength()
+void FileStreamTest::records()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, isText);
+    QFETCH(bool, expected);
+    QFETCH(QString, text);
+    QFETCH(int, value);
     RecordBlock block;
-    // A wrong tag consumes only the tag: the next read sees the length field.
-    QDataStream stream(ints({2, 4, -1}));
-    int value = 77;
-    QVERIFY(!block.getIntParameterFromStream(stream, 1, value));
-    QCOMPARE(value, 0);
-    qint32 next = 0;
-    stream >> next;
-    QCOMPARE(next, 4);
-
-    QDataStream textStream(ints({0, 3}) + "abc");
-    QString text = "stale";
-    QVERIFY(!block.getStringParameterFromStream(textStream, 1, text));
-    QVERIFY(text.isEmpty());
-
-    QDataStream wideStream(ints({1, 8, 5, 6}));
-    value = 77;
-    QVERIFY(!block.getIntParameterFromStream(wideStream, 1, value));
-    QCOMPARE(value, 0);
+    const int tag = 3;
+    // A record that reads is followed by another, which must read after it.
+    QDataStream stream(expected ? bytes + ints({1, 4, 9}) : bytes);
+    QString readText = QStringLiteral("stale");
+    int readValue = 77;
+    QCOMPARE(isText ? block.getStringParameterFromStream(stream, tag, readText)
+                    : block.getIntParameterFromStream(stream, tag, readValue),
+             expected);
+    QCOMPARE(isText ? readText : QString(), text);
+    QCOMPARE(isText ? 0 : readValue, value);
+    if (expected) {
+        int next = 0;
+        QVERIFY(block.getIntParameterFromStream(stream, 1, next));
+        QCOMPARE(next, 9);
+    }
 }
 
-void FileStreamTest::truncatedAndOversizedRecords()
+void FileStreamTest::oversizedTextIsRefusedBeforeAllocating()
 {
-    RecordBlock block;
-    int value = 77;
-    QDataStream noValue(ints({0, 4}));
-    QVERIFY(!block.getIntParameterFromStream(noValue, 0, value));
-    QCOMPARE(value, 0);
-
-    // An exhausted stream holds no record, even for tag 0.
-    QString text = "stale";
-    QDataStream exhausted(QByteArray{});
-    QVERIFY(!block.getStringParameterFromStream(exhausted, 0, text));
-    QVERIFY(text.isEmpty());
-
-    QDataStream shortText(ints({0, 10}) + "abc");
-    QVERIFY(!block.getStringParameterFromStream(shortText, 0, text));
-    QVERIFY(text.isEmpty());
-
     // A length near 2 GiB with 64 MiB of room: read before allocating, it
     // fails cleanly; allocated first, it would throw.
+    RecordBlock block;
+    QString text = QStringLiteral("stale");
     const QByteArray oversized = ints({0, 0x7FFFFFF0}) + "abc";
     bool result = true;
     {
