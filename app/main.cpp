@@ -5,6 +5,8 @@
 #include "app/TerminationSignalHandler.h"
 #include "model/TarvoModel.h"
 
+#include <QTimer>
+
 MainWindow* s_pMainWindow = nullptr;
 
 int main(int argc, char* argv[])
@@ -28,8 +30,10 @@ int main(int argc, char* argv[])
 
                 const QStringList arguments = QCoreApplication::arguments();
                 mainWindow.show();
+                // Opened inside the event loop, so that a signal during its
+                // error box still ends the program.
                 if (arguments.size() >= 2)
-                    mainWindow.openFile(arguments.at(1));
+                    QTimer::singleShot(0, &mainWindow, [&mainWindow, &arguments]() { mainWindow.openFile(arguments.at(1)); });
 
                 exitCode = application.exec();
                 s_pMainWindow = nullptr;
