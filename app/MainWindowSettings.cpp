@@ -22,6 +22,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -33,6 +34,7 @@ const char* const TrueText = "true";
 const char* const FalseText = "false";
 // How QSettings writes a value in Qt's binary stream format.
 const char* const BinaryValueMarker = "@Variant(";
+const char* const SettingsNotWrittenMessage = "The settings could not be written to %1.";
 
 // Message-type filters that only open their detail pages have no key.
 bool isKeptMessageFilter(int index)
@@ -131,6 +133,14 @@ void restoreIntParameter(const QSettings& settings, const QString& key, ModelIF*
         value = text == QLatin1String(TrueText) ? 1 : 0;
     }
     model->setModelIntValue(id, std::clamp(value, model->getModelMinimumValue(id), model->getModelMaximumValue(id)));
+}
+
+// Settings are written while the program closes, when no box can be shown.
+void reportWriteFailure(QSettings& settings)
+{
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(SettingsNotWrittenMessage).arg(settings.fileName())));
 }
 
 QString layoutKey(int sequence, int windowId, int instance)
@@ -235,6 +245,7 @@ void MainWindow::storeWindowPosition()
     writeMainWindowInfoToRegistry(settings);
     writeSubWindowInfoToRegistry(settings);
     settings.endGroup();
+    reportWriteFailure(settings);
 }
 
 void MainWindow::writeMainWindowInfoToRegistry(QSettings& settings)
@@ -285,6 +296,7 @@ void MainWindow::storeSettings()
     for (const auto& entry : filterSettings())
         settings.setValue(entry.first, m_pModel->getModelIntValue(entry.second));
     settings.endGroup();
+    reportWriteFailure(settings);
 }
 
 void MainWindow::setStayOnTop()
