@@ -46,6 +46,8 @@ public:
     void showErrorMessageBox(const QString& text);
     // "File save failed." with the system's reason, when there is one.
     void showSaveFailedMessageBox(const QString& reason);
+    // "File open failed." with the system's reason, when there is one.
+    void showOpenFailedMessageBox(const QString& reason);
     bool closeAboutDialog();
     bool openFile(const QString& path);
     // Closes as the user would, without the save question: a signal asked.

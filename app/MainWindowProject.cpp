@@ -193,6 +193,12 @@ void MainWindow::showSaveFailedMessageBox(const QString& reason)
                                          : tr(FileSaveFailedMessage) + QLatin1String(ReasonSeparator) + reason);
 }
 
+void MainWindow::showOpenFailedMessageBox(const QString& reason)
+{
+    showErrorMessageBox(reason.isEmpty() ? tr(FileOpenFailedMessage)
+                                         : tr(FileOpenFailedMessage) + QLatin1String(ReasonSeparator) + reason);
+}
+
 void MainWindow::setProjectFile(const QString& path)
 {
     const QFileInfo file(path);

@@ -65,14 +65,14 @@ QString Utility::showFileOpenDialog(QWidget* parent, const QString& caption, con
 }
 
 QString Utility::showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
-                                    const QString& filter, const QString& fallbackDirectory)
+                                    const QString& filter, const QString& fallbackDirectory, QString* selectedFilter)
 {
     QString proposal = path;
     const QFileInfo info(path);
     if (!info.dir().exists()) {
         proposal = fallbackDirectory + "/" + info.fileName();
     }
-    return QFileDialog::getSaveFileName(parent, caption, proposal, filter);
+    return QFileDialog::getSaveFileName(parent, caption, proposal, filter, selectedFilter);
 }
 
 QString Utility::removeMenuOfModifierCharacter(const QString& label)

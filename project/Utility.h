@@ -20,9 +20,11 @@ public:
     static QString showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                       const QString& filter, const QString& fallbackDirectory);
     // As above; a proposal in a directory that is gone keeps its file name
-    // and moves to fallbackDirectory.
+    // and moves to fallbackDirectory. selectedFilter, when given, receives
+    // the filter the user chose.
     static QString showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
-                                      const QString& filter, const QString& fallbackDirectory);
+                                      const QString& filter, const QString& fallbackDirectory,
+                                      QString* selectedFilter = nullptr);
 
     // A menu label as a window title: every "&" and every "..." removed.
     static QString removeMenuOfModifierCharacter(const QString& label);

@@ -4,10 +4,13 @@
 #include "controls/ToolButton.h"
 #include "model/TarvoModel.h"
 #include "project/Utility.h"
+#include "services/DumpFile.h"
+#include "services/HexTextChecker.h"
 #include "views/MidiEditTextView.h"
 #include "views/ViewStyle.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -18,6 +21,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // Lines kept by a monitor; older lines are dropped first.
@@ -26,9 +32,34 @@ const int MonitorViewLineLimit = 512;
 const char* const SystemExclusiveTitle = QT_TRANSLATE_NOOP("MidiEditGeneralView", "&System Exclusive");
 const char* const OpenDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Open");
 const char* const SaveDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Save");
-const char* const TextFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Text Files (*.txt)");
+const char* const SystemExclusiveFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "System Exclusive files (*.syx)");
+const char* const TextFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Text files (*.txt)");
+const char* const FilterSeparator = ";;";
 const char* const DragAndDropFormat = "text/uri-list";
-const char* const DumpFileExtension = "txt";
+const char* const DumpFileExtensions[] = {"syx", "txt"};
+
+QString dumpFileFilters()
+{
+    return QCoreApplication::translate("MidiEditGeneralView", SystemExclusiveFileFilter) + QLatin1String(FilterSeparator)
+        + QCoreApplication::translate("MidiEditGeneralView", TextFileFilter);
+}
+
+bool isDumpFile(const QString& path)
+{
+    const QString suffix = QFileInfo(path).completeSuffix();
+    return std::any_of(std::begin(DumpFileExtensions), std::end(DumpFileExtensions),
+                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
+}
+
+// The path with the extension of the chosen filter ("(*.syx)") when none was typed.
+QString withFilterExtension(const QString& path, const QString& filter)
+{
+    if (!QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    const int star = filter.lastIndexOf(QLatin1String("*."));
+    return star < 0 ? path : path + filter.mid(star + 1).remove(QLatin1Char(')'));
+}
 
 const QSize ToolButtonSize(32, 32);
 const int ToolBarHeight = 36;
@@ -192,10 +223,26 @@ bool MidiEditGeneralView::isCommandAvailable()
     return m_pToolBar != nullptr && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning;
 }
 
-void MidiEditGeneralView::transmitMidi()
+bool MidiEditGeneralView::transmitMidi(bool openReceiver)
 {
-    const QString selection = m_pTextView->textCursor().selectedText();
-    m_pEditView->transmitMessage(selection.isEmpty() ? m_pTextView->toPlainText() : selection);
+    const QTextCursor cursor = m_pTextView->textCursor();
+    const QString selection = cursor.selectedText();
+    const QString text = selection.isEmpty() ? m_pTextView->toPlainText() : selection;
+    HexTextChecker::Problem problem;
+    if (!HexTextChecker::check(text, nullptr, &problem)) {
+        QTextCursor place(m_pTextView->document());
+        place.setPosition((selection.isEmpty() ? 0 : cursor.selectionStart()) + problem.offset);
+        m_pTextView->setTextCursor(place);
+        m_pEditView->showTextProblem(
+            HexTextChecker::describe(problem, place.blockNumber() + 1, place.positionInBlock() + 1));
+        return false;
+    }
+    // Transmits even when no window for the reply could be opened.
+    if (openReceiver) {
+        openReceivingEditor();
+    }
+    m_pEditView->transmitMessage(text);
+    return true;
 }
 
 bool MidiEditGeneralView::openReceivingEditor()
@@ -245,9 +292,7 @@ void MidiEditGeneralView::transmitAndReceiveMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    // Transmits even when no window for the reply could be opened.
-    openReceivingEditor();
-    transmitMidi();
+    transmitMidi(true);
 }
 
 void MidiEditGeneralView::newMenuSelected()
@@ -265,14 +310,23 @@ void MidiEditGeneralView::openMenuSelected()
     }
     const QString path = Utility::showFileOpenDialog(
         window(), tr(OpenDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
-        tr(TextFileFilter), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
     if (path.isEmpty()) {
         return;
     }
+    loadDumpFile(path, size());
+}
+
+void MidiEditGeneralView::loadDumpFile(const QString& path, const QSize& size)
+{
     setDumpFileWorkingDirectory(path);
     QString text;
-    Utility::loadAtTextFileName(path, text);
-    placeLoadedText(text, size());
+    QString reason;
+    if (!DumpFile::load(path, &text, &reason)) {
+        MainWindow::m_pInstance->showOpenFailedMessageBox(reason);
+        return;
+    }
+    placeLoadedText(text, size);
 }
 
 void MidiEditGeneralView::saveMenuSelected()
@@ -280,15 +334,17 @@ void MidiEditGeneralView::saveMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    const QString path = Utility::showFileSaveDialog(
+    QString filter;
+    const QString chosen = Utility::showFileSaveDialog(
         window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
-        tr(TextFileFilter), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
-    if (path.isEmpty()) {
+        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId), &filter);
+    if (chosen.isEmpty()) {
         return;
     }
+    const QString path = withFilterExtension(chosen, filter);
     setDumpFileWorkingDirectory(path);
     QString reason;
-    if (!Utility::saveAtTextFileName(path, m_pTextView->toPlainText(), &reason)) {
+    if (!DumpFile::save(path, m_pTextView->toPlainText(), &reason)) {
         MainWindow::m_pInstance->showSaveFailedMessageBox(reason);
     }
 }
@@ -305,7 +361,7 @@ bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)
         const bool acceptable = QApplication::activeModalWidget() == nullptr
             && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning
             && data->hasFormat(QLatin1String(DragAndDropFormat))
-            && QFileInfo(firstDraggedFile(data)).completeSuffix() == QLatin1String(DumpFileExtension);
+            && isDumpFile(firstDraggedFile(data));
         if (acceptable) {
             dragEvent->acceptProposedAction();
         } else {
@@ -328,10 +384,7 @@ bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)
             dropEvent->ignore();
             return true;
         }
-        QString text;
-        Utility::loadAtTextFileName(path, text);
-        setDumpFileWorkingDirectory(path);
-        placeLoadedText(text, QSize());
+        loadDumpFile(path, QSize());
         dropEvent->acceptProposedAction();
         return true;
     }

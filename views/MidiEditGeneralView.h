@@ -27,8 +27,11 @@ public:
     bool getText(QString& text);
     void minimalizeScrollAreaForMac();
     void updateParameter(unsigned int id) override;
-    // Transmits the selection, or the whole text when nothing is selected.
-    void transmitMidi();
+    // Transmits the selection, or the whole text when nothing is selected,
+    // after checking all of it: at a problem nothing is sent, the problem is
+    // shown and the cursor goes to its place. With openReceiver a receiving
+    // editor opens first for the replies.
+    bool transmitMidi(bool openReceiver = false);
 
 public slots:
     void transmitMenuSelected();
@@ -49,6 +52,9 @@ private:
     bool openReceivingEditor();
     // Puts text into this editor when it is empty, else into a new editor.
     void placeLoadedText(const QString& text, const QSize& size);
+    // Reads a .syx or text file into this editor, or into a new one when
+    // this one holds text; a file that cannot be read is reported.
+    void loadDumpFile(const QString& path, const QSize& size);
     void setDumpFileWorkingDirectory(const QString& path);
 
     MidiEditView* m_pEditView;

@@ -100,6 +100,12 @@ void MidiEditView::transmitMessage(const QString& text)
     m_pTransmittionThread->setTransmittionMessage(text);
 }
 
+void MidiEditView::showTextProblem(const QString& description)
+{
+    m_pStackedLayout->setCurrentIndex(ProgressView);
+    progressView()->setErrorMessage(description);
+}
+
 void MidiEditView::receivedMessage(const QString& text, unsigned int size)
 {
     if (!m_receivedMessageEnabled || size == 0) {
@@ -163,7 +169,8 @@ bool MidiEditView::getDataStream(QDataStream& stream)
 
 void MidiEditView::startTransmittion(quint32 size)
 {
-    if (size == 0) {
+    // A start still queued when the view was closed belongs to no transmission.
+    if (size == 0 || !m_transmitting) {
         return;
     }
     MidiEditProgressView* progress = progressView();

@@ -36,6 +36,8 @@ public:
     MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, const QString& text);
     ~MidiEditView() override;
 
+    // Shows why a text cannot be sent, on the progress page.
+    void showTextProblem(const QString& description);
     void transmitMessage(const QString& text);
     // Data that arrived; size is the number of MIDI bytes the text stands for.
     void receivedMessage(const QString& text, unsigned int size);
