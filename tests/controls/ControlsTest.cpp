@@ -1,6 +1,6 @@
 #include "controls/ComboBox.h"
-#include "controls/Keyboard.h"
 #include "controls/Dial.h"
+#include "controls/Keyboard.h"
 #include "controls/LineEdit.h"
 #include "controls/SevenSegment.h"
 #include "model/TarvoModel.h"
@@ -157,6 +157,7 @@ void ControlsTest::entriesClampBlockSteppingAndCloseWithTheirWidget()
     QCOMPARE(entry->selectedText(), QString::number(DialMiddle + 2));
     turnWheel(*dial, WheelNotch);
     QTest::keyClick(dial, Qt::Key_Up);
+    QCOMPARE(dial->value(), DialMiddle + 2);
     // The validator refuses out-of-range keys, so the text is put in directly.
     entry->setText(QStringLiteral("999"));
     QTest::keyClick(entry, Qt::Key_Return);
@@ -173,6 +174,9 @@ void ControlsTest::entriesClampBlockSteppingAndCloseWithTheirWidget()
     prepare(*display, LowestProgram);
     entry = openEntry(*display, DigitPoint);
     QVERIFY(entry);
+    QTest::keyClick(display, Qt::Key_Up);
+    turnWheel(*display, WheelNotch);
+    QCOMPARE(display->value(), LowestProgram);
     delete display;
     QVERIFY(entry.isNull());
 }
