@@ -80,13 +80,13 @@ void MidilibTest::convertsEveryMessageType_data()
         QTest::newRow(hex) << QByteArray::fromHex(hex) << type << channel << group;
     };
     const int channelGroup = MIDILIB_Filter_EventGroup_ChannelMessage;
-    row("82 3C 40", MIDILIB_Event_Type_NoteOff, Channel, channelGroup);
+    row("80 3C 40", MIDILIB_Event_Type_NoteOff, MIDILIB_ChannelNumber_Min, channelGroup);
     row("92 3C 01", MIDILIB_Event_Type_NoteOn, Channel, channelGroup);
     row("A2 10 20", MIDILIB_Event_Type_PolyKeyPressure, Channel, channelGroup);
     row("B2 07 64", MIDILIB_Event_Type_ControlChange, Channel, channelGroup);
     row("C2 10", MIDILIB_Event_Type_ProgramChange, Channel, channelGroup);
     row("D2 7F", MIDILIB_Event_Type_ChannelKeyPressure, Channel, channelGroup);
-    row("E2 01 40", MIDILIB_Event_Type_PitchBend, Channel, channelGroup);
+    row("EF 01 40", MIDILIB_Event_Type_PitchBend, MIDILIB_ChannelNumber_Max, channelGroup);
     row("F0 01 F7", MIDILIB_Event_Type_SystemExclusive, MIDILIB_NoChannel, MIDILIB_Filter_EventGroup_SystemExclusive);
     row("F1 35", MIDILIB_Event_Type_Mtc, MIDILIB_NoChannel, MIDILIB_Filter_EventGroup_SystemCommon);
     row("F2 05 01", MIDILIB_Event_Type_SongPositionPointer, MIDILIB_NoChannel, MIDILIB_Filter_EventGroup_SystemCommon);

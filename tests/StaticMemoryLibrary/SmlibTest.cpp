@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <climits>
 #include <cstring>
 
 #include "smlib.h"
@@ -21,7 +20,6 @@ class SmlibTest : public QObject
 private slots:
     void streamsTransferWholeElementsOnly();
     void seekStaysInside();
-    void unsignedArithmetic();
 };
 
 void SmlibTest::streamsTransferWholeElementsOnly()
@@ -79,19 +77,6 @@ void SmlibTest::seekStaysInside()
     smlib_constData_init(&input, bytes, 3);
     QCOMPARE(smlib_constData_seek(&input, 2, SeekSet), 0);
     QCOMPARE(smlib_constData_tell(&input), size_t(2));
-}
-
-void SmlibTest::unsignedArithmetic()
-{
-    // A step may not reach the limit, nor 0xFFFFFFFF whatever the limit, nor 0.
-    const size_t ceiling = 0xFFFFFFFFu;
-    const struct { size_t value, limit; long delta; size_t result; } steps[] = {
-        { 5, 10, -5, 5 }, { 6, 10, -5, 1 }, { 8, 10, 2, 8 }, { 7, 10, 2, 9 }, { 7, 10, 0, 7 },
-        { 3, 10, LONG_MIN, 3 }, { 3, SIZE_MAX, LONG_MAX, 3 }, { ceiling - 2, SIZE_MAX, 1, ceiling - 1 },
-        { ceiling - 1, SIZE_MAX, 1, ceiling - 1 }, { ceiling, SIZE_MAX, -1, ceiling - 1 } };
-    for (const auto &step : steps) {
-        QCOMPARE(smlib_unsigned_inc(step.value, step.limit, step.delta), step.result);
-    }
 }
 
 QTEST_APPLESS_MAIN(SmlibTest)

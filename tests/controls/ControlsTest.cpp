@@ -213,28 +213,37 @@ void ControlsTest::sevenSegmentStepsWithinItsBounds()
         turnWheel(display, delta);
     }
     QCOMPARE(changed, QList<int>({ DialMiddle + 1, DialMiddle, DialMiddle + 3, DialMiddle + 4 }));
+    // Held, a button repeats.
+    QTest::mousePress(display.childAt(UpButton.center()), Qt::LeftButton);
+    QTRY_VERIFY(display.value() > DialMiddle + 5);
+    QTest::mouseRelease(display.childAt(UpButton.center()), Qt::LeftButton);
 }
 
 void ControlsTest::keyboardFindsTheKeyUnderAPoint_data()
 {
+    QTest::addColumn<QSizeF>("whiteKeySize");
     QTest::addColumn<QPoint>("point");
     QTest::addColumn<int>("note");
     QTest::addColumn<bool>("white");
-    QTest::newRow("black key over white keys") << Note61 << 61 << false;
-    QTest::newRow("right of the black key") << QPoint(905, 30) << 62 << true;
-    QTest::newRow("below the black key") << QPoint(896, 63) << 60 << true;
-    QTest::newRow("no black key between E and F") << QPoint(75, 10) << 5 << true;
-    QTest::newRow("last white key") << QPoint(1874, 99) << 127 << true;
-    QTest::newRow("below every key") << QPoint(880, 100) << int(Keyboard::NoNote) << false;
-    QTest::newRow("right of the last key") << QPoint(1875, 50) << int(Keyboard::NoNote) << false;
+    // A size of (0, 0) stands for white keys of 50 by 200.
+    QTest::newRow("default size, first key") << QSizeF(0, 0) << QPoint(49, 199) << 0 << true;
+    QTest::newRow("default size, second key") << QSizeF(0, 0) << QPoint(50, 199) << 2 << true;
+    QTest::newRow("black key over white keys") << WhiteKeySize << Note61 << 61 << false;
+    QTest::newRow("right of the black key") << WhiteKeySize << QPoint(905, 30) << 62 << true;
+    QTest::newRow("below the black key") << WhiteKeySize << QPoint(896, 63) << 60 << true;
+    QTest::newRow("no black key between E and F") << WhiteKeySize << QPoint(75, 10) << 5 << true;
+    QTest::newRow("last white key") << WhiteKeySize << QPoint(1874, 99) << 127 << true;
+    QTest::newRow("below every key") << WhiteKeySize << QPoint(880, 100) << int(Keyboard::NoNote) << false;
+    QTest::newRow("right of the last key") << WhiteKeySize << QPoint(1875, 50) << int(Keyboard::NoNote) << false;
 }
 
 void ControlsTest::keyboardFindsTheKeyUnderAPoint()
 {
+    QFETCH(QSizeF, whiteKeySize);
     QFETCH(QPoint, point);
     QFETCH(int, note);
     QFETCH(bool, white);
-    Keyboard keyboard(nullptr, WhiteKeySize);
+    Keyboard keyboard(nullptr, whiteKeySize);
     bool isWhite = !white;
     QCOMPARE(int(keyboard.noteNumber(point, isWhite)), note);
     QCOMPARE(isWhite, white);
