@@ -106,6 +106,8 @@ void ModelTest::storesConvertsAndRefusesValues()
     QCOMPARE(m_pModel->getModelIntValue(IntId, &result), IntMaximum + 1);
     QCOMPARE(result, MODEL_RESULT_OK);
     QCOMPARE(m_log, QStringList({ "a" }));
+    QCOMPARE(QStringList({ m_pModel->getModelParameterName(IntId), m_pModel->getModelParameterName(StringId) }),
+             QStringList({ "Int", "Text" }));
 
     // The argument is converted, not the stored value.
     const QList<std::tuple<unsigned int, int, QString, MODEL_RESULT>> conversions = {
