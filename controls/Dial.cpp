@@ -51,6 +51,45 @@ Dial::~Dial()
     }
 }
 
+int Dial::knobMode() const
+{
+    return m_knobMode;
+}
+
+void Dial::setKnobMode(int knobMode)
+{
+    m_knobMode = knobMode;
+}
+
+void Dial::setSuffix(const QString& suffix)
+{
+    m_suffix = suffix;
+    update();
+}
+
+void Dial::setLineEditSize(const QSize& size)
+{
+    m_lineEditSize = size;
+}
+
+void Dial::setArcMargin(const QMargins& margin)
+{
+    m_arcMargin = margin;
+    update();
+}
+
+void Dial::setMeterStartColor(const QColor& color)
+{
+    m_meterStartColor = color;
+    update();
+}
+
+void Dial::setMeterEndColor(const QColor& color)
+{
+    m_meterEndColor = color;
+    update();
+}
+
 void Dial::updateParameter(unsigned int id)
 {
     setValue(getParameterValue(nullptr));

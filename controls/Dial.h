@@ -36,16 +36,17 @@ public:
     // The knob square with m_arcMargin added.
     QRectF getMeterRectangle() const;
 
-    // KnobModeCircle or KnobModeLinear; written by TarvoModel.
-    int m_knobMode;
+    // KnobModeCircle or KnobModeLinear; set by TarvoModel.
+    int knobMode() const;
+    void setKnobMode(int knobMode);
     // Written after the value.
-    QString m_suffix;
-    // The inline entry, created on the first double click on the value.
-    LineEdit* m_pLineEdit;
-    QSize m_lineEditSize;
-    QMargins m_arcMargin;
-    QColor m_meterStartColor;
-    QColor m_meterEndColor;
+    void setSuffix(const QString& suffix);
+    // Size of the inline entry, centred on the dial.
+    void setLineEditSize(const QSize& size);
+    // Added to the knob square to give the meter ring's rectangle.
+    void setArcMargin(const QMargins& margin);
+    void setMeterStartColor(const QColor& color);
+    void setMeterEndColor(const QColor& color);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -59,9 +60,17 @@ protected:
 protected slots:
     void inputCompletion();
 
-protected:
+private:
     bool isEntryOpen() const;
 
+    int m_knobMode;
+    QString m_suffix;
+    // The inline entry, created on the first double click on the value.
+    LineEdit* m_pLineEdit;
+    QSize m_lineEditSize;
+    QMargins m_arcMargin;
+    QColor m_meterStartColor;
+    QColor m_meterEndColor;
     bool m_pressed;
     QPoint m_pressPos;
     int m_pressValue;

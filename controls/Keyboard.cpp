@@ -57,6 +57,12 @@ void Keyboard::setNoteCallbackFunc(NoteCallbackFunc func, void* context)
     m_pNoteCallbackContext = context;
 }
 
+void Keyboard::setOnColor(const QColor& color)
+{
+    m_onColor = color;
+    update();
+}
+
 void Keyboard::noteOn(unsigned char note)
 {
     setNote(note, true);

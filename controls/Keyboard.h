@@ -40,7 +40,7 @@ public:
     unsigned char noteNumber(const QPoint& pos, bool& isWhiteKey) const;
 
     // Fill of a sounding key.
-    QColor m_onColor;
+    void setOnColor(const QColor& color);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -51,6 +51,8 @@ protected:
     void buildKeys();
     void setNote(unsigned char note, bool on);
 
+private:
+    QColor m_onColor;
     QList<QPair<unsigned char, QRect>> m_whiteKeys;
     QList<QPair<unsigned char, QRect>> m_blackKeys;
     bool m_noteOn[NoteCount];

@@ -18,6 +18,18 @@ MidiTimingClockDial::MidiTimingClockDial(QWidget* parent)
 {
 }
 
+void MidiTimingClockDial::setLedOnColor(const QColor& color)
+{
+    m_ledOnColor = color;
+    update();
+}
+
+void MidiTimingClockDial::setLedOffColor(const QColor& color)
+{
+    m_ledOffColor = color;
+    update();
+}
+
 void MidiTimingClockDial::ledOn()
 {
     if (m_ledOn) {

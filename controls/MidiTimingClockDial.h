@@ -12,8 +12,8 @@ class MidiTimingClockDial : public Dial
 public:
     explicit MidiTimingClockDial(QWidget* parent = nullptr);
 
-    QColor m_ledOnColor;
-    QColor m_ledOffColor;
+    void setLedOnColor(const QColor& color);
+    void setLedOffColor(const QColor& color);
 
 public slots:
     // Lights the LED for m_ledOnTime; a call during a blink does not prolong it.
@@ -23,6 +23,9 @@ public slots:
 protected:
     void paintEvent(QPaintEvent* event) override;
 
+private:
+    QColor m_ledOnColor;
+    QColor m_ledOffColor;
     bool m_ledOn;
     // Milliseconds that one blink lasts.
     int m_ledOnTime;

@@ -17,6 +17,18 @@ MidiTimingClockPlayStopButton::MidiTimingClockPlayStopButton(QWidget* parent)
 {
 }
 
+void MidiTimingClockPlayStopButton::setPixmap(const QPixmap& pixmap)
+{
+    m_pixmap = pixmap;
+    update();
+}
+
+void MidiTimingClockPlayStopButton::setPixmapSize(const QSize& size)
+{
+    m_pixmapSize = size;
+    update();
+}
+
 int MidiTimingClockPlayStopButton::getPixmapNumber() const
 {
     return (isChecked() ? StopFrame : 0) + (isDown() ? PressedFrameOffset : 0);

@@ -17,10 +17,14 @@ public:
     int getPixmapNumber() const;
 
     // Four equal frames, left to right, in the order of getPixmapNumber.
-    QPixmap m_pixmap;
+    void setPixmap(const QPixmap& pixmap);
     // On-screen size of one frame, used to centre it.
-    QSize m_pixmapSize;
+    void setPixmapSize(const QSize& size);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
+    QSize m_pixmapSize;
 };

@@ -14,6 +14,12 @@ void PushButton::updateParameter(unsigned int id)
     ModelConnection::updateParameter(id);
 }
 
+void PushButton::setPixmap(const QPixmap& pixmap)
+{
+    m_pixmap = pixmap;
+    update();
+}
+
 void PushButton::paintEvent(QPaintEvent* event)
 {
     if (m_pixmap.isNull()) {

@@ -16,11 +16,14 @@ public:
     void updateParameter(unsigned int id) override;
 
     // Two equal halves: left for off, right for on. Null: the ordinary button.
-    QPixmap m_pixmap;
+    void setPixmap(const QPixmap& pixmap);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 protected slots:
     void updateButton(bool checked);
+
+private:
+    QPixmap m_pixmap;
 };

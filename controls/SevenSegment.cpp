@@ -78,14 +78,12 @@ void SevenSegment::addStepToValue(int step)
 
 void SevenSegment::setIncreaseButtonPixmap(const QPixmap& pixmap)
 {
-    m_pIncreaseButton->m_pixmap = pixmap;
-    m_pIncreaseButton->update();
+    m_pIncreaseButton->setPixmap(pixmap);
 }
 
 void SevenSegment::setDecreaseButtonPixmap(const QPixmap& pixmap)
 {
-    m_pDecreaseButton->m_pixmap = pixmap;
-    m_pDecreaseButton->update();
+    m_pDecreaseButton->setPixmap(pixmap);
 }
 
 void SevenSegment::setIncreaseButtonGeometry(const QRect& rect)
@@ -96,6 +94,23 @@ void SevenSegment::setIncreaseButtonGeometry(const QRect& rect)
 void SevenSegment::setDecreaseButtonGeometry(const QRect& rect)
 {
     m_pDecreaseButton->setGeometry(rect);
+}
+
+const QPixmap& SevenSegment::digitPixmap() const
+{
+    return m_digitPixmap;
+}
+
+void SevenSegment::setDigitPixmap(const QPixmap& pixmap)
+{
+    m_digitPixmap = pixmap;
+    update();
+}
+
+void SevenSegment::setRange(int minimum, int maximum)
+{
+    m_minimum = minimum;
+    m_maximum = maximum;
 }
 
 bool SevenSegment::isVisibleLineEdit() const

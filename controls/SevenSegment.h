@@ -32,10 +32,10 @@ public:
     bool isVisibleLineEdit() const;
 
     // Ten equal digit images, 0 to 9, side by side.
-    QPixmap m_digitPixmap;
+    const QPixmap& digitPixmap() const;
+    void setDigitPixmap(const QPixmap& pixmap);
     // Bounds of stepping and of the inline entry.
-    int m_minimum;
-    int m_maximum;
+    void setRange(int minimum, int maximum);
 
 signals:
     void valueChanged(int value);
@@ -51,11 +51,14 @@ protected slots:
     void increase();
     void decrease();
 
-protected:
+private:
     int boundedValue(double value) const;
     // Stores, repaints and reports a value that differs from the shown one.
     void changeValue(int value);
 
+    QPixmap m_digitPixmap;
+    int m_minimum;
+    int m_maximum;
     LineEdit* m_pLineEdit;
     int m_value;
     PushButton* m_pIncreaseButton;

@@ -7,6 +7,12 @@ ToolButton::ToolButton(QWidget* parent)
 {
 }
 
+void ToolButton::setPixmap(const QPixmap& pixmap)
+{
+    m_pixmap = pixmap;
+    update();
+}
+
 void ToolButton::paintEvent(QPaintEvent* event)
 {
     QToolButton::paintEvent(event);

@@ -12,8 +12,11 @@ public:
     explicit ToolButton(QWidget* parent = nullptr);
 
     // Left half drawn while enabled, right half while disabled.
-    QPixmap m_pixmap;
+    void setPixmap(const QPixmap& pixmap);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_pixmap;
 };

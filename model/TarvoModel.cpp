@@ -27,7 +27,7 @@ void TarvoModel::updateParameter(unsigned int id)
         const QList<QPointer<Dial>> dials = m_dials;
         for (const QPointer<Dial>& dial : dials) {
             if (!dial.isNull()) {
-                dial->m_knobMode = knobMode;
+                dial->setKnobMode(knobMode);
             }
         }
     }
@@ -46,7 +46,7 @@ void TarvoModel::registerDial(Dial* dial)
         }
     }
     m_dials.append(QPointer<Dial>(dial));
-    dial->m_knobMode = getModelIntValue(KnobModeId, nullptr);
+    dial->setKnobMode(getModelIntValue(KnobModeId, nullptr));
 }
 
 void TarvoModel::unregisterDial(Dial* dial)

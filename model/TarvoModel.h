@@ -37,10 +37,10 @@ public:
     void setParameterEditFlag(ParameterEditFlag flag);
     ParameterEditFlag getParameterEditFlag();
 
-    QList<QPointer<Dial>> m_dials;
     // The current project file; empty for a new, unsaved project.
     QString m_projectFilePath;
 
 private:
+    QList<QPointer<Dial>> m_dials;
     int m_parameterEditFlagLockCount;
 };

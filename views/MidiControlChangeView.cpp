@@ -81,11 +81,11 @@ MidiControlChangeView::MidiControlChangeView(QWidget* parent, unsigned char cont
             &MidiControlChangeView::controlChangeNumberChanged);
 
     m_pDial->setRange(MinimumValue, MaximumValue);
-    m_pDial->m_lineEditSize = LineEditSize;
-    m_pDial->m_arcMargin = ArcMargin;
+    m_pDial->setLineEditSize(LineEditSize);
+    m_pDial->setArcMargin(ArcMargin);
     m_pDial->setValue(ControlChangeInitialValueTable[controller]);
-    m_pDial->m_meterStartColor = StartGradientColorOfKnobMeter;
-    m_pDial->m_meterEndColor = EndGradientColorOfKnobMeter;
+    m_pDial->setMeterStartColor(StartGradientColorOfKnobMeter);
+    m_pDial->setMeterEndColor(EndGradientColorOfKnobMeter);
     m_pModel->registerDial(m_pDial);
     layout->addWidget(m_pDial);
     connect(m_pDial, &QDial::valueChanged, this, &MidiControlChangeView::updateControlChangeValue);

@@ -115,8 +115,9 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model
             const ToolButtonItem& item = ToolButtonTable[i];
             auto* button = new ToolButton(m_pToolBar);
             button->setFixedSize(ToolButtonSize);
-            button->m_pixmap = QPixmap(QString::fromLatin1(item.pixmapPath));
-            button->m_pixmap.setDevicePixelRatio(PixmapDevicePixelRatio);
+            QPixmap pixmap(QString::fromLatin1(item.pixmapPath));
+            pixmap.setDevicePixelRatio(PixmapDevicePixelRatio);
+            button->setPixmap(pixmap);
             button->setToolTip(Utility::removeMenuOfModifierCharacter(tr(item.menuText)));
             connect(button, &ToolButton::released, this, item.slot);
             if (i == FirstTransmissionButton) {

@@ -51,7 +51,7 @@ MidiKeyboardView::MidiKeyboardView(QWidget* parent, TarvoModel* model)
 
     m_pKeyboard->setGeometry(KeyboardRect);
     m_pKeyboard->setNoteCallbackFunc(&MidiKeyboardView::noteCallback, this);
-    m_pKeyboard->m_onColor = KeyboardOnColor;
+    m_pKeyboard->setOnColor(KeyboardOnColor);
 
     m_pScrollArea->setGeometry(ScrollAreaRect);
     m_pScrollArea->setFixedHeight(ScrollAreaRect.height());

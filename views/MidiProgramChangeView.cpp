@@ -119,11 +119,10 @@ MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, TarvoModel* model)
 
     auto* programNumberColumn = new QVBoxLayout;
     programNumberColumn->addWidget(new QLabel(tr(ProgramNumberText)));
-    m_pProgramNumber->m_minimum = MinimumProgramNumber;
-    m_pProgramNumber->m_maximum = MaximumProgramNumber;
+    m_pProgramNumber->setRange(MinimumProgramNumber, MaximumProgramNumber);
     m_pProgramNumber->setValue(MinimumProgramNumber);
     m_pProgramNumber->setFixedSize(ProgramNumberSize);
-    m_pProgramNumber->m_digitPixmap = loadPixmap(DigitPixmapPath);
+    m_pProgramNumber->setDigitPixmap(loadPixmap(DigitPixmapPath));
     m_pProgramNumber->setIncreaseButtonGeometry(IncreaseButtonRect);
     m_pProgramNumber->setIncreaseButtonPixmap(loadPixmap(UpArrowPixmapPath));
     m_pProgramNumber->setDecreaseButtonGeometry(DecreaseButtonRect);

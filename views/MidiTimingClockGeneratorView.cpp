@@ -45,13 +45,13 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, Tarv
 
     m_pDial->setRange(MinimumTempo, MaximumTempo);
     m_pDial->setValue(InitialTempo);
-    m_pDial->m_suffix = QLatin1Char(' ') + QLatin1String(TempoUnitText);
-    m_pDial->m_lineEditSize = LineEditSize;
-    m_pDial->m_ledOnColor = TempoLedOnColor;
-    m_pDial->m_ledOffColor = TempoLedOffColor;
-    m_pDial->m_arcMargin = ArcMargin;
-    m_pDial->m_meterStartColor = StartGradientColorOfKnobMeter;
-    m_pDial->m_meterEndColor = EndGradientColorOfKnobMeter;
+    m_pDial->setSuffix(QLatin1Char(' ') + QLatin1String(TempoUnitText));
+    m_pDial->setLineEditSize(LineEditSize);
+    m_pDial->setLedOnColor(TempoLedOnColor);
+    m_pDial->setLedOffColor(TempoLedOffColor);
+    m_pDial->setArcMargin(ArcMargin);
+    m_pDial->setMeterStartColor(StartGradientColorOfKnobMeter);
+    m_pDial->setMeterEndColor(EndGradientColorOfKnobMeter);
     m_pModel->registerDial(m_pDial);
     connect(m_pDial, &QDial::valueChanged, this, &MidiTimingClockGeneratorView::updatedKnobValue);
     layout->addWidget(m_pDial);
@@ -65,9 +65,10 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, Tarv
     m_pPlayButton->setAutoFillBackground(true);
     m_pPlayButton->setCheckable(true);
     m_pPlayButton->setChecked(false);
-    m_pPlayButton->m_pixmapSize = PlayStopFrameSize;
-    m_pPlayButton->m_pixmap.load(QString::fromLatin1(PlayStopPixmapPath));
-    m_pPlayButton->m_pixmap.setDevicePixelRatio(DevicePixelRatio);
+    m_pPlayButton->setPixmapSize(PlayStopFrameSize);
+    QPixmap playStop(QString::fromLatin1(PlayStopPixmapPath));
+    playStop.setDevicePixelRatio(DevicePixelRatio);
+    m_pPlayButton->setPixmap(playStop);
     connect(m_pPlayButton, &QPushButton::toggled, this, &MidiTimingClockGeneratorView::updatedplayButton);
     layout->addWidget(m_pPlayButton);
     setLayout(layout);

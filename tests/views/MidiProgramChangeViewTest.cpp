@@ -76,7 +76,7 @@ void MidiProgramChangeViewTest::transmitSendsBankSelectsThenProgramOnPress()
     ProgramChangeControls controls(view);
     QVERIFY(controls.channel && controls.msb && controls.lsb && controls.msbCheck && controls.lsbCheck
             && controls.autoTransmit && controls.transmit && controls.up && controls.down);
-    QVERIFY(!controls.programNumber->m_digitPixmap.isNull());
+    QVERIFY(!controls.programNumber->digitPixmap().isNull());
 
     // Sent as the button goes down.
     QTest::mousePress(controls.transmit, Qt::LeftButton);

@@ -79,13 +79,13 @@ void PreferencesViewTest::linearKnobModeReachesEveryRegisteredDial()
     QTest::keyClick(knobMode, Qt::Key_Down);
     QCOMPARE(knobMode->currentText(), QString("Linear"));
     QCOMPARE(model.getModelIntValue(KnobModeId), int(KnobModeLinear));
-    QCOMPARE(dial.m_knobMode, int(KnobModeLinear));
+    QCOMPARE(dial.knobMode(), int(KnobModeLinear));
     // The dial now follows vertical movement: one step per pixel.
     QCOMPARE(dragUp(dial, 10), 60);
 
     QTest::keyClick(knobMode, Qt::Key_Up);
     QCOMPARE(model.getModelIntValue(KnobModeId), int(KnobModeCircle));
-    QCOMPARE(dial.m_knobMode, int(KnobModeCircle));
+    QCOMPARE(dial.knobMode(), int(KnobModeCircle));
     model.unregisterDial(&dial);
 }
 
