@@ -1,10 +1,7 @@
 #include "SendingMainWindow.h"
 
-#include <QAction>
-#include <QDataStream>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -24,7 +21,6 @@ SendingMainWindow::SendingMainWindow()
     initTarvoResources();
     m_platform.addDestination(QString::fromLatin1(DestinationName));
     m_pWindow = std::make_unique<MainWindow>(nullptr, &m_model);
-
     QMenu* outputPortMenu = m_pWindow->menuBar()->actions().at(OutputPortMenuIndex)->menu();
     m_pWindow->createOutputPortMenu();
     for (QAction* action : outputPortMenu->actions()) {
@@ -36,11 +32,6 @@ SendingMainWindow::SendingMainWindow()
     const unsigned char probe[] = {0xFE};
     QVERIFY(m_pWindow->transmitMidi(probe, sizeof probe));
     clearSent();
-}
-
-SendingMainWindow::~SendingMainWindow()
-{
-    m_pWindow.reset();
 }
 
 QList<QByteArray> SendingMainWindow::sent() const
@@ -55,6 +46,15 @@ QList<QByteArray> SendingMainWindow::sent() const
 void SendingMainWindow::clearSent()
 {
     m_platform.clearSentMessages();
+}
+
+bool showExposed(QWidget* widget, const QSize& size)
+{
+    if (size.isValid()) {
+        widget->resize(size);
+    }
+    widget->show();
+    return QTest::qWaitForWindowExposed(widget);
 }
 
 QByteArray midiBytes(const char* hex)
