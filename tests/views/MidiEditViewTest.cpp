@@ -61,13 +61,11 @@ struct Page {
             opened = menu != nullptr;
             for (QAction* action : opened ? menu->actions() : QList<QAction*>()) {
                 if (action->text() == entry) {
-                    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(action).center());
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
                 }
             }
         });
-        QWidget* viewport = text()->viewport();
-        QTest::mouseClick(view->windowHandle(), Qt::RightButton, Qt::NoModifier,
-                          viewport->mapTo(view, viewport->rect().center()));
+        QTest::mouseClick(view->windowHandle(), Qt::RightButton, {}, text()->mapTo(view, text()->rect().center()));
         QTest::qWait(20);
         return opened;
     }
@@ -85,7 +83,8 @@ class MidiEditViewTest : public QObject
     Page createView(int mode, const QString& text = QString())
     {
         m_views << new MidiEditView(nullptr, &m_pBench->m_model, MidiEditView::OpenMode(mode), text);
-        showExposed(m_views.last(), QSize(338, 274));
+        m_views.last()->resize(338, 274);
+        showExposed(m_views.last());
         return Page{m_views.last()};
     }
     QList<MidiEditView*> editorsInSubWindows() const { return m_pBench->m_pWindow->findChildren<MidiEditView*>(); }
@@ -104,18 +103,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("selected");
         QTest::addColumn<QList<QByteArray>>("sends");
-        QTest::addColumn<bool>("progressShown");
         const QString lines = QStringLiteral("90 3C 40\n80 3C 00\nF0 7E F7");
         const QByteArray noteOn = midiBytes("90 3C 40");
         const QByteArray noteOff = midiBytes("80 3C 00");
-        for (int size : {256, 257}) {
-            QTest::addRow("%d bytes", size) << QString::fromLatin1(sysEx(size).toHex(' ')) << 0
-                                            << QList<QByteArray>{sysEx(size)} << (size > 256);
-        }
-        QTest::newRow("every line") << lines << 0 << QList<QByteArray>{noteOn, noteOff, midiBytes("F0 7E F7")} << false;
-        QTest::newRow("selection alone") << lines << 17 << QList<QByteArray>{noteOn, noteOff} << false;
-        QTest::newRow("lost byte skipped") << "3C 90 3C 40" << 0 << QList<QByteArray>{noteOn} << false;
-        QTest::newRow("lone digit fails") << "7" << 0 << QList<QByteArray>{} << true;
+        QTest::newRow("every line") << lines << 0 << QList<QByteArray>{noteOn, noteOff, midiBytes("F0 7E F7")};
+        QTest::newRow("selection alone") << lines << 17 << QList<QByteArray>{noteOn, noteOff};
+        QTest::newRow("long") << QString::fromLatin1(sysEx(300).toHex(' ')) << 0 << QList<QByteArray>{sysEx(300)};
+        QTest::newRow("lone digit fails") << "7" << 0 << QList<QByteArray>{};
     }
     void transmitSendsTheText()
     {
@@ -126,12 +120,10 @@ private slots:
         cursor.setPosition(0);
         cursor.setPosition(selected, QTextCursor::KeepAnchor);
         page.text()->setTextCursor(cursor);
-        QSignalSpy pages(page.view->findChild<QStackedLayout*>(), &QStackedLayout::currentChanged);
         page.key(Qt::Key_F5);
         QCOMPARE(m_pBench->transmissionState(), TransmissionRunning);
         QTRY_COMPARE(m_pBench->transmissionState(), TransmissionIdle);
         QTEST(m_pBench->sent(), "sends");
-        QTEST(!pages.isEmpty(), "progressShown");
         // A failure stays on the progress page until OK brings the unchanged text back.
         QCOMPARE(page.index(), int(text == "7" ? MidiEditView::ProgressView : MidiEditView::GeneralView));
         QTest::mouseClick(page.button(), Qt::LeftButton);
@@ -180,7 +172,6 @@ private slots:
         QTest::mouseClick(second.button(), Qt::LeftButton);
         QCOMPARE(second.index(), int(MidiEditView::GeneralView));
         QTRY_COMPARE(m_pBench->transmissionState(), TransmissionIdle);
-        QTest::qWait(50);
         QVERIFY(m_pBench->sent().size() < sent + 100);
     }
 
@@ -197,13 +188,9 @@ private slots:
         QTest::keyClick(page.button(), Qt::Key_Return);
         QCOMPARE(page.plainText(), QStringLiteral("F7\nF0 7E 00 F7"));
         QCOMPARE(m_pBench->m_model.getParameterEditFlag(), ParameterEdited);
-
-        // Later data stays out; an editor with text leaves the reply to a new one.
-        page.view->receivedMessage(QStringLiteral("\nF0 02 F7"), 3);
+        // An editor with text leaves the reply to a new one.
         page.click("Receive");
-        QCOMPARE(page.plainText(), QStringLiteral("F7\nF0 7E 00 F7"));
-        QCOMPARE(editorsInSubWindows().size(), 1);
-        QCOMPARE(Page{editorsInSubWindows()[0]}.index(), int(MidiEditView::ProgressView));
+        QCOMPARE(Page{editorsInSubWindows().value(0)}.index(), int(MidiEditView::ProgressView));
     }
 
     void monitorsIgnoreEditorCommands()
@@ -219,28 +206,23 @@ private slots:
         QVERIFY(m_pBench->sent().isEmpty());
         QVERIFY(editorsInSubWindows().isEmpty());
         QCOMPARE(in.plainText(), QStringLiteral("90 3C 40"));
-        QVERIFY(!in.drag(QDir::temp().filePath("dump.txt")));
         // Its menu opens even while an editor transmits, and clears it.
         m_pBench->m_model.setModelIntValue(TransmissionStateId, TransmissionRunning);
         QVERIFY(in.contextMenu("&Clear"));
         QVERIFY(in.plainText().isEmpty());
     }
 
+    // A monitor keeps its newest lines, a receiving editor all of them.
     void monitorKeepsTheNewestLines()
     {
         const Page monitor = createView(MidiEditView::MidiInMonitor);
         const Page editor = createView(MidiEditView::SystemExclusive);
         editor.click("Receive");
-        QString lines;
-        for (int line = 0; line < 600; ++line) {
-            lines += QStringLiteral("\nF8 %1").arg(line);
-        }
         for (const Page& page : {monitor, editor}) {
-            page.view->receivedMessage(lines, 600);
-            page.view->receivedMessage(QStringLiteral("\nF8 600"), 1);
+            page.view->receivedMessage(QStringLiteral("\nF8").repeated(600) + "\nFE", 601);
+            QCOMPARE(page.text()->document()->lastBlock().text(), QStringLiteral("FE"));
         }
         QCOMPARE(monitor.text()->document()->blockCount(), MonitorLineLimit);
-        QCOMPARE(monitor.text()->document()->firstBlock().text(), QStringLiteral("F8 89"));
         QCOMPARE(editor.text()->document()->blockCount(), 601);
     }
 
@@ -249,8 +231,7 @@ private slots:
         QTemporaryDir directory;
         const QString path = directory.filePath("dump.txt");
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("F0 7E 7F 06 01 F7") > 0);
-        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("F0 7E 7F 06 01 F7") && file.flush());
         const Page page = createView(MidiEditView::SystemExclusive);
         QVERIFY(!page.drag(directory.filePath("dump")));
         QVERIFY(page.drag(path, true));

@@ -7,15 +7,15 @@ namespace {
 // Indexes of the ">" buttons, as created; the channels need none.
 enum Page { ChannelPage = -1, ControlChangePage, SystemCommonPage, SystemRealtimePage };
 
-// The first visible button below root that shows text.
-QAbstractButton* button(QWidget* root, const QString& text)
+// The visible buttons below root that show text, as created.
+QList<QAbstractButton*> buttons(QWidget* root, const QString& text)
 {
+    QList<QAbstractButton*> found;
     for (QAbstractButton* candidate : root->findChildren<QAbstractButton*>()) {
-        if (candidate->text() == text && candidate->isVisible()) {
-            return candidate;
-        }
+        found << (candidate->text() == text && candidate->isVisible() ? QList<QAbstractButton*>{candidate}
+                                                                        : QList<QAbstractButton*>{});
     }
-    return nullptr;
+    return found;
 }
 
 } // namespace
@@ -52,20 +52,18 @@ private slots:
         TarvoModel model;
         MidiFilterView view(nullptr, &model);
         QVERIFY(showExposed(&view));
-        QWidget* box = button(&view, "1")->parentWidget();
+        QWidget* box = buttons(&view, "1")[0]->parentWidget();
         if (page != ChannelPage) {
-            QList<QAbstractButton*> buttons = view.findChildren<QAbstractButton*>();
-            buttons.erase(std::remove_if(buttons.begin(), buttons.end(), [](auto* b) { return b->text() != ">"; }),
-                          buttons.end());
-            QTest::mouseClick(buttons.at(page), Qt::LeftButton);
+            QTest::mouseClick(buttons(&view, ">")[page], Qt::LeftButton);
             box = view.findChild<QStackedWidget*>()->currentWidget();
         }
         QFETCH(QString, text);
-        QTest::mouseClick(button(&view, text), Qt::LeftButton);
+        QAbstractButton* entry = buttons(&view, text)[0];
+        QTest::mouseClick(entry, Qt::LeftButton);
         QFETCH(unsigned int, id);
         QCOMPARE(model.getModelIntValue(id), 1);
         model.setModelIntValue(id, 0);
-        QVERIFY(!button(&view, text)->isChecked());
+        QVERIFY(!entry->isChecked());
 
         // Every filter parameter in a pattern that "All" and "Clear" both change in part.
         const unsigned int filterIdEnd = SystemResetFilterId + 1;
@@ -73,7 +71,7 @@ private slots:
             model.setModelIntValue(other, other % 2);
         }
         for (const int value : {1, 0}) {
-            QTest::mouseClick(button(box, value == 1 ? "All" : "Clear"), Qt::LeftButton);
+            QTest::mouseClick(buttons(box, value == 1 ? "All" : "Clear")[0], Qt::LeftButton);
             for (unsigned int other = ChannelFilterFirstId; other < filterIdEnd; ++other) {
                 MODEL_RESULT exists = MODEL_RESULT_OK;
                 const int actual = model.getModelIntValue(other, &exists);

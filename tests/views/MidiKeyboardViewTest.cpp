@@ -4,13 +4,9 @@
 #include "controls/Keyboard.h"
 #include "views/MidiKeyboardUpperView.h"
 
-namespace {
-
 // Below the black keys, in the middle of the white keys of notes 0 and 60.
 const QPoint Note0(12, 80);
 const QPoint Note60(35 * 25 + 12, 80);
-
-} // namespace
 
 class MidiKeyboardViewTest : public QObject
 {

@@ -10,15 +10,10 @@ const int OutputPortMenuIndex = 2;
 
 } // namespace
 
-// The resources live in a static library, so the test registers them itself.
-void initTarvoResources()
-{
-    Q_INIT_RESOURCE(tarvo);
-}
-
 SendingMainWindow::SendingMainWindow()
 {
-    initTarvoResources();
+    // The resources live in a static library, so the test registers them itself.
+    Q_INIT_RESOURCE(tarvo);
     m_platform.addDestination(QString::fromLatin1(DestinationName));
     m_pWindow = std::make_unique<MainWindow>(nullptr, &m_model);
     QMenu* outputPortMenu = m_pWindow->menuBar()->actions().at(OutputPortMenuIndex)->menu();
@@ -43,16 +38,8 @@ QList<QByteArray> SendingMainWindow::sent() const
     return bytes;
 }
 
-void SendingMainWindow::clearSent()
+bool showExposed(QWidget* widget)
 {
-    m_platform.clearSentMessages();
-}
-
-bool showExposed(QWidget* widget, const QSize& size)
-{
-    if (size.isValid()) {
-        widget->resize(size);
-    }
     widget->show();
     return QTest::qWaitForWindowExposed(widget);
 }

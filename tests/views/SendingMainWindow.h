@@ -18,7 +18,7 @@ public:
 
     // The bytes of every send to the destination, in order.
     QList<QByteArray> sent() const;
-    void clearSent();
+    void clearSent() { m_platform.clearSentMessages(); }
     int transmissionState() { return m_model.getModelIntValue(TransmissionStateId); }
 
     VirtualMidiPlatform m_platform;
@@ -26,8 +26,8 @@ public:
     std::unique_ptr<MainWindow> m_pWindow;
 };
 
-// Shows widget (at size, when given) and waits until it can take input.
-bool showExposed(QWidget* widget, const QSize& size = QSize());
+// Shows widget and waits until it can take input.
+bool showExposed(QWidget* widget);
 
 // Bytes written as hexadecimal pairs, for example "90 3C 64".
 QByteArray midiBytes(const char* hex);
