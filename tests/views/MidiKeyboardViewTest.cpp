@@ -4,9 +4,10 @@
 #include "controls/Keyboard.h"
 #include "views/MidiKeyboardUpperView.h"
 
-// Below the black keys, in the middle of the white keys of notes 0 and 60.
-const QPoint Note0(12, 80);
-const QPoint Note60(35 * 25 + 12, 80);
+const int WhiteKeyWidth = 25;
+// Below the black keys, in the middle of the white keys of note 0 and of note 60, the 36th.
+const QPoint Note0(WhiteKeyWidth / 2, 80);
+const QPoint Note60(35 * WhiteKeyWidth + WhiteKeyWidth / 2, 80);
 
 class MidiKeyboardViewTest : public QObject
 {
