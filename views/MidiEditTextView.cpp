@@ -4,6 +4,8 @@
 
 #include <QContextMenuEvent>
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -11,9 +13,10 @@
 
 namespace {
 
-// Family of the message text. Systems without it fall back to an installed
-// fixed-pitch font through the style hint.
+// Family of the message text where it is installed.
 const char* const TarvoFontFamily = "Monaco";
+// What the message text is made of: hexadecimal pairs and spaces.
+const char* const HexTextCharacters = "0123456789ABCDEF ";
 
 const char* const ClearMenuText = QT_TRANSLATE_NOOP("MidiEditTextView", "&Clear");
 const char* const NewMenuText = QT_TRANSLATE_NOOP("MidiEditTextView", "&New");
@@ -26,14 +29,56 @@ const char* const TransmitKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F5");
 const char* const ReceiveKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F6");
 const char* const TransmitAndReceiveKeyText = QT_TRANSLATE_NOOP("MidiEditTextView", "F7");
 
+// Whether hexadecimal pairs line up in columns. Measured rather than taken
+// from QFontInfo::fixedPitch: the platform's fixed font can be its general
+// one (offscreen), and fontconfig leaves the pitch of some monospaced faces
+// (Noto Sans Mono) undeclared.
+bool alignsHexColumns(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char(HexTextCharacters[0]));
+    for (const char* character = HexTextCharacters; *character != '\0'; ++character) {
+        if (metrics.horizontalAdvance(QLatin1Char(*character)) != advance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QFont fixedFont(const QString& family)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
+// Monaco where it is installed, else the system's fixed font, else the first
+// installed fixed-pitch family whose hexadecimal text lines up.
+QFont messageTextFont()
+{
+    QFontDatabase database;
+    const QStringList families = database.families();
+    if (families.contains(QLatin1String(TarvoFontFamily))) {
+        return fixedFont(QLatin1String(TarvoFontFamily));
+    }
+    const QFont systemFixed = fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    if (alignsHexColumns(systemFixed)) {
+        return systemFixed;
+    }
+    for (const QString& family : families) {
+        if (database.isFixedPitch(family) && alignsHexColumns(fixedFont(family))) {
+            return fixedFont(family);
+        }
+    }
+    return systemFixed;
+}
+
 } // namespace
 
 MidiEditTextView::MidiEditTextView(QWidget* parent, TarvoModel* model)
     : QPlainTextEdit(parent), m_pModel(model)
 {
-    QFont tarvoFont(TarvoFontFamily);
-    tarvoFont.setStyleHint(QFont::Monospace);
-    setFont(tarvoFont);
+    setFont(messageTextFont());
 
     connect(this, SIGNAL(transmitShortcutKeyPressed()), parent, SLOT(transmitMenuSelected()));
     connect(this, SIGNAL(receiveShorcutKeyPressed()), parent, SLOT(receiveMenuSelected()));

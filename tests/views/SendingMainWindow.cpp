@@ -1,10 +1,7 @@
 #include "SendingMainWindow.h"
 
-#include <QAction>
-#include <QDataStream>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -13,18 +10,12 @@ const int OutputPortMenuIndex = 2;
 
 } // namespace
 
-// The resources live in a static library, so the test registers them itself.
-void initTarvoResources()
-{
-    Q_INIT_RESOURCE(tarvo);
-}
-
 SendingMainWindow::SendingMainWindow()
 {
-    initTarvoResources();
+    // The resources live in a static library, so the test registers them itself.
+    Q_INIT_RESOURCE(tarvo);
     m_platform.addDestination(QString::fromLatin1(DestinationName));
     m_pWindow = std::make_unique<MainWindow>(nullptr, &m_model);
-
     QMenu* outputPortMenu = m_pWindow->menuBar()->actions().at(OutputPortMenuIndex)->menu();
     m_pWindow->createOutputPortMenu();
     for (QAction* action : outputPortMenu->actions()) {
@@ -38,11 +29,6 @@ SendingMainWindow::SendingMainWindow()
     clearSent();
 }
 
-SendingMainWindow::~SendingMainWindow()
-{
-    m_pWindow.reset();
-}
-
 QList<QByteArray> SendingMainWindow::sent() const
 {
     QList<QByteArray> bytes;
@@ -52,9 +38,10 @@ QList<QByteArray> SendingMainWindow::sent() const
     return bytes;
 }
 
-void SendingMainWindow::clearSent()
+bool showExposed(QWidget* widget)
 {
-    m_platform.clearSentMessages();
+    widget->show();
+    return QTest::qWaitForWindowExposed(widget);
 }
 
 QByteArray midiBytes(const char* hex)

@@ -4,8 +4,8 @@
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 
-#include <QByteArray>
-#include <QList>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -15,16 +15,19 @@ class SendingMainWindow
 {
 public:
     SendingMainWindow();
-    ~SendingMainWindow();
 
     // The bytes of every send to the destination, in order.
     QList<QByteArray> sent() const;
-    void clearSent();
+    void clearSent() { m_platform.clearSentMessages(); }
+    int transmissionState() { return m_model.getModelIntValue(TransmissionStateId); }
 
     VirtualMidiPlatform m_platform;
     TarvoModel m_model;
     std::unique_ptr<MainWindow> m_pWindow;
 };
+
+// Shows widget and waits until it can take input.
+bool showExposed(QWidget* widget);
 
 // Bytes written as hexadecimal pairs, for example "90 3C 64".
 QByteArray midiBytes(const char* hex);
