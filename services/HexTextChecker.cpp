@@ -14,6 +14,7 @@ const char* const DataWithoutStatusText = QT_TRANSLATE_NOOP("HexTextChecker", "d
 const char* const StrayEndText = QT_TRANSLATE_NOOP("HexTextChecker", "F7 without a System Exclusive to end");
 const char* const UndefinedStatusText = QT_TRANSLATE_NOOP("HexTextChecker", "status byte %1 is undefined");
 const char* const IncompleteText = QT_TRANSLATE_NOOP("HexTextChecker", "message %1 is not complete");
+const char* const HalfByteText = QT_TRANSLATE_NOOP("HexTextChecker", "%1 is half a byte");
 const char* const PlaceText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1, column %2: %3");
 const char* const LineText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1: %2");
 
@@ -162,6 +163,11 @@ bool HexTextChecker::check(const QString& text, QByteArray* bytes, Problem* prob
             return false;
         result.append(char(byte));
         firstDigit = -1;
+    }
+    if (firstDigit >= 0) {
+        report->offset = firstDigit;
+        report->description = translated(HalfByteText).arg(text.at(firstDigit));
+        return false;
     }
     if (!tracker.finish(report))
         return false;

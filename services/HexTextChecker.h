@@ -7,7 +7,7 @@
 // pairs of hex digits counted across separators (space, comma, tab, line
 // break), forming complete MIDI messages with running status. The first
 // problem is reported with where it stands, so nothing of a faulty text goes
-// out. An odd last digit is dropped, as the sender always did.
+// out.
 class HexTextChecker
 {
 public:

@@ -1,0 +1,89 @@
+// Hex text checked before sending, and .syx files to and from text.
+
+#include "services/DumpFile.h"
+#include "services/HexTextChecker.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class DumpTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void check_data();
+    void check();
+    void systemExclusiveFilesRoundTrip();
+};
+
+void DumpTextTest::check_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    // Pairs count across separators; running status stays valid.
+    QTest::newRow("pairs across separators") << "F,07E 7F\n06 01 F7" << "F07E7F0601F7";
+    QTest::newRow("running status") << "90 3C 40 3E 40" << "903C403E40";
+    QTest::newRow("real-time inside System Exclusive") << "F0 7E F8 01 F7" << "F07EF801F7";
+    QTest::newRow("separators only") << " \n, " << "";
+    QTest::newRow("not hexadecimal")
+        << "90 3C 40\nB0 07 64\nC0 01 7G" << "Line 3, column 7: 7G is not a hexadecimal byte";
+    QTest::newRow("carriage return") << "90 3C\r40" << "Line 1, column 6: \r4 is not a hexadecimal byte";
+    QTest::newRow("status inside System Exclusive")
+        << "F0 7E 80 06 01 F7" << "Line 1, column 7: status byte 80 inside System Exclusive (F7 missing?)";
+    QTest::newRow("System Exclusive not ended")
+        << "90 3C 40\n\n\nF0 7E 7F 06 01" << "Line 4: System Exclusive not ended by F7";
+    QTest::newRow("data byte first") << "3C 90 3C 40" << "Line 1, column 1: data byte 3C without a status byte";
+    QTest::newRow("data after system common") << "F2 00 10 20" << "Line 1, column 10: data byte 20 without a status byte";
+    QTest::newRow("message cut short") << "90 3C 40 80 3C" << "Line 1, column 10: message 80 is not complete";
+    QTest::newRow("cut short by another") << "90 3C B0 07 00" << "Line 1, column 1: message 90 is not complete";
+    QTest::newRow("stray F7") << "90 3C 40 F7" << "Line 1, column 10: F7 without a System Exclusive to end";
+    QTest::newRow("undefined status") << "F4" << "Line 1, column 1: status byte F4 is undefined";
+    QTest::newRow("half a byte") << "F0 7E 7F 06 01 F7 1" << "Line 1, column 19: 1 is half a byte";
+}
+
+void DumpTextTest::check()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QByteArray bytes;
+    HexTextChecker::Problem problem;
+    if (HexTextChecker::check(text, &bytes, &problem))
+        QCOMPARE(QString::fromLatin1(bytes.toHex()).toUpper(), result);
+    else
+        QCOMPARE(HexTextChecker::describe(text, problem), result);
+}
+
+void DumpTextTest::systemExclusiveFilesRoundTrip()
+{
+    QTemporaryDir dir;
+    QByteArray dump = QByteArray::fromHex("F07E7F0601F7" "903C40" "F8" "F043100F");
+    dump += QByteArray(5000, '\x35') + QByteArray::fromHex("F7");
+    const QString text = DumpFile::bytesToText(dump);
+    // One message a line, real-time bytes where they stood.
+    QCOMPARE(text.section(QLatin1Char('\n'), 0, 1), QStringLiteral("F0 7E 7F 06 01 F7\n90 3C 40 F8"));
+
+    const QString syx = dir.filePath(QStringLiteral("bank.SYX"));
+    QString reason;
+    QVERIFY(DumpFile::save(syx, text, &reason));
+    QFile file(syx);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), dump);
+    QString loaded;
+    QVERIFY(DumpFile::load(syx, &loaded, &reason));
+    QCOMPARE(loaded, text);
+
+    // A faulty text is no .syx file: the old one stays.
+    QVERIFY(!DumpFile::save(syx, QStringLiteral("F0 7E"), &reason));
+    QCOMPARE(reason, QStringLiteral("Line 1: System Exclusive not ended by F7"));
+    QVERIFY(DumpFile::load(syx, &loaded, &reason));
+    QCOMPARE(loaded, text);
+    // Any other file is text as it stands.
+    const QString txt = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(DumpFile::save(txt, QStringLiteral("F0 7E"), &reason));
+    QVERIFY(DumpFile::load(txt, &loaded, &reason));
+    QCOMPARE(loaded, QStringLiteral("F0 7E"));
+}
+
+QTEST_GUILESS_MAIN(DumpTextTest)
+#include "DumpTextTest.moc"
