@@ -10,6 +10,7 @@
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
 #include "project/Utility.h"
+#include "services/DumpFile.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -19,6 +20,9 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const char* const ProjectFileOpenDialogTitle = "Open";
@@ -26,7 +30,7 @@ const char* const ProjectFileSaveDialogTitle = "Save";
 const char* const ProjectFileExtensionFilter = "Project Files (*.tarvo)";
 const char* const DefaultProjectFileName = "Untitled.tarvo";
 const char* const ProjectFileExtension = "tarvo";
-const char* const DumpFileExtension = "txt";
+const char* const DumpFileExtensions[] = {"txt", "syx"};
 const char* const DragAndDropFormat = "text/uri-list";
 const char* const FileOpenFailedMessage = "File open failed.";
 const char* const FileFormatVersionErrorMessage = "File format version error.";
@@ -35,6 +39,12 @@ const char* const NotRegularFileMessage = "File open failed: it is not a regular
 const char* const FileTooLargeMessage = "File open failed: it is larger than %1 MB.";
 // The system's reason follows the save failure on a line of its own.
 const char* const ReasonSeparator = "\n";
+
+bool isDumpFileSuffix(const QString& suffix)
+{
+    return std::any_of(std::begin(DumpFileExtensions), std::end(DumpFileExtensions),
+                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
+}
 
 // The first line of a dropped uri list, the only one looked at.
 QString firstDroppedLine(const QMimeData* data)
@@ -218,7 +228,7 @@ bool MainWindow::handleDropEvent(QEvent* event)
         // Nothing is dropped while a dialog is open or a message is being sent.
         if (QApplication::activeModalWidget() || m_pModel->getModelIntValue(TransmissionStateId) == TransmissionRunning
             || !data->hasFormat(QLatin1String(DragAndDropFormat))
-            || (suffix != QLatin1String(DumpFileExtension) && suffix != QLatin1String(ProjectFileExtension))) {
+            || (!isDumpFileSuffix(suffix) && suffix != QLatin1String(ProjectFileExtension))) {
             drag->setDropAction(Qt::IgnoreAction);
             drag->ignore();
         } else {
@@ -236,12 +246,15 @@ bool MainWindow::handleDropEvent(QEvent* event)
             return true;
         const QString path = QUrl(firstDroppedLine(data)).toLocalFile();
         const QFileInfo file(path);
-        if (file.completeSuffix() == QLatin1String(DumpFileExtension)) {
+        if (isDumpFileSuffix(file.completeSuffix())) {
             QString text;
-            Utility::loadAtTextFileName(path, text);
+            QString reason;
             m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, file.absolutePath());
-            createMidiEditView(tr(ViewsMenuTable[ViewsMenuSystemExclusive].label), MidiEditView::SystemExclusive,
-                               QSize(-1, -1), text);
+            if (DumpFile::load(path, &text, &reason))
+                createMidiEditView(tr(ViewsMenuTable[ViewsMenuSystemExclusive].label), MidiEditView::SystemExclusive,
+                                   QSize(-1, -1), text);
+            else
+                showOpenFailedMessageBox(reason);
         } else if (file.completeSuffix() == QLatin1String(ProjectFileExtension) && confirmDiscardOrSave()) {
             openProjectFile(path);
         }

@@ -181,6 +181,14 @@ void MidiEditGeneralView::insertText(const QString& text)
     }
 }
 
+void MidiEditGeneralView::insertReceivedText(const QString& text)
+{
+    // Turning the history off clears it, so Ctrl+Z has nothing to take back.
+    m_pTextView->setUndoRedoEnabled(false);
+    insertText(text);
+    m_pTextView->setUndoRedoEnabled(true);
+}
+
 QString MidiEditGeneralView::newestLines(const QString& text) const
 {
     if (m_maximumLineCount <= 0) {

@@ -23,6 +23,8 @@ public:
     void setText(const QString& text);
     // Appends text; a reader who scrolled back is not pulled to the end.
     void insertText(const QString& text);
+    // Received data is no edit of the user's: it never enters the undo history.
+    void insertReceivedText(const QString& text);
     // False when the text is empty.
     bool getText(QString& text);
     void minimalizeScrollAreaForMac();

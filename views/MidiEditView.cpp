@@ -115,7 +115,7 @@ void MidiEditView::receivedMessage(const QString& text, unsigned int size)
     progress->setTotalCommunicationSize(size + progress->getTotalCommunicationSize());
     // Arriving data is not an edit; confirming it is (setReceivedMessageEnabled).
     m_pModel->lockParameterEditFlag();
-    generalView()->insertText(text);
+    generalView()->insertReceivedText(text);
     m_pModel->unlockParameterEditFlag();
 }
 
