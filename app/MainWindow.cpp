@@ -97,7 +97,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
 
     // No port is opened here: the settings reopen them by name on the first show.
     m_pMidiInputPort = new MidiInputPort(m_pMidiClient, MidiBufferSize);
-    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer);
+    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer,
+                                                  MidiAnalyzer::callbackLostMidi);
     m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient, MidiBufferSize);
 
     createPortMenus();
@@ -118,6 +119,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
 
 MainWindow::~MainWindow()
 {
+    // Threads in a bulk pause go on at once, so that they end without delay.
+    m_pBulkIntervalManager->setEnabledBulkInterval(false);
     // Tool windows go first, closed ones waiting for deletion included, while
     // the view lists and the MIDI objects that their destructors and threads
     // still use are alive.

@@ -1,11 +1,11 @@
 #include "midi/MidiInputPort.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace {
 
 const char* const InputPortName = "InputPort";
+// Room for a burst of several large System Exclusive dumps while the receive
+// thread is busy: the platform's MIDI thread drops what does not fit.
+const std::size_t ReceiveRingCapacity = 1 << 20;
 
 } // namespace
 
@@ -14,9 +14,7 @@ MidiInputPort::MidiInputPort(MidiClient* client, unsigned short bufferSize)
     , m_pReceiveThread(nullptr)
     , m_inputPort(~MidiPlatformIF::Ref(0))
 {
-    // The ring's capacity is 16-bit; a larger buffer size is cut to the largest.
-    const qint32 capacity = std::min<qint32>(m_bufferSize, std::numeric_limits<unsigned short>::max());
-    m_pReceiveThread = new MidiDataTransmissionThread(nullptr, static_cast<unsigned short>(capacity));
+    m_pReceiveThread = new MidiDataTransmissionThread(nullptr, ReceiveRingCapacity);
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
     if (platform().createInputPort(clientRef(), InputPortName, readProc, nullptr, &port)) {
         m_inputPort = port;
@@ -30,11 +28,9 @@ MidiInputPort::~MidiInputPort()
     delete m_pReceiveThread;
 }
 
-void MidiInputPort::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user)
+void MidiInputPort::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost)
 {
-    if (m_pReceiveThread) {
-        m_pReceiveThread->setReceivedMidiCallbackFunc(func, user);
-    }
+    m_pReceiveThread->setReceivedMidiCallbackFunc(func, user, lost);
 }
 
 const QList<QString>& MidiInputPort::getInputPortNameList(MIDI_RESULT* result)

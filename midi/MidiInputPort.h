@@ -10,11 +10,11 @@
 class MidiInputPort : public Midi
 {
 public:
-    // Starts the receive thread with a ring of bufferSize + 2 bytes.
+    // Starts the receive thread.
     MidiInputPort(MidiClient* client, unsigned short bufferSize);
     ~MidiInputPort() override;
 
-    void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user);
+    void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost = nullptr);
 
     const QList<QString>& getInputPortNameList(MIDI_RESULT* result);
     unsigned int getInputPortCount(MIDI_RESULT* result) const;

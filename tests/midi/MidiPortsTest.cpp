@@ -289,8 +289,8 @@ private slots:
             QCOMPARE(device.input->openInputPort(QStringLiteral("Keys")), MIDI_RESULT_OK);
             const QByteArray sysEx = midiMessage(0xF0, 4096);
             platform.injectPackets(source, {NoteOn, sysEx, QByteArray("\xF8", 1), QByteArray()});
-            // Too large for the 4098-byte ring: dropped whole, the next one arrives.
-            platform.injectPackets(source, {midiMessage(0xF0, 4097), QByteArray("\xFE", 1)});
+            // Too large for the receive callback: dropped whole, the next one arrives.
+            platform.injectPackets(source, {midiMessage(0xF0, 70000), QByteArray("\xFE", 1)});
             QVERIFY(device.received.waitFor(5));
             QVERIFY(platform.waitUntilDelivered());
             const QList<QByteArray> expected{NoteOn, sysEx, QByteArray("\xF8", 1), QByteArray(),
