@@ -363,7 +363,7 @@ void SettingsTest::chosenPortsAreReopenedByName()
         QCOMPARE(checkedPort(window, OutputPortMenuIndex), QStringLiteral("Synth Out"));
     }
 
-    // Gone from the system: both stay closed, without a message.
+    // Gone from the system: both stay chosen, marked as not available, without a message.
     platform.removeEndpoint(keys);
     platform.removeEndpoint(synth);
     platform.clearSentMessages();
@@ -374,7 +374,7 @@ void SettingsTest::chosenPortsAreReopenedByName()
         QVERIFY(watcher.m_texts.isEmpty());
         const unsigned char note[] = {0x80, 0x3C, 0x00};
         QVERIFY(!session.m_pWindow->transmitMidi(note, sizeof note));
-        QCOMPARE(checkedPort(*session.m_pWindow, InputPortMenuIndex), QStringLiteral("No Assign"));
+        QCOMPARE(checkedPort(*session.m_pWindow, InputPortMenuIndex), QStringLiteral("Keys In (not available)"));
     }
 
     // "No Assign" chosen: nothing is opened, even when a port of that name exists.

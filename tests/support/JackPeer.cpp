@@ -42,6 +42,11 @@ bool JackPeer::isOpen() const
     return m_pClient != nullptr;
 }
 
+bool JackPeer::isHeard() const
+{
+    return m_pClient && jack_port_connected(m_pOutput) > 0;
+}
+
 QString JackPeer::outputPortName() const
 {
     return m_pOutput ? QString::fromLocal8Bit(jack_port_name(m_pOutput)) : QString();
@@ -58,22 +63,19 @@ void JackPeer::send(const QByteArray& message)
     m_pending.push_back(message);
 }
 
-bool JackPeer::waitUntilSent(int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_pending.empty(); });
-}
-
-QList<JackPeer::Event> JackPeer::sent() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_sent;
-}
-
 QList<JackPeer::Event> JackPeer::received() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_received;
+}
+
+QList<QByteArray> JackPeer::receivedBytes() const
+{
+    QList<QByteArray> bytes;
+    for (const Event& event : received()) {
+        bytes << event.bytes;
+    }
+    return bytes;
 }
 
 bool JackPeer::waitForReceived(int count, int timeoutMs) const
@@ -94,7 +96,6 @@ void JackPeer::writeOutput(unsigned int frames)
 {
     void* buffer = jack_port_get_buffer(m_pOutput, frames);
     jack_midi_clear_buffer(buffer);
-    const auto now = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(m_mutex);
     std::size_t written = 0;
     while (!m_pending.empty()) {
@@ -105,11 +106,7 @@ void JackPeer::writeOutput(unsigned int frames)
             break;
         }
         written += size;
-        m_sent.append(Event{message, now});
         m_pending.pop_front();
-    }
-    if (m_pending.empty()) {
-        m_changed.notify_all();
     }
 }
 

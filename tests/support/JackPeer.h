@@ -35,17 +35,15 @@ public:
     JackPeer& operator=(const JackPeer&) = delete;
 
     bool isOpen() const;
+    // Somebody listens to "out".
+    bool isHeard() const;
     // Full JACK names of the two ports, as RtMidi lists them.
     QString outputPortName() const;
     QString inputPortName() const;
 
     void send(const QByteArray& message);
-    // Waits until everything given to send() has been written to "out".
-    bool waitUntilSent(int timeoutMs = 5000) const;
-    // The messages written to "out" so far, with the time of writing.
-    QList<Event> sent() const;
-
     QList<Event> received() const;
+    QList<QByteArray> receivedBytes() const;
     bool waitForReceived(int count, int timeoutMs = 5000) const;
 
 private:
@@ -59,7 +57,6 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::deque<QByteArray> m_pending;
-    QList<Event> m_sent;
     QList<Event> m_received;
 };
 

@@ -6,19 +6,19 @@
 
 namespace {
 
-// Unique ids count up from here, far from 0x7FFFFFFF ("no endpoint").
-const qint32 FirstUniqueId = 0x1000;
+// Unique ids are derived from references, far from 0x7FFFFFFF ("no endpoint").
+const qint32 UniqueIdBase = 0x1000;
 
 } // namespace
 
 VirtualMidiPlatform::VirtualMidiPlatform()
     : m_pPreviousPlatform(MidiPlatform::install(this))
     , m_lastRef(NoRef)
-    , m_lastUniqueId(FirstUniqueId)
+    , m_endpointsChanged(false)
     , m_delivering(false)
     , m_stopping(false)
+    , m_deliveryThread(&VirtualMidiPlatform::deliverLoop, this)
 {
-    m_deliveryThread = std::thread(&VirtualMidiPlatform::deliverLoop, this);
 }
 
 VirtualMidiPlatform::~VirtualMidiPlatform()
@@ -34,18 +34,20 @@ VirtualMidiPlatform::~VirtualMidiPlatform()
 
 MidiPlatformIF::Ref VirtualMidiPlatform::addSource(const QString& name)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Ref ref = nextRef();
-    m_sources.push_back(Endpoint{ref, name, ++m_lastUniqueId});
-    return ref;
+    return addEndpoint(m_sources, name);
 }
 
 MidiPlatformIF::Ref VirtualMidiPlatform::addDestination(const QString& name)
 {
+    return addEndpoint(m_destinations, name);
+}
+
+MidiPlatformIF::Ref VirtualMidiPlatform::addEndpoint(std::vector<Endpoint>& list, const QString& name)
+{
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Ref ref = nextRef();
-    m_destinations.push_back(Endpoint{ref, name, ++m_lastUniqueId});
-    return ref;
+    list.push_back(Endpoint{++m_lastRef, name});
+    m_endpointsChanged = true;
+    return m_lastRef;
 }
 
 void VirtualMidiPlatform::removeEndpoint(Ref endpoint)
@@ -53,12 +55,13 @@ void VirtualMidiPlatform::removeEndpoint(Ref endpoint)
     std::unique_lock<std::mutex> lock(m_mutex);
     std::vector<Endpoint>* list = nullptr;
     std::size_t index = 0;
-    if (!findEndpoint(endpoint, &list, &index)) {
-        return;
-    }
-    list->erase(list->begin() + static_cast<std::ptrdiff_t>(index));
-    for (auto& port : m_ports) {
-        port.second.connections.erase(endpoint);
+    if (find(endpoint, &list, &index)) {
+        list->erase(list->begin() + static_cast<std::ptrdiff_t>(index));
+        waitForDelivery(lock);
+        for (auto& port : m_ports) {
+            port.second.connections.erase(endpoint);
+        }
+        m_endpointsChanged = true;
     }
 }
 
@@ -67,39 +70,25 @@ void VirtualMidiPlatform::moveEndpoint(Ref endpoint, int index)
     std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<Endpoint>* list = nullptr;
     std::size_t from = 0;
-    if (!findEndpoint(endpoint, &list, &from)) {
-        return;
+    if (const Endpoint* found = find(endpoint, &list, &from)) {
+        const Endpoint moved = *found;
+        list->erase(list->begin() + static_cast<std::ptrdiff_t>(from));
+        const std::size_t to = std::min(static_cast<std::size_t>(std::max(index, 0)), list->size());
+        list->insert(list->begin() + static_cast<std::ptrdiff_t>(to), moved);
+        m_endpointsChanged = true;
     }
-    const Endpoint moved = (*list)[from];
-    list->erase(list->begin() + static_cast<std::ptrdiff_t>(from));
-    const std::size_t to = std::min(static_cast<std::size_t>(std::max(index, 0)), list->size());
-    list->insert(list->begin() + static_cast<std::ptrdiff_t>(to), moved);
 }
 
-qint32 VirtualMidiPlatform::uniqueIdOf(Ref endpoint) const
+void VirtualMidiPlatform::failOperation(Operation op)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Endpoint* found = findEndpoint(endpoint);
-    return found ? found->uniqueId : 0x7FFFFFFF;
-}
-
-void VirtualMidiPlatform::failOperation(Operation op, int successes)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_failures[op] = Failure{true, successes};
+    m_failures.insert(op);
 }
 
 void VirtualMidiPlatform::clearFailures()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_failures.clear();
-}
-
-int VirtualMidiPlatform::callCount(Operation op) const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto found = m_callCounts.find(op);
-    return found == m_callCounts.end() ? 0 : found->second;
 }
 
 void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& packets)
@@ -109,11 +98,6 @@ void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& pac
         m_deliveries.push_back(Delivery{source, packets});
     }
     m_changed.notify_all();
-}
-
-void VirtualMidiPlatform::injectPacket(Ref source, const QByteArray& packet)
-{
-    injectPackets(source, QList<QByteArray>{packet});
 }
 
 bool VirtualMidiPlatform::waitUntilDelivered(int timeoutMs)
@@ -148,34 +132,18 @@ void VirtualMidiPlatform::clearSentMessages()
     m_sent.clear();
 }
 
-int VirtualMidiPlatform::clientCount() const
+bool VirtualMidiPlatform::createClient(const QString&, Ref* client)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<int>(m_clients.size());
-}
-
-int VirtualMidiPlatform::portCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<int>(m_ports.size());
-}
-
-bool VirtualMidiPlatform::createClient(const QString& name, Ref* client)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!attempt(Operation::CreateClient)) {
-        return false;
-    }
-    *client = nextRef();
-    m_clients.emplace(*client, name);
+    *client = ++m_lastRef;
+    m_clients.insert(*client);
     return true;
 }
 
 void VirtualMidiPlatform::disposeClient(Ref client)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    // A delivery in progress finishes before its port goes away.
-    m_changed.wait(lock, [this] { return !m_delivering || std::this_thread::get_id() == m_deliveryThread.get_id(); });
+    waitForDelivery(lock);
     m_clients.erase(client);
     for (auto port = m_ports.begin(); port != m_ports.end();) {
         port = port->second.client == client ? m_ports.erase(port) : std::next(port);
@@ -185,67 +153,62 @@ void VirtualMidiPlatform::disposeClient(Ref client)
 bool VirtualMidiPlatform::createInputPort(Ref client, const QString&, ReadProc readProc, void* readRefCon, Ref* port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!attempt(Operation::CreateInputPort) || m_clients.count(client) == 0 || !readProc) {
+    if (m_clients.count(client) == 0 || !readProc) {
         return false;
     }
-    *port = nextRef();
-    m_ports.emplace(*port, Port{client, true, readProc, readRefCon, {}});
+    *port = ++m_lastRef;
+    m_ports.emplace(*port, Port{client, readProc, readRefCon, {}});
     return true;
 }
 
 bool VirtualMidiPlatform::createOutputPort(Ref client, const QString&, Ref* port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!attempt(Operation::CreateOutputPort) || m_clients.count(client) == 0) {
+    if (m_clients.count(client) == 0) {
         return false;
     }
-    *port = nextRef();
-    m_ports.emplace(*port, Port{client, false, nullptr, nullptr, {}});
+    *port = ++m_lastRef;
+    m_ports.emplace(*port, Port{client, nullptr, nullptr, {}});
     return true;
 }
 
 void VirtualMidiPlatform::disposePort(Ref port)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_delivering || std::this_thread::get_id() == m_deliveryThread.get_id(); });
+    waitForDelivery(lock);
     m_ports.erase(port);
 }
 
 unsigned int VirtualMidiPlatform::endpointCount(MidiEndpointKind kind)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<unsigned int>(listOf(kind).size());
+    return static_cast<unsigned int>((kind == MidiEndpointKind::Source ? m_sources : m_destinations).size());
 }
 
 MidiPlatformIF::Ref VirtualMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const std::vector<Endpoint>& list = listOf(kind);
-    if (!attempt(Operation::Endpoint) || index >= list.size()) {
-        return NoRef;
-    }
-    return list[index].ref;
+    const std::vector<Endpoint>& list = kind == MidiEndpointKind::Source ? m_sources : m_destinations;
+    return index < list.size() ? list[index].ref : NoRef;
 }
 
 bool VirtualMidiPlatform::endpointName(Ref endpoint, QString* name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Endpoint* found = findEndpoint(endpoint);
-    if (!attempt(Operation::EndpointName) || !found) {
-        return false;
+    const Endpoint* found = find(endpoint);
+    if (found) {
+        *name = found->name;
     }
-    *name = found->name;
-    return true;
+    return found != nullptr;
 }
 
 bool VirtualMidiPlatform::endpointUniqueId(Ref endpoint, std::int32_t* id)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Endpoint* found = findEndpoint(endpoint);
-    if (!attempt(Operation::EndpointUniqueId) || !found) {
+    if (fails(Operation::EndpointUniqueId) || !find(endpoint)) {
         return false;
     }
-    *id = found->uniqueId;
+    *id = UniqueIdBase + static_cast<qint32>(endpoint);
     return true;
 }
 
@@ -254,7 +217,7 @@ bool VirtualMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRef
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto port = m_ports.find(inputPort);
     const bool isSource = std::any_of(m_sources.begin(), m_sources.end(), [source](const Endpoint& e) { return e.ref == source; });
-    if (!attempt(Operation::ConnectSource) || port == m_ports.end() || !port->second.input || !isSource) {
+    if (fails(Operation::ConnectSource) || port == m_ports.end() || !port->second.readProc || !isSource) {
         return false;
     }
     port->second.connections[source] = connRefCon;
@@ -264,12 +227,9 @@ bool VirtualMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRef
 bool VirtualMidiPlatform::disconnectSource(Ref inputPort, Ref source)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_delivering || std::this_thread::get_id() == m_deliveryThread.get_id(); });
+    waitForDelivery(lock);
     const auto port = m_ports.find(inputPort);
-    if (!attempt(Operation::DisconnectSource) || port == m_ports.end() || port->second.connections.erase(source) == 0) {
-        return false;
-    }
-    return true;
+    return !fails(Operation::DisconnectSource) && port != m_ports.end() && port->second.connections.erase(source) > 0;
 }
 
 bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
@@ -280,7 +240,7 @@ bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned c
         const auto port = m_ports.find(outputPort);
         const bool isDestination = std::any_of(m_destinations.begin(), m_destinations.end(),
                                                [destination](const Endpoint& e) { return e.ref == destination; });
-        if (!attempt(Operation::Send) || port == m_ports.end() || port->second.input || !isDestination) {
+        if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isDestination) {
             return false;
         }
         m_sent.append(SentMessage{destination, QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)), now});
@@ -289,57 +249,38 @@ bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned c
     return true;
 }
 
-bool VirtualMidiPlatform::attempt(Operation op)
+bool VirtualMidiPlatform::refresh()
 {
-    ++m_callCounts[op];
-    Failure& failure = m_failures[op];
-    if (!failure.armed) {
-        return true;
-    }
-    if (failure.successesLeft > 0) {
-        --failure.successesLeft;
-        return true;
-    }
-    return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const bool changed = m_endpointsChanged;
+    m_endpointsChanged = false;
+    return changed;
 }
 
-MidiPlatformIF::Ref VirtualMidiPlatform::nextRef()
+bool VirtualMidiPlatform::fails(Operation op) const
 {
-    do {
-        ++m_lastRef;
-    } while (m_lastRef == NoRef || m_lastRef == ~Ref(0));
-    return m_lastRef;
+    return m_failures.count(op) > 0;
 }
 
-std::vector<VirtualMidiPlatform::Endpoint>& VirtualMidiPlatform::listOf(MidiEndpointKind kind)
+void VirtualMidiPlatform::waitForDelivery(std::unique_lock<std::mutex>& lock)
 {
-    return kind == MidiEndpointKind::Source ? m_sources : m_destinations;
+    m_changed.wait(lock, [this] { return !m_delivering || std::this_thread::get_id() == m_deliveryThread.get_id(); });
 }
 
-const VirtualMidiPlatform::Endpoint* VirtualMidiPlatform::findEndpoint(Ref ref) const
-{
-    for (const std::vector<Endpoint>* list : {&m_sources, &m_destinations}) {
-        for (const Endpoint& e : *list) {
-            if (e.ref == ref) {
-                return &e;
-            }
-        }
-    }
-    return nullptr;
-}
-
-bool VirtualMidiPlatform::findEndpoint(Ref ref, std::vector<Endpoint>** list, std::size_t* index)
+const VirtualMidiPlatform::Endpoint* VirtualMidiPlatform::find(Ref ref, std::vector<Endpoint>** list, std::size_t* index)
 {
     for (std::vector<Endpoint>* candidate : {&m_sources, &m_destinations}) {
         for (std::size_t i = 0; i < candidate->size(); ++i) {
             if ((*candidate)[i].ref == ref) {
-                *list = candidate;
-                *index = i;
-                return true;
+                if (list) {
+                    *list = candidate;
+                    *index = i;
+                }
+                return &(*candidate)[i];
             }
         }
     }
-    return false;
+    return nullptr;
 }
 
 void VirtualMidiPlatform::deliverLoop()
@@ -352,30 +293,23 @@ void VirtualMidiPlatform::deliverLoop()
         }
         const Delivery delivery = m_deliveries.front();
         m_deliveries.pop_front();
-        struct Target
-        {
-            ReadProc readProc;
-            void* readRefCon;
-            void* connRefCon;
-        };
-        std::vector<Target> targets;
+        std::vector<std::pair<const Port*, void*>> targets;
         for (const auto& port : m_ports) {
             const auto connection = port.second.connections.find(delivery.source);
             if (connection != port.second.connections.end()) {
-                targets.push_back(Target{port.second.readProc, port.second.readRefCon, connection->second});
+                targets.emplace_back(&port.second, connection->second);
             }
         }
+        // Ports and connections stay while m_delivering is set.
         m_delivering = true;
         lock.unlock();
-
         std::vector<MidiPacket> packets;
         for (const QByteArray& bytes : delivery.packets) {
             packets.push_back(MidiPacket{reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
         }
-        for (const Target& target : targets) {
-            target.readProc(MidiPacketList{packets.data(), packets.size()}, target.readRefCon, target.connRefCon);
+        for (const auto& target : targets) {
+            target.first->readProc(MidiPacketList{packets.data(), packets.size()}, target.first->readRefCon, target.second);
         }
-
         lock.lock();
         m_delivering = false;
         m_changed.notify_all();
