@@ -1,13 +1,10 @@
 #include "JackPeer.h"
+#include "PortMenus.h"
 #include "JackTestServer.h"
-#include "app/MainWindow.h"
 #include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
 #include "model/TarvoModel.h"
 
-#include <QAction>
-#include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -15,32 +12,10 @@
 
 namespace {
 
-const int InputMenu = 1;
-const int OutputMenu = 2;
 const char* const PeerName = "thru-peer";
 // A port that comes back is reconnected within 2 s, a server within 5 s.
 const int ReconnectTimeoutMs = 6000;
-const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"),
-                                 QByteArray::fromHex("803C00")};
-
-QStringList menuTexts(MainWindow& window, int menuIndex)
-{
-    QMenu* menu = window.menuBar()->actions().at(menuIndex)->menu();
-    menu->popup(QPoint(0, 0));
-    menu->hide();
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        texts << action->text();
-    return texts;
-}
-
-bool choosePort(MainWindow& window, int menuIndex, const QString& name)
-{
-    const int index = menuTexts(window, menuIndex).indexOf(name);
-    if (index >= 0)
-        window.menuBar()->actions().at(menuIndex)->menu()->actions().at(index)->trigger();
-    return index >= 0;
-}
+const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"), QByteArray::fromHex("803C00")};
 
 // Once the program listens to the peer, plays the notes and tells whether
 // they all came back through Thru.
@@ -50,8 +25,13 @@ bool notesComeBack(JackPeer& peer)
         return false;
     for (const QByteArray& note : Notes)
         peer.send(note);
-    return QTest::qWaitFor([&peer] { return peer.received().size() >= Notes.size(); }, ReconnectTimeoutMs)
-        && peer.receivedBytes() == Notes;
+    QList<QByteArray> echoed;
+    return QTest::qWaitFor([&] {
+        echoed.clear();
+        for (const JackPeer::Event& event : peer.received())
+            echoed << event.bytes;
+        return echoed.size() >= Notes.size();
+    }, ReconnectTimeoutMs) && echoed == Notes;
 }
 
 } // namespace
@@ -73,8 +53,8 @@ private slots:
         m_platform = std::make_unique<JackMidiPlatform>();
         MidiPlatform::install(m_platform.get());
         m_window = std::make_unique<MainWindow>(nullptr, &m_model);
-        QVERIFY(choosePort(*m_window, InputMenu, m_peer->outputPortName()));
-        QVERIFY(choosePort(*m_window, OutputMenu, m_peer->inputPortName()));
+        QVERIFY(choosePort(*m_window, InputPortMenu, m_peer->outputPortName()));
+        QVERIFY(choosePort(*m_window, OutputPortMenu, m_peer->inputPortName()));
         m_model.setModelIntValue(MidiThruId, 1);
     }
 
@@ -89,10 +69,8 @@ private slots:
 
     void notesAndMonitorsThroughThru()
     {
-        QMdiSubWindow* inMonitor
-            = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
-        QMdiSubWindow* outMonitor
-            = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        auto* outMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
         // Active sensing is shown but not echoed.
         m_peer->send(QByteArray::fromHex("FE"));
         QVERIFY(notesComeBack(*m_peer));
@@ -100,8 +78,7 @@ private slots:
         QTRY_COMPARE(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), expected);
         QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), "FE \n" + expected);
         // The program's own ports are not offered.
-        QVERIFY(!menuTexts(*m_window, InputMenu).join(' ').contains(QLatin1String("ClientName")));
-        QVERIFY(!menuTexts(*m_window, OutputMenu).join(' ').contains(QLatin1String("ClientName")));
+        QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("ClientName"));
     }
 
     void restartedPeerIsReconnected()
@@ -110,7 +87,7 @@ private slots:
         m_peer.reset();
         const unsigned char note[] = {0x90, 0x3C, 0x64};
         QVERIFY(!m_window->transmitMidi(note, sizeof note));
-        QTRY_VERIFY(menuTexts(*m_window, OutputMenu).contains(destination + " (not available)"));
+        QTRY_VERIFY(portMenuTexts(*m_window, OutputPortMenu).contains(destination + " (not available)"));
         m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
         QVERIFY(notesComeBack(*m_peer));
     }
@@ -119,7 +96,7 @@ private slots:
     {
         m_peer.reset();
         m_server->stop();
-        QTRY_VERIFY(menuTexts(*m_window, InputMenu).contains(QLatin1String("MIDI service not available")));
+        QTRY_VERIFY(portMenuTexts(*m_window, InputPortMenu).contains(QLatin1String("MIDI service not available")));
         QVERIFY2(m_server->start(), qPrintable(m_server->log()));
         m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
         QVERIFY(notesComeBack(*m_peer));

@@ -14,22 +14,15 @@ const int CollectionTicksMs = 300;
 
 struct Collected
 {
-    bool any = false;
-    QByteArray received;
-    unsigned int receivedCount = 0;
-    QByteArray sysEx;
-    unsigned int sysExCount = 0;
-    QByteArray transmitted;
-    unsigned int transmittedCount = 0;
-};
+    explicit Collected(MidiAnalyzer& analyzer)
+        : any(analyzer.getMidiData(received, receivedCount, sysEx, sysExCount, transmitted, transmittedCount))
+    {
+    }
 
-Collected collect(MidiAnalyzer& analyzer)
-{
-    Collected c;
-    c.any = analyzer.getMidiData(c.received, c.receivedCount, c.sysEx, c.sysExCount, c.transmitted,
-                                 c.transmittedCount);
-    return c;
-}
+    QByteArray received, sysEx, transmitted;
+    unsigned int receivedCount = 0, sysExCount = 0, transmittedCount = 0;
+    bool any;
+};
 
 void receive(MidiAnalyzer& analyzer, const QByteArray& packet)
 {
@@ -49,13 +42,11 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("packets");
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<QByteArray>("sysEx");
-        QTest::newRow("note") << QList<QByteArray>{QByteArray::fromHex("903C64")} << QByteArray("\n90 3C 64 ")
-                              << QByteArray();
+        QTest::newRow("note") << QList<QByteArray>{QByteArray::fromHex("903C64")} << QByteArray("\n90 3C 64 ") << QByteArray();
         // Running status is shown with its status byte; a real-time byte
         // inside a message is its own line first; a stray data byte is dropped.
         QTest::newRow("running status, real-time, stray")
-            << QList<QByteArray>{QByteArray::fromHex("3C903C643EF864")}
-            << QByteArray("\n90 3C 64 \nF8 \n90 3E 64 ") << QByteArray();
+            << QList<QByteArray>{QByteArray::fromHex("3C903C643EF864")} << QByteArray("\n90 3C 64 \nF8 \n90 3E 64 ") << QByteArray();
         QTest::newRow("System Exclusive over packets")
             << QList<QByteArray>{QByteArray::fromHex("F04310"), QByteArray::fromHex("4C00F7803C"), QByteArray::fromHex("40")}
             << QByteArray("\nF0 43 10 4C 00 F7 \n80 3C 40 ") << QByteArray("\nF0 43 10 4C 00 F7 ");
@@ -70,12 +61,10 @@ private slots:
         MidiAnalyzer analyzer(&model);
         for (const QByteArray& packet : packets)
             receive(analyzer, packet);
-        const Collected c = collect(analyzer);
-        QCOMPARE(c.received, lines);
-        QCOMPARE(c.sysEx, sysEx);
-        QCOMPARE(c.receivedCount, unsigned(lines.count(' ')));
-        QCOMPARE(c.sysExCount, unsigned(sysEx.count(' ')));
-        QVERIFY(!collect(analyzer).any);
+        const Collected c(analyzer);
+        QVERIFY(c.received == lines && c.receivedCount == unsigned(lines.count(' ')));
+        QVERIFY(c.sysEx == sysEx && c.sysExCount == unsigned(sysEx.count(' ')));
+        QVERIFY(!Collected(analyzer).any);
     }
 
     void lostMessagesAreALineOfTheirOwn()
@@ -83,10 +72,9 @@ private slots:
         TarvoModel model;
         MidiAnalyzer analyzer(&model);
         MidiAnalyzer::callbackLostMidi(&analyzer, 27);
-        const Collected c = collect(analyzer);
-        QVERIFY(c.any);
+        const Collected c(analyzer);
+        QVERIFY(c.any && c.receivedCount == 0);
         QCOMPARE(c.received, QByteArray("\n-- 27 messages lost: input faster than the program can take --"));
-        QCOMPARE(c.receivedCount, 0u);
     }
 
     void timeStamps()
@@ -100,11 +88,6 @@ private slots:
         QCOMPARE(QByteArray(stamp), QByteArray("09:05:03:007 "));
         MidiAnalyzer::formatTimeStamp(stamp, nineFiveThree + 86400 + 3600 * 14 + 56, 999999);
         QCOMPARE(QByteArray(stamp), QByteArray("23:05:59:999 "));
-        TarvoModel model;
-        model.setModelIntValue(TimeStampId, 1);
-        MidiAnalyzer analyzer(&model);
-        receive(analyzer, QByteArray::fromHex("FE"));
-        QVERIFY(collect(analyzer).received.contains(QByteArray(":")));
     }
 
     void filterParameters()
@@ -116,10 +99,10 @@ private slots:
         model.setModelIntValue(ActiveSensingFilterId, 1);
         // Volume and channel 3 hidden; system messages carry no channel.
         receive(analyzer, QByteArray::fromHex("B00764B00A4092304013F8FE"));
-        QCOMPARE(collect(analyzer).received, QByteArray("\nB0 0A 40 \nF8 "));
+        QCOMPARE(Collected(analyzer).received, QByteArray("\nB0 0A 40 \nF8 "));
         model.setModelIntValue(ActiveSensingFilterId, 0);
         receive(analyzer, QByteArray::fromHex("FE"));
-        QCOMPARE(collect(analyzer).received, QByteArray("\nFE "));
+        QCOMPARE(Collected(analyzer).received, QByteArray("\nFE "));
     }
 
     // Through the window's own receive path: active sensing is shown but

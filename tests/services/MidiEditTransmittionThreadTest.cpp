@@ -4,42 +4,13 @@
 
 #include <QtTest>
 
-#include <functional>
-
 namespace {
 
 const int FinishTimeoutMs = 10000;
 const int DumpMessages = 100;
 const int DumpMessageSize = 100;
 
-// Receives the thread's signals on the GUI thread, queued, as the editor does.
-class Recorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit Recorder(MidiEditTransmittionThread* thread)
-    {
-        connect(thread, &MidiEditTransmittionThread::startTransmittion, this, [this](quint32 size) { starts << size; });
-        connect(thread, &MidiEditTransmittionThread::transmittionProgress, this, [this](quint32 size) {
-            progress << size;
-            if (onProgress)
-                onProgress();
-        });
-        connect(thread, &MidiEditTransmittionThread::finishTransmittion, this, [this](bool result) { results << result; });
-    }
-
-    QList<quint32> starts;
-    QList<quint32> progress;
-    QList<bool> results;
-    std::function<void()> onProgress;
-};
-
-QString sysExDump()
-{
-    const QString message = QStringLiteral("F0 ") + QStringLiteral("01 ").repeated(DumpMessageSize - 2) + QStringLiteral("F7\n");
-    return message.repeated(DumpMessages);
-}
+const QString DumpMessage = QStringLiteral("F0 ") + QStringLiteral("01 ").repeated(DumpMessageSize - 2) + QStringLiteral("F7\n");
 
 } // namespace
 
@@ -52,13 +23,14 @@ private slots:
     {
         m_rig = std::make_unique<ServiceTestRig>();
         m_pThread = new MidiEditTransmittionThread(nullptr);
-        m_pRecorder = new Recorder(m_pThread);
+        m_results.clear();
+        // Queued to the GUI thread, as the editor receives it.
+        connect(m_pThread, &MidiEditTransmittionThread::finishTransmittion, this, [this](bool result) { m_results << result; });
     }
 
     void cleanup()
     {
         delete m_pThread;
-        delete m_pRecorder;
         m_rig.reset();
     }
 
@@ -68,13 +40,10 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<QList<QByteArray>>("sent");
         const QList<QByteArray> none;
-        QTest::newRow("running status") << "90 3C 40 3E 40" << true
-                                        << QList<QByteArray>{QByteArray::fromHex("903C40"), QByteArray::fromHex("903E40")};
-        QTest::newRow("separators") << QString("f0,7E\n7\tF 06 0") + QChar(0x2029) + "1F7 1" << true
-                                    << QList<QByteArray>{QByteArray::fromHex("F07E7F0601F7")};
+        QTest::newRow("running status") << "90 3C 40 3E 40" << true << QList<QByteArray>{QByteArray::fromHex("903C40"), QByteArray::fromHex("903E40")};
+        QTest::newRow("separators") << QString("f0,7E\n7\tF 06 0") + QChar(0x2029) + "1F7 1" << true << QList<QByteArray>{QByteArray::fromHex("F07E7F0601F7")};
         // A stray data byte is dropped; a real-time byte inside a message goes first.
-        QTest::newRow("stray and real-time") << "3C 90 3C F8 40" << true
-                                             << QList<QByteArray>{QByteArray::fromHex("F8"), QByteArray::fromHex("903C40")};
+        QTest::newRow("stray and real-time") << "3C 90 3C F8 40" << true << QList<QByteArray>{QByteArray::fromHex("F8"), QByteArray::fromHex("903C40")};
         QTest::newRow("incomplete") << "C0" << true << none;
         QTest::newRow("not hexadecimal") << "G0" << false << none;
         QTest::newRow("carriage return inside") << "90 3C\r40" << false << none;
@@ -97,7 +66,6 @@ private slots:
         QVERIFY(transmit(QStringLiteral("903C40").repeated(1364) + QStringLiteral("F0010203F7")));
         QCOMPARE(m_rig->sentBytes().size(), 1365);
         QCOMPARE(m_rig->sentBytes().last(), QByteArray::fromHex("F0010203F7"));
-        QCOMPARE(m_pRecorder->progress.last(), quint32(1364 * 3 + 5));
     }
 
     void whatCarriesOverToTheNextTransmission()
@@ -120,16 +88,12 @@ private slots:
     void stopEndsThePassAfterTheCurrentMessage()
     {
         m_rig->model.setModelIntValue(BulkIntervalId, 10);
-        int sentWhenStopped = -1;
-        m_pRecorder->onProgress = [this, &sentWhenStopped]() {
-            if (sentWhenStopped < 0) {
-                m_pThread->stopTransmittion();
-                sentWhenStopped = m_rig->platform.sentMessages().size();
-            }
-        };
-        QVERIFY(transmit(sysExDump()));
-        QVERIFY(sentWhenStopped > 0 && sentWhenStopped < DumpMessages);
-        QTest::qWait(100);
+        m_pThread->setTransmittionMessage(DumpMessage.repeated(DumpMessages));
+        QTRY_VERIFY(!m_rig->platform.sentMessages().isEmpty());
+        m_pThread->stopTransmittion();
+        const int sentWhenStopped = m_rig->platform.sentMessages().size();
+        QVERIFY(sentWhenStopped < DumpMessages);
+        QTRY_COMPARE(m_results, QList<bool>({true}));
         QCOMPARE(m_rig->platform.sentMessages().size(), sentWhenStopped);
     }
 
@@ -149,15 +113,14 @@ private:
     // Hands the text over and waits for its finish signal.
     bool transmit(const QString& text)
     {
-        const int finishes = m_pRecorder->results.size();
+        const int finishes = m_results.size();
         m_pThread->setTransmittionMessage(text);
-        return QTest::qWaitFor([&]() { return m_pRecorder->results.size() > finishes; }, FinishTimeoutMs)
-            && m_pRecorder->results.last();
+        return QTest::qWaitFor([&]() { return m_results.size() > finishes; }, FinishTimeoutMs) && m_results.last();
     }
 
     std::unique_ptr<ServiceTestRig> m_rig;
     MidiEditTransmittionThread* m_pThread = nullptr;
-    Recorder* m_pRecorder = nullptr;
+    QList<bool> m_results;
 };
 
 QTEST_MAIN(MidiEditTransmittionThreadTest)

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "PortMenus.h"
 #include "VirtualMidiPlatform.h"
 
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 
-#include <QAction>
 #include <QByteArray>
 #include <QList>
-#include <QMenu>
-#include <QMenuBar>
 
 #include <memory>
 
@@ -20,14 +18,11 @@ struct ServiceTestRig
 {
     ServiceTestRig()
         : source(platform.addSource(QStringLiteral("Keys")))
-        , destination(platform.addDestination(QStringLiteral("Synth")))
         , window(std::make_unique<MainWindow>(nullptr, &model))
     {
-        for (int menuIndex : {1, 2}) {
-            QMenu* menu = window->menuBar()->actions().at(menuIndex)->menu();
-            emit menu->aboutToShow();
-            menu->actions().at(1)->trigger();
-        }
+        platform.addDestination(QStringLiteral("Synth"));
+        choosePort(*window, InputPortMenu, QStringLiteral("Keys"));
+        choosePort(*window, OutputPortMenu, QStringLiteral("Synth"));
     }
 
     QList<QByteArray> sentBytes() const
@@ -43,6 +38,5 @@ struct ServiceTestRig
     VirtualMidiPlatform platform;
     TarvoModel model;
     MidiPlatformIF::Ref source;
-    MidiPlatformIF::Ref destination;
     std::unique_ptr<MainWindow> window;
 };

@@ -28,7 +28,6 @@ public:
     bool start(int timeoutMs = 10000);
     void stop();
 
-    QString name() const;
     // Why start() failed, or what jackd printed.
     QString log() const;
 

@@ -13,10 +13,6 @@ const qint32 UniqueIdBase = 0x1000;
 
 VirtualMidiPlatform::VirtualMidiPlatform()
     : m_pPreviousPlatform(MidiPlatform::install(this))
-    , m_lastRef(NoRef)
-    , m_endpointsChanged(false)
-    , m_delivering(false)
-    , m_stopping(false)
     , m_deliveryThread(&VirtualMidiPlatform::deliverLoop, this)
 {
 }
@@ -32,20 +28,10 @@ VirtualMidiPlatform::~VirtualMidiPlatform()
     MidiPlatform::install(m_pPreviousPlatform);
 }
 
-MidiPlatformIF::Ref VirtualMidiPlatform::addSource(const QString& name)
-{
-    return addEndpoint(m_sources, name);
-}
-
-MidiPlatformIF::Ref VirtualMidiPlatform::addDestination(const QString& name)
-{
-    return addEndpoint(m_destinations, name);
-}
-
-MidiPlatformIF::Ref VirtualMidiPlatform::addEndpoint(std::vector<Endpoint>& list, const QString& name)
+MidiPlatformIF::Ref VirtualMidiPlatform::addEndpoint(MidiEndpointKind kind, const QString& name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    list.push_back(Endpoint{++m_lastRef, name});
+    m_endpoints.push_back(Endpoint{++m_lastRef, kind, name});
     m_endpointsChanged = true;
     return m_lastRef;
 }
@@ -53,49 +39,35 @@ MidiPlatformIF::Ref VirtualMidiPlatform::addEndpoint(std::vector<Endpoint>& list
 void VirtualMidiPlatform::removeEndpoint(Ref endpoint)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    std::vector<Endpoint>* list = nullptr;
-    std::size_t index = 0;
-    if (find(endpoint, &list, &index)) {
-        list->erase(list->begin() + static_cast<std::ptrdiff_t>(index));
-        waitForDelivery(lock);
-        for (auto& port : m_ports) {
-            port.second.connections.erase(endpoint);
-        }
-        m_endpointsChanged = true;
-    }
+    waitForDelivery(lock);
+    if (find(endpoint) != m_endpoints.end())
+        m_endpoints.erase(find(endpoint));
+    for (auto& port : m_ports)
+        port.second.connections.erase(endpoint);
+    m_endpointsChanged = true;
 }
 
 void VirtualMidiPlatform::moveEndpoint(Ref endpoint, int index)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<Endpoint>* list = nullptr;
-    std::size_t from = 0;
-    if (const Endpoint* found = find(endpoint, &list, &from)) {
-        const Endpoint moved = *found;
-        list->erase(list->begin() + static_cast<std::ptrdiff_t>(from));
-        const std::size_t to = std::min(static_cast<std::size_t>(std::max(index, 0)), list->size());
-        list->insert(list->begin() + static_cast<std::ptrdiff_t>(to), moved);
-        m_endpointsChanged = true;
+    const auto found = find(endpoint);
+    if (found == m_endpoints.end())
+        return;
+    const Endpoint moved = *found;
+    m_endpoints.erase(found);
+    // Before the index-th endpoint of its kind, or after the last of them.
+    auto to = m_endpoints.begin();
+    for (int seen = 0; to != m_endpoints.end() && (to->kind != moved.kind || seen++ < index); ++to) {
     }
-}
-
-void VirtualMidiPlatform::failOperation(Operation op)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_failures.insert(op);
-}
-
-void VirtualMidiPlatform::clearFailures()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_failures.clear();
+    m_endpoints.insert(to, moved);
+    m_endpointsChanged = true;
 }
 
 void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& packets)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_deliveries.push_back(Delivery{source, packets});
+        m_deliveries.emplace_back(source, packets);
     }
     m_changed.notify_all();
 }
@@ -103,15 +75,13 @@ void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& pac
 bool VirtualMidiPlatform::waitUntilDelivered(int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [this] { return m_deliveries.empty() && !m_delivering; });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_deliveries.empty() && !m_delivering; });
 }
 
 bool VirtualMidiPlatform::isConnected(Ref source) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return std::any_of(m_ports.begin(), m_ports.end(),
-                       [source](const auto& port) { return port.second.connections.count(source) > 0; });
+    return std::any_of(m_ports.begin(), m_ports.end(), [source](const auto& p) { return p.second.connections.count(source) > 0; });
 }
 
 QList<VirtualMidiPlatform::SentMessage> VirtualMidiPlatform::sentMessages() const
@@ -145,30 +115,27 @@ void VirtualMidiPlatform::disposeClient(Ref client)
     std::unique_lock<std::mutex> lock(m_mutex);
     waitForDelivery(lock);
     m_clients.erase(client);
-    for (auto port = m_ports.begin(); port != m_ports.end();) {
+    for (auto port = m_ports.begin(); port != m_ports.end();)
         port = port->second.client == client ? m_ports.erase(port) : std::next(port);
-    }
 }
 
 bool VirtualMidiPlatform::createInputPort(Ref client, const QString&, ReadProc readProc, void* readRefCon, Ref* port)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_clients.count(client) == 0 || !readProc) {
-        return false;
-    }
-    *port = ++m_lastRef;
-    m_ports.emplace(*port, Port{client, readProc, readRefCon, {}});
-    return true;
+    return readProc && createPort(client, Port{client, readProc, readRefCon, {}}, port);
 }
 
 bool VirtualMidiPlatform::createOutputPort(Ref client, const QString&, Ref* port)
 {
+    return createPort(client, Port{client, nullptr, nullptr, {}}, port);
+}
+
+bool VirtualMidiPlatform::createPort(Ref client, const Port& created, Ref* port)
+{
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_clients.count(client) == 0) {
+    if (m_clients.count(client) == 0)
         return false;
-    }
     *port = ++m_lastRef;
-    m_ports.emplace(*port, Port{client, nullptr, nullptr, {}});
+    m_ports.emplace(*port, created);
     return true;
 }
 
@@ -182,44 +149,41 @@ void VirtualMidiPlatform::disposePort(Ref port)
 unsigned int VirtualMidiPlatform::endpointCount(MidiEndpointKind kind)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<unsigned int>((kind == MidiEndpointKind::Source ? m_sources : m_destinations).size());
+    return static_cast<unsigned int>(std::count_if(m_endpoints.begin(), m_endpoints.end(), [kind](const Endpoint& e) { return e.kind == kind; }));
 }
 
 MidiPlatformIF::Ref VirtualMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const std::vector<Endpoint>& list = kind == MidiEndpointKind::Source ? m_sources : m_destinations;
-    return index < list.size() ? list[index].ref : NoRef;
+    for (const Endpoint& e : m_endpoints) {
+        if (e.kind == kind && index-- == 0)
+            return e.ref;
+    }
+    return NoRef;
 }
 
 bool VirtualMidiPlatform::endpointName(Ref endpoint, QString* name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Endpoint* found = find(endpoint);
-    if (found) {
+    const auto found = find(endpoint);
+    if (found != m_endpoints.end())
         *name = found->name;
-    }
-    return found != nullptr;
+    return found != m_endpoints.end();
 }
 
 bool VirtualMidiPlatform::endpointUniqueId(Ref endpoint, std::int32_t* id)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (fails(Operation::EndpointUniqueId) || !find(endpoint)) {
-        return false;
-    }
     *id = UniqueIdBase + static_cast<qint32>(endpoint);
-    return true;
+    return find(endpoint) != m_endpoints.end() && !fails(Operation::EndpointUniqueId);
 }
 
 bool VirtualMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto port = m_ports.find(inputPort);
-    const bool isSource = std::any_of(m_sources.begin(), m_sources.end(), [source](const Endpoint& e) { return e.ref == source; });
-    if (fails(Operation::ConnectSource) || port == m_ports.end() || !port->second.readProc || !isSource) {
+    if (fails(Operation::ConnectSource) || port == m_ports.end() || !port->second.readProc || !isKind(source, MidiEndpointKind::Source))
         return false;
-    }
     port->second.connections[source] = connRefCon;
     return true;
 }
@@ -229,7 +193,7 @@ bool VirtualMidiPlatform::disconnectSource(Ref inputPort, Ref source)
     std::unique_lock<std::mutex> lock(m_mutex);
     waitForDelivery(lock);
     const auto port = m_ports.find(inputPort);
-    return !fails(Operation::DisconnectSource) && port != m_ports.end() && port->second.connections.erase(source) > 0;
+    return port != m_ports.end() && port->second.connections.erase(source) > 0;
 }
 
 bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
@@ -238,11 +202,8 @@ bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned c
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto port = m_ports.find(outputPort);
-        const bool isDestination = std::any_of(m_destinations.begin(), m_destinations.end(),
-                                               [destination](const Endpoint& e) { return e.ref == destination; });
-        if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isDestination) {
+        if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isKind(destination, MidiEndpointKind::Destination))
             return false;
-        }
         m_sent.append(SentMessage{destination, QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)), now});
     }
     m_changed.notify_all();
@@ -252,14 +213,17 @@ bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned c
 bool VirtualMidiPlatform::refresh()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const bool changed = m_endpointsChanged;
-    m_endpointsChanged = false;
-    return changed;
+    return std::exchange(m_endpointsChanged, false);
 }
 
-bool VirtualMidiPlatform::fails(Operation op) const
+bool VirtualMidiPlatform::isKind(Ref ref, MidiEndpointKind kind)
 {
-    return m_failures.count(op) > 0;
+    return find(ref) != m_endpoints.end() && find(ref)->kind == kind;
+}
+
+std::vector<VirtualMidiPlatform::Endpoint>::iterator VirtualMidiPlatform::find(Ref ref)
+{
+    return std::find_if(m_endpoints.begin(), m_endpoints.end(), [ref](const Endpoint& e) { return e.ref == ref; });
 }
 
 void VirtualMidiPlatform::waitForDelivery(std::unique_lock<std::mutex>& lock)
@@ -267,50 +231,28 @@ void VirtualMidiPlatform::waitForDelivery(std::unique_lock<std::mutex>& lock)
     m_changed.wait(lock, [this] { return !m_delivering || std::this_thread::get_id() == m_deliveryThread.get_id(); });
 }
 
-const VirtualMidiPlatform::Endpoint* VirtualMidiPlatform::find(Ref ref, std::vector<Endpoint>** list, std::size_t* index)
-{
-    for (std::vector<Endpoint>* candidate : {&m_sources, &m_destinations}) {
-        for (std::size_t i = 0; i < candidate->size(); ++i) {
-            if ((*candidate)[i].ref == ref) {
-                if (list) {
-                    *list = candidate;
-                    *index = i;
-                }
-                return &(*candidate)[i];
-            }
-        }
-    }
-    return nullptr;
-}
-
 void VirtualMidiPlatform::deliverLoop()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_stopping || !m_deliveries.empty(); });
-        if (m_stopping) {
+        if (m_stopping)
             return;
-        }
-        const Delivery delivery = m_deliveries.front();
+        const auto delivery = m_deliveries.front();
         m_deliveries.pop_front();
-        std::vector<std::pair<const Port*, void*>> targets;
-        for (const auto& port : m_ports) {
-            const auto connection = port.second.connections.find(delivery.source);
-            if (connection != port.second.connections.end()) {
-                targets.emplace_back(&port.second, connection->second);
-            }
-        }
+        std::vector<MidiPacket> packets;
+        for (const QByteArray& bytes : delivery.second)
+            packets.push_back(MidiPacket{reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
         // Ports and connections stay while m_delivering is set.
         m_delivering = true;
-        lock.unlock();
-        std::vector<MidiPacket> packets;
-        for (const QByteArray& bytes : delivery.packets) {
-            packets.push_back(MidiPacket{reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        for (const auto& port : m_ports) {
+            const auto connection = port.second.connections.find(delivery.first);
+            if (connection == port.second.connections.end())
+                continue;
+            lock.unlock();
+            port.second.readProc(MidiPacketList{packets.data(), packets.size()}, port.second.readRefCon, connection->second);
+            lock.lock();
         }
-        for (const auto& target : targets) {
-            target.first->readProc(MidiPacketList{packets.data(), packets.size()}, target.first->readRefCon, target.second);
-        }
-        lock.lock();
         m_delivering = false;
         m_changed.notify_all();
     }

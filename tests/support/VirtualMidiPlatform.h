@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -26,8 +27,8 @@
 // endpoints with ids of their own), removed and moved; the handle returned is
 // the endpoint's reference. Packets injected into a source reach the read
 // procedure of the input port connected to it on a delivery thread of the
-// platform's own, like a real platform's MIDI thread; disconnecting or
-// disposing waits until a delivery in progress has returned. Every send is
+// platform's own, like a real platform's MIDI thread; disconnecting, removing
+// or disposing waits until a delivery in progress has returned. Every send is
 // recorded with its bytes and steady-clock time. Operations can be made to
 // fail on demand. refresh() reports whether endpoints changed since its last
 // call. All members are thread-safe.
@@ -37,7 +38,6 @@ public:
     enum class Operation
     {
         ConnectSource,
-        DisconnectSource,
         EndpointUniqueId,
         Send
     };
@@ -55,16 +55,16 @@ public:
     VirtualMidiPlatform(const VirtualMidiPlatform&) = delete;
     VirtualMidiPlatform& operator=(const VirtualMidiPlatform&) = delete;
 
-    Ref addSource(const QString& name);
-    Ref addDestination(const QString& name);
+    Ref addSource(const QString& name) { return addEndpoint(MidiEndpointKind::Source, name); }
+    Ref addDestination(const QString& name) { return addEndpoint(MidiEndpointKind::Destination, name); }
     // A connection to a removed source ends.
     void removeEndpoint(Ref endpoint);
-    // Moves a source or destination to index within its list (clamped).
+    // Moves an endpoint to index among those of its kind (clamped).
     void moveEndpoint(Ref endpoint, int index);
 
     // Every call of op fails until clearFailures().
-    void failOperation(Operation op);
-    void clearFailures();
+    void failOperation(Operation op) { m_failures |= 1u << static_cast<int>(op); }
+    void clearFailures() { m_failures = 0; }
 
     // Queues one delivery; deliveries keep the order of injection.
     void injectPackets(Ref source, const QList<QByteArray>& packets);
@@ -94,42 +94,39 @@ private:
     struct Endpoint
     {
         Ref ref;
+        MidiEndpointKind kind;
         QString name;
     };
     struct Port
     {
         Ref client;
-        ReadProc readProc;
+        ReadProc readProc; // null for an output port
         void* readRefCon;
         std::map<Ref, void*> connections; // source -> connRefCon
     };
-    struct Delivery
-    {
-        Ref source;
-        QList<QByteArray> packets;
-    };
 
-    Ref addEndpoint(std::vector<Endpoint>& list, const QString& name);
-    bool fails(Operation op) const;
-    // Under the lock: waits until no delivery is in progress on another thread.
+    Ref addEndpoint(MidiEndpointKind kind, const QString& name);
+    bool fails(Operation op) const { return (m_failures & (1u << static_cast<int>(op))) != 0; }
+    // Under the lock.
+    std::vector<Endpoint>::iterator find(Ref ref);
+    bool isKind(Ref ref, MidiEndpointKind kind);
+    bool createPort(Ref client, const Port& created, Ref* port);
     void waitForDelivery(std::unique_lock<std::mutex>& lock);
-    const Endpoint* find(Ref ref, std::vector<Endpoint>** list = nullptr, std::size_t* index = nullptr);
     void deliverLoop();
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     MidiPlatformIF* m_pPreviousPlatform;
-    Ref m_lastRef;
-    std::vector<Endpoint> m_sources;
-    std::vector<Endpoint> m_destinations;
+    Ref m_lastRef = NoRef;
+    std::vector<Endpoint> m_endpoints;
     std::set<Ref> m_clients;
     std::map<Ref, Port> m_ports;
-    std::set<Operation> m_failures;
+    std::atomic<unsigned> m_failures{0};
     QList<SentMessage> m_sent;
-    std::deque<Delivery> m_deliveries;
-    bool m_endpointsChanged;
-    bool m_delivering;
-    bool m_stopping;
+    std::deque<std::pair<Ref, QList<QByteArray>>> m_deliveries;
+    bool m_endpointsChanged = false;
+    bool m_delivering = false;
+    bool m_stopping = false;
     std::thread m_deliveryThread;
 };
 
