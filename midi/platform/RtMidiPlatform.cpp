@@ -288,6 +288,11 @@ bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* 
     return !m_outFailed;
 }
 
+bool RtMidiPlatform::refresh()
+{
+    return true;
+}
+
 void RtMidiPlatform::deliverMessage(double, std::vector<unsigned char>* message, void* route)
 {
     const InputRoute* input = static_cast<const InputRoute*>(route);

@@ -44,6 +44,9 @@ public:
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    // The sequencer is not asked to report ports coming and going: the device
+    // layer looks at the endpoints at every refresh.
+    bool refresh() override;
 
 private:
     // An RtMidi port is known by its name and by how many ports of the same
