@@ -1,7 +1,5 @@
 #include "midi/MidiDataTransmissionThread.h"
 
-#include <QMutexLocker>
-
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -42,7 +40,7 @@ void MidiDataTransmissionThread::setReceivedMidiCallbackFunc(ReceivedMidiCallbac
                                                             LostMidiCallbackFunc lost)
 {
     {
-        QMutexLocker lock(&m_callbackMutex);
+        std::lock_guard<std::mutex> lock(m_callbackMutex);
         m_pCallbackFunc = func;
         m_pLostFunc = lost;
         m_pCallbackUser = user;
@@ -89,7 +87,7 @@ void MidiDataTransmissionThread::run()
         LostMidiCallbackFunc lostFunc = nullptr;
         void* user = nullptr;
         {
-            QMutexLocker lock(&m_callbackMutex);
+            std::lock_guard<std::mutex> lock(m_callbackMutex);
             func = m_pCallbackFunc;
             lostFunc = m_pLostFunc;
             user = m_pCallbackUser;

@@ -3,7 +3,6 @@
 
 #include "midi/CRingBuffer.h"
 
-#include <QMutex>
 #include <QThread>
 
 #include <semaphore.h>
@@ -11,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, unsigned short size);
 // Told on the receive thread how many messages were dropped since the last call.
@@ -58,7 +58,7 @@ private:
     std::atomic<std::uint64_t> m_lost;
     // Guards the callbacks between the GUI thread and the receive thread; the
     // platform thread never takes it.
-    QMutex m_callbackMutex;
+    std::mutex m_callbackMutex;
     ReceivedMidiCallbackFunc m_pCallbackFunc;
     LostMidiCallbackFunc m_pLostFunc;
     void* m_pCallbackUser;
