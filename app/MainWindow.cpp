@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTimerEvent>
 
 namespace {
@@ -40,6 +41,17 @@ const char* const DiscardShortcut = "Ctrl+D";
 const unsigned short MidiBufferSize = 4096;
 const int PollInterval = 100;
 const char* const PortOpenFailedMessage = "Port open failed.";
+const char* const PortNotAvailableSuffix = " (not available)";
+const char* const ServiceNotAvailableText = "MIDI service not available";
+// How often the MIDI service and the chosen ports are looked after.
+const int PortRefreshInterval = 1000;
+
+// Qt reads "&" in a menu text as a mnemonic mark.
+QString menuText(const QString& name)
+{
+    QString text = name;
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
 
 QAction* addTableAction(QMenu* menu, const MenuItem& item, int index)
 {
@@ -65,6 +77,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_pMidiOutputPort(nullptr)
     , m_pOutputPortMenu(nullptr)
     , m_pInputPortMenu(nullptr)
+    , m_pInputPortGroup(nullptr)
+    , m_pOutputPortGroup(nullptr)
     , m_pMidiAnalyzer(nullptr)
     , m_pBulkIntervalManager(nullptr)
     , m_isRestored(false)
@@ -102,7 +116,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
 
     // No port is opened here: the settings reopen them by name on the first show.
     m_pMidiInputPort = new MidiInputPort(m_pMidiClient, MidiBufferSize);
-    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer);
+    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer,
+                                                  MidiAnalyzer::callbackLostMidi);
     m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient, MidiBufferSize);
 
     createPortMenus();
@@ -123,6 +138,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
 
 MainWindow::~MainWindow()
 {
+    // Threads in a bulk pause go on at once, so that they end without delay.
+    m_pBulkIntervalManager->setEnabledBulkInterval(false);
     // Tool windows go first, closed ones waiting for deletion included, while
     // the view lists and the MIDI objects that their destructors and threads
     // still use are alive.
@@ -173,6 +190,12 @@ void MainWindow::createFileMenu()
 
 void MainWindow::createPortMenus()
 {
+    m_pInputPortGroup = new QActionGroup(this);
+    m_pOutputPortGroup = new QActionGroup(this);
+    auto* refreshTimer = new QTimer(this);
+    connect(refreshTimer, &QTimer::timeout, this, &MainWindow::refreshPorts);
+    refreshTimer->start(PortRefreshInterval);
+
     m_pInputPortMenu = addMenuBarMenu(1);
     connect(m_pInputPortMenu, &QMenu::aboutToShow, this, &MainWindow::createInputPortMenu);
     connect(m_pInputPortMenu, &QMenu::triggered, this, &MainWindow::inputPortMenuSelected);
@@ -245,49 +268,64 @@ void MainWindow::fileMenuSelected(QAction* action)
     }
 }
 
-bool MainWindow::buildPortMenu(QMenu* menu, const QString& currentName, const QList<QString>& names)
+void MainWindow::buildPortMenu(QMenu* menu, QActionGroup* group, const QString& currentName,
+                               const QList<QString>& names)
 {
     menu->clear();
-    // Parented to the window, so each rebuild's group lives until the window goes.
-    auto* group = new QActionGroup(this);
+    qDeleteAll(group->actions());
+    if (!m_pMidiClient->serviceAvailable()) {
+        menu->addAction(tr(ServiceNotAvailableText))->setEnabled(false);
+        menu->addSeparator();
+    }
     QAction* noAssign = group->addAction(QString::fromLatin1(NoAssign));
     noAssign->setData(InvalidPortIndex);
     noAssign->setCheckable(true);
     for (int index = 0; index < names.size(); ++index) {
-        QAction* action = group->addAction(names.at(index));
+        QAction* action = group->addAction(menuText(names.at(index)));
         action->setData(quint32(index));
         action->setCheckable(true);
     }
-    const bool found = setCheckedPortMenu(group, currentName);
-    if (!found)
-        noAssign->setChecked(true);
+    if (!setCheckedPortMenu(group, currentName)) {
+        if (currentName == QLatin1String(NoAssign)) {
+            noAssign->setChecked(true);
+        } else {
+            // Chosen but gone: it is reconnected when it comes back.
+            QAction* gone = group->addAction(menuText(currentName) + tr(PortNotAvailableSuffix));
+            gone->setCheckable(true);
+            gone->setChecked(true);
+            gone->setEnabled(false);
+        }
+    }
     menu->addActions(group->actions());
-    return found;
 }
 
 void MainWindow::createInputPortMenu()
 {
     QString currentName;
     m_pMidiInputPort->getCurrentPortName(currentName);
-    const QList<QString> names = m_pMidiInputPort->getInputPortNameList(nullptr);
-    // Not found: the port in use has gone from the system, or none is open.
-    if (!buildPortMenu(m_pInputPortMenu, currentName, names))
-        m_pMidiInputPort->closeInputPort();
+    buildPortMenu(m_pInputPortMenu, m_pInputPortGroup, currentName, m_pMidiInputPort->getInputPortNameList(nullptr));
 }
 
 void MainWindow::createOutputPortMenu()
 {
     QString currentName;
     m_pMidiOutputPort->getCurrentPortName(currentName);
-    const QList<QString> names = m_pMidiOutputPort->getOutputPortNameList(nullptr);
-    if (!buildPortMenu(m_pOutputPortMenu, currentName, names))
-        m_pMidiOutputPort->closeOutputPort();
+    buildPortMenu(m_pOutputPortMenu, m_pOutputPortGroup, currentName,
+                  m_pMidiOutputPort->getOutputPortNameList(nullptr));
+}
+
+void MainWindow::refreshPorts()
+{
+    const bool endpointsChanged = m_pMidiClient->refresh();
+    m_pMidiInputPort->refresh(endpointsChanged);
+    m_pMidiOutputPort->refresh(endpointsChanged);
 }
 
 bool MainWindow::setCheckedPortMenu(QActionGroup* group, const QString& name)
 {
+    const QString text = menuText(name);
     for (QAction* action : group->actions()) {
-        if (action->text() == name) {
+        if (action->text() == text) {
             action->setChecked(true);
             return true;
         }

@@ -112,6 +112,8 @@ public slots:
     void helpMenuSelected(QAction* action);
     void createInputPortMenu();
     void createOutputPortMenu();
+    // About once a second: brings back the MIDI service and the chosen ports.
+    void refreshPorts();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -165,9 +167,9 @@ private:
     // Everything but the layout and the port names, written as the window goes.
     void storeSettings();
 
-    // Rebuilds a port menu from the endpoints present now; false when the
-    // current port's name is not among them.
-    bool buildPortMenu(QMenu* menu, const QString& currentName, const QList<QString>& names);
+    // Rebuilds a port menu in its action group from the endpoints present now;
+    // a chosen port that is not among them is shown checked and marked.
+    void buildPortMenu(QMenu* menu, QActionGroup* group, const QString& currentName, const QList<QString>& names);
     void storePortName(const char* key, const QString& name);
     // Closes a port and opens the menu entry's endpoint on it; the name to
     // store, "No Assign" when none was opened.
@@ -182,6 +184,8 @@ private:
     MidiOutputPort* m_pMidiOutputPort;
     QMenu* m_pOutputPortMenu;
     QMenu* m_pInputPortMenu;
+    QActionGroup* m_pInputPortGroup;
+    QActionGroup* m_pOutputPortGroup;
     QList<QAction*> m_viewsMenuActionList;
     MidiAnalyzer* m_pMidiAnalyzer;
     MidiBulkIntervalManager* m_pBulkIntervalManager;

@@ -5,8 +5,8 @@
 
 namespace {
 
-// The packet list buffer and the receive ring hold two bytes more than the
-// largest message the caller asked for.
+// The packet list buffer holds two bytes more than the largest message the
+// caller asked for.
 const qint32 BufferSizeMargin = 2;
 
 } // namespace
@@ -14,8 +14,6 @@ const qint32 BufferSizeMargin = 2;
 Midi::Midi(MidiClient* client, unsigned short bufferSize)
     : m_pClient(client)
     , m_bufferSize(bufferSize + BufferSizeMargin)
-    , m_currentPortIndex(InvalidPortIndex)
-    , m_currentPortId(InvalidPortId)
 {
 }
 
@@ -23,11 +21,7 @@ Midi::~Midi() = default;
 
 MIDI_RESULT Midi::getCurrentPortName(QString& name) const
 {
-    if (m_currentPortIndex != InvalidPortIndex && m_currentPortIndex < static_cast<quint32>(m_portNameList.size())) {
-        name = m_portNameList.at(static_cast<int>(m_currentPortIndex));
-    } else {
-        name = NoAssign;
-    }
+    name = m_portName.isEmpty() ? QString::fromLatin1(NoAssign) : m_portName;
     return MIDI_RESULT_OK;
 }
 
@@ -44,13 +38,10 @@ MidiPlatformIF::Ref Midi::clientRef() const
 const QList<QString>& Midi::buildPortNameList(MidiEndpointKind kind, MIDI_RESULT* result)
 {
     m_portNameList.clear();
-    MidiPlatformIF& midiPlatform = platform();
-    const unsigned int count = midiPlatform.endpointCount(kind);
+    const unsigned int count = platform().endpointCount(kind);
     for (unsigned int index = 0; index < count; ++index) {
-        const MidiPlatformIF::Ref endpoint = midiPlatform.endpoint(kind, index);
         QString name;
-        qint32 id = InvalidPortId;
-        if (endpoint == MidiPlatformIF::NoRef || !midiPlatform.endpointName(endpoint, &name) || !readUniqueId(endpoint, &id)) {
+        if (readEndpoint(kind, index, &name) == MidiPlatformIF::NoRef) {
             m_portNameList.clear();
             setMidiResult(result, MIDI_RESULT_ERROR);
             return m_portNameList;
@@ -67,18 +58,15 @@ quint32 Midi::findPortIndex(MidiEndpointKind kind, const QString& name)
     return index < 0 ? InvalidPortIndex : static_cast<quint32>(index);
 }
 
-bool Midi::readUniqueId(MidiPlatformIF::Ref endpoint, qint32* id) const
+MidiPlatformIF::Ref Midi::readEndpoint(MidiEndpointKind kind, quint32 index, QString* name) const
 {
-    std::int32_t uniqueId = InvalidPortId;
-    if (!platform().endpointUniqueId(endpoint, &uniqueId)) {
-        return false;
+    MidiPlatformIF& midiPlatform = platform();
+    const MidiPlatformIF::Ref endpoint = midiPlatform.endpoint(kind, index);
+    std::int32_t id = InvalidPortId;
+    // An endpoint whose id cannot be read is not one the platform can keep track of.
+    if (endpoint == MidiPlatformIF::NoRef || !midiPlatform.endpointName(endpoint, name)
+        || !midiPlatform.endpointUniqueId(endpoint, &id)) {
+        return MidiPlatformIF::NoRef;
     }
-    *id = uniqueId;
-    return true;
-}
-
-void Midi::clearSelection()
-{
-    m_currentPortIndex = InvalidPortIndex;
-    m_currentPortId = InvalidPortId;
+    return endpoint;
 }

@@ -10,8 +10,9 @@
 class MidiClient;
 
 // What the input and output ports share: the client, the buffer size, the
-// selected endpoint (index and unique id) and the name list of the endpoints
-// as last built.
+// name of the chosen endpoint and the name list of the endpoints as last
+// built. A chosen endpoint that goes away stays chosen by its name, so that
+// it is reconnected when an endpoint of that name appears again.
 class Midi
 {
 public:
@@ -21,8 +22,8 @@ public:
     Midi(const Midi&) = delete;
     Midi& operator=(const Midi&) = delete;
 
-    // The name of the open endpoint in the name list as last built, or
-    // NoAssign. Always MIDI_RESULT_OK.
+    // The name of the chosen endpoint, present or not, or NoAssign. Always
+    // MIDI_RESULT_OK.
     MIDI_RESULT getCurrentPortName(QString& name) const;
 
 protected:
@@ -35,13 +36,13 @@ protected:
     // Rebuilds the name list and returns the index of the first entry equal
     // to name, InvalidPortIndex when there is none.
     quint32 findPortIndex(MidiEndpointKind kind, const QString& name);
-    bool readUniqueId(MidiPlatformIF::Ref endpoint, qint32* id) const;
-    void clearSelection();
+    // The endpoint at index and its name; NoRef when it cannot be read.
+    MidiPlatformIF::Ref readEndpoint(MidiEndpointKind kind, quint32 index, QString* name) const;
 
     MidiClient* m_pClient;
     qint32 m_bufferSize;
-    quint32 m_currentPortIndex;
-    qint32 m_currentPortId;
+    // Empty when no endpoint is chosen.
+    QString m_portName;
     QList<QString> m_portNameList;
 };
 

@@ -34,3 +34,13 @@ MidiPlatformIF& MidiClient::platform() const
 {
     return *m_pPlatform;
 }
+
+bool MidiClient::refresh()
+{
+    return m_clientRef != MidiPlatformIF::NoRef && m_pPlatform->refresh();
+}
+
+bool MidiClient::serviceAvailable() const
+{
+    return m_clientRef != MidiPlatformIF::NoRef && m_pPlatform->serviceAvailable();
+}

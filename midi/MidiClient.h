@@ -18,6 +18,10 @@ public:
     MidiPlatformIF::Ref clientRef() const;
     // The platform that was current when the client was created.
     MidiPlatformIF& platform() const;
+    // About once a second on the GUI thread: lets the platform bring back its
+    // service and connections; true when the endpoints may have changed.
+    bool refresh();
+    bool serviceAvailable() const;
 
 private:
     MidiPlatformIF::Ref m_clientRef;

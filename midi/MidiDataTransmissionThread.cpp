@@ -1,161 +1,130 @@
 #include "midi/MidiDataTransmissionThread.h"
 
-#include <QMutexLocker>
-
-#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace {
 
-const std::size_t RecordHeaderSize = sizeof(quint16);
+const std::size_t RecordHeaderSize = sizeof(std::uint32_t);
+// The callback takes a 16-bit size.
+const std::size_t LargestDeliverable = std::numeric_limits<unsigned short>::max();
 
 } // namespace
 
-MidiDataTransmissionThread::MidiDataTransmissionThread(QObject* parent, unsigned short capacity)
+MidiDataTransmissionThread::MidiDataTransmissionThread(QObject* parent, std::size_t capacity)
     : QThread(parent)
+    , m_ring(capacity)
     , m_stop(false)
+    , m_readerSleeping(false)
+    , m_lost(0)
     , m_pCallbackFunc(nullptr)
+    , m_pLostFunc(nullptr)
     , m_pCallbackUser(nullptr)
-    , m_pRingBuffer(new CRingBuffer<unsigned char>(capacity))
-    , m_capacity(capacity)
-    , m_lapCounter(0)
-    , m_roomNeeded(0)
-    , m_readerMayWait(true)
-    , m_pRecord(new unsigned char[capacity])
+    , m_pRecord(new unsigned char[m_ring.capacity()])
 {
+    sem_init(&m_wakeUp, 0, 0);
     start(QThread::InheritPriority);
 }
 
 MidiDataTransmissionThread::~MidiDataTransmissionThread()
 {
-    if (isRunning()) {
-        {
-            QMutexLocker waitLock(&m_waitMutex);
-            m_pCallbackFunc = nullptr;
-            m_pCallbackUser = nullptr;
-            {
-                QMutexLocker bufferLock(&m_bufferMutex);
-                m_stop = true;
-                m_roomCondition.wakeAll();
-            }
-            m_waitCondition.wakeAll();
-        }
-        wait();
-    }
-    delete m_pRingBuffer;
+    m_stop = true;
+    sem_post(&m_wakeUp);
+    wait();
+    sem_destroy(&m_wakeUp);
     delete[] m_pRecord;
 }
 
-void MidiDataTransmissionThread::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user)
+void MidiDataTransmissionThread::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user,
+                                                            LostMidiCallbackFunc lost)
 {
-    QMutexLocker lock(&m_waitMutex);
-    m_pCallbackFunc = func;
-    m_pCallbackUser = user;
-    // Records that arrived before the callback are delivered now.
-    m_waitCondition.wakeAll();
-}
-
-void MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_t size)
-{
-    // Counted in size_t: the record's 16-bit length field can hold any size
-    // that passes this test, because the capacity itself is 16-bit.
-    const std::size_t needed = size + RecordHeaderSize;
-    if (needed > m_capacity) {
-        return;
-    }
     {
-        QMutexLocker lock(&m_bufferMutex);
-        while (freeSpace() < needed) {
-            if (m_stop) {
-                return;
-            }
-            m_roomNeeded = needed;
-            m_roomCondition.wait(&m_bufferMutex);
-        }
-        if (m_pRingBuffer->writeIndex() + needed > m_capacity) {
-            ++m_lapCounter;
-        }
-        const quint16 length = static_cast<quint16>(size);
-        unsigned char header[RecordHeaderSize];
-        std::memcpy(header, &length, RecordHeaderSize);
-        m_pRingBuffer->write(header, RecordHeaderSize);
-        m_pRingBuffer->write(data, size);
+        std::lock_guard<std::mutex> lock(m_callbackMutex);
+        m_pCallbackFunc = func;
+        m_pLostFunc = lost;
+        m_pCallbackUser = user;
     }
-    if (m_readerMayWait.load()) {
-        QMutexLocker lock(&m_waitMutex);
-        m_waitCondition.wakeAll();
-        // Woken, the receive thread looks at the ring again before it waits.
-        m_readerMayWait = false;
-    }
+    // Records that arrived before the callback are delivered now.
+    sem_post(&m_wakeUp);
 }
 
-bool MidiDataTransmissionThread::isAvailable(std::size_t size)
+bool MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_t size)
 {
-    QMutexLocker lock(&m_bufferMutex);
-    return freeSpace() >= size;
+    if (size > LargestDeliverable || size + RecordHeaderSize > m_ring.writable()) {
+        m_lost.fetch_add(1);
+        return false;
+    }
+    const std::uint32_t length = static_cast<std::uint32_t>(size);
+    unsigned char header[RecordHeaderSize];
+    std::memcpy(header, &length, RecordHeaderSize);
+    m_ring.write(header, RecordHeaderSize);
+    m_ring.write(data, size);
+    m_ring.publish();
+    wake();
+    return true;
 }
 
-bool MidiDataTransmissionThread::isEmptyBuffer()
+std::uint64_t MidiDataTransmissionThread::lostCount() const
 {
-    QMutexLocker lock(&m_bufferMutex);
-    return ringEmpty();
+    return m_lost.load();
+}
+
+void MidiDataTransmissionThread::wake()
+{
+    // Sequentially consistent with the reader's store and its look at the
+    // ring: either the reader sees the record or this sees it sleeping.
+    if (m_readerSleeping.exchange(false)) {
+        sem_post(&m_wakeUp);
+    }
 }
 
 void MidiDataTransmissionThread::run()
 {
-    m_waitMutex.lock();
+    std::uint64_t reported = 0;
     while (!m_stop) {
-        m_readerMayWait = true;
-        unsigned short size = 0;
-        if (!m_pCallbackFunc || !takeRecord(&size)) {
-            m_waitCondition.wait(&m_waitMutex);
+        ReceivedMidiCallbackFunc func = nullptr;
+        LostMidiCallbackFunc lostFunc = nullptr;
+        void* user = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_callbackMutex);
+            func = m_pCallbackFunc;
+            lostFunc = m_pLostFunc;
+            user = m_pCallbackUser;
+        }
+        const std::uint64_t lost = m_lost.load();
+        if (lost != reported) {
+            if (lostFunc) {
+                lostFunc(user, lost - reported);
+            }
+            reported = lost;
+        }
+        std::uint32_t size = 0;
+        if (func && takeRecord(&size)) {
+            func(user, m_pRecord, static_cast<unsigned short>(size));
             continue;
         }
-        m_readerMayWait = false;
-        const ReceivedMidiCallbackFunc func = m_pCallbackFunc;
-        void* const user = m_pCallbackUser;
-        m_waitMutex.unlock();
-
-        func(user, m_pRecord, size);
-
-        m_waitMutex.lock();
+        m_readerSleeping = true;
+        if (m_stop || (func && m_ring.readable() > 0) || m_lost.load() != reported) {
+            m_readerSleeping = false;
+            continue;
+        }
+        while (sem_wait(&m_wakeUp) != 0 && errno == EINTR) {
+        }
     }
-    m_waitMutex.unlock();
 }
 
-std::size_t MidiDataTransmissionThread::freeSpace() const
+bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size)
 {
-    const std::size_t writeIndex = m_pRingBuffer->writeIndex();
-    const std::size_t readIndex = m_pRingBuffer->readIndex();
-    return m_lapCounter > 0 ? readIndex - writeIndex : m_capacity - writeIndex + readIndex;
-}
-
-bool MidiDataTransmissionThread::ringEmpty() const
-{
-    return m_lapCounter <= 0 && m_pRingBuffer->writeIndex() == m_pRingBuffer->readIndex();
-}
-
-bool MidiDataTransmissionThread::takeRecord(unsigned short* size)
-{
-    QMutexLocker lock(&m_bufferMutex);
-    if (ringEmpty()) {
+    if (m_ring.readable() < RecordHeaderSize) {
         return false;
     }
-    const std::size_t start = m_pRingBuffer->readIndex();
     unsigned char header[RecordHeaderSize];
-    m_pRingBuffer->read(header, RecordHeaderSize);
-    quint16 length = 0;
+    m_ring.read(header, RecordHeaderSize);
+    std::uint32_t length = 0;
     std::memcpy(&length, header, RecordHeaderSize);
-    if (start + RecordHeaderSize + length > m_capacity) {
-        --m_lapCounter;
-    }
-    m_pRingBuffer->read(m_pRecord, length);
-    // A waiting writer is woken once half the ring is free (or all it needs,
-    // if more): it then writes a batch instead of one record per wake-up.
-    if (m_roomNeeded > 0 && freeSpace() >= std::max<std::size_t>(m_roomNeeded, m_capacity / 2)) {
-        m_roomNeeded = 0;
-        m_roomCondition.wakeAll();
-    }
+    m_ring.read(m_pRecord, length);
+    m_ring.release();
     *size = length;
     return true;
 }

@@ -3,71 +3,66 @@
 
 #include "midi/CRingBuffer.h"
 
-#include <QMutex>
 #include <QThread>
-#include <QWaitCondition>
+
+#include <semaphore.h>
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
 
 using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, unsigned short size);
+// Told on the receive thread how many messages were dropped since the last call.
+using LostMidiCallbackFunc = void (*)(void* user, std::uint64_t count);
 
 // Hands received messages from the platform's MIDI thread to a callback on a
 // thread of its own. The platform thread copies each message as one record (a
-// 2-byte length in host byte order, then the bytes) into a byte ring; this
-// thread takes the records out in arrival order and calls the callback once
-// per record. A full ring makes the writer wait; nothing is dropped for lack
-// of room. Lock order: the wait mutex before the buffer mutex.
+// 4-byte length in host byte order, then the bytes) into a lock-free ring and
+// wakes this thread with a semaphore post, which never blocks; this thread
+// takes the records out in arrival order and calls the callback once per
+// record. The platform thread never waits: a message that finds no room is
+// dropped whole and counted, and the count reaches the lost callback.
 class MidiDataTransmissionThread : public QThread
 {
     Q_OBJECT
 
 public:
-    // Starts the thread at once with a ring of capacity bytes.
-    MidiDataTransmissionThread(QObject* parent, unsigned short capacity);
+    // Starts the thread at once with a ring of at least capacity bytes.
+    MidiDataTransmissionThread(QObject* parent, std::size_t capacity);
     // Stops the thread and discards the records still in the ring.
     ~MidiDataTransmissionThread() override;
 
     // Until a callback is installed, records stay in the ring.
-    void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user);
-    // Appends one record; a message whose record does not fit the whole ring
-    // is dropped. Waits while the ring has no room for it.
-    void writeData(const unsigned char* data, std::size_t size);
-    bool isAvailable(std::size_t size);
-    bool isEmptyBuffer();
+    void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost = nullptr);
+    // From the platform's MIDI thread: appends one record, or drops and counts
+    // the message (false) when the ring has no room for it or the callback
+    // could not take its size.
+    bool writeData(const unsigned char* data, std::size_t size);
+    // Messages dropped since the thread started.
+    std::uint64_t lostCount() const;
 
 protected:
     void run() override;
 
 private:
-    std::size_t freeSpace() const;
-    bool ringEmpty() const;
     // Moves the oldest record into m_pRecord; false when the ring is empty.
-    bool takeRecord(unsigned short* size);
+    bool takeRecord(std::uint32_t* size);
+    void wake();
 
-    QWaitCondition m_waitCondition;
-    // Written under both mutexes, so either one suffices to read it.
-    bool m_stop;
+    CRingBuffer<unsigned char> m_ring;
+    sem_t m_wakeUp;
+    std::atomic<bool> m_stop;
+    // Set by the receive thread before it waits; the writer that clears it posts.
+    std::atomic<bool> m_readerSleeping;
+    std::atomic<std::uint64_t> m_lost;
+    // Guards the callbacks between the GUI thread and the receive thread; the
+    // platform thread never takes it.
+    std::mutex m_callbackMutex;
     ReceivedMidiCallbackFunc m_pCallbackFunc;
+    LostMidiCallbackFunc m_pLostFunc;
     void* m_pCallbackUser;
-    QMutex m_bufferMutex;
-    QMutex m_waitMutex;
-    CRingBuffer<unsigned char>* m_pRingBuffer;
-    unsigned short m_capacity;
-    // 1 while the writer has wrapped past the end of the storage and the
-    // reader has not yet followed, 0 otherwise.
-    qint8 m_lapCounter;
-    // The writer waits here, with the buffer mutex, until the reader has made
-    // the room it needs (0 while no writer waits).
-    QWaitCondition m_roomCondition;
-    std::size_t m_roomNeeded;
-    // Set by the receive thread, under the wait mutex, before it looks for a
-    // record; cleared when it found one or was signalled. A writer that sees
-    // it clear needs not signal: the receive thread will look at the ring
-    // again before it waits.
-    std::atomic<bool> m_readerMayWait;
-    // The record being delivered. The callback does not keep the pointer, so
-    // one array of the capacity serves every record.
+    // The record being delivered; the callback does not keep the pointer.
     unsigned char* m_pRecord;
 };
 

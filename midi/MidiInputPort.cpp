@@ -1,11 +1,11 @@
 #include "midi/MidiInputPort.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace {
 
 const char* const InputPortName = "InputPort";
+// Room for a burst of several large System Exclusive dumps while the receive
+// thread is busy: the platform's MIDI thread drops what does not fit.
+const std::size_t ReceiveRingCapacity = 1 << 20;
 
 } // namespace
 
@@ -13,10 +13,9 @@ MidiInputPort::MidiInputPort(MidiClient* client, unsigned short bufferSize)
     : Midi(client, bufferSize)
     , m_pReceiveThread(nullptr)
     , m_inputPort(~MidiPlatformIF::Ref(0))
+    , m_source(MidiPlatformIF::NoRef)
 {
-    // The ring's capacity is 16-bit; a larger buffer size is cut to the largest.
-    const qint32 capacity = std::min<qint32>(m_bufferSize, std::numeric_limits<unsigned short>::max());
-    m_pReceiveThread = new MidiDataTransmissionThread(nullptr, static_cast<unsigned short>(capacity));
+    m_pReceiveThread = new MidiDataTransmissionThread(nullptr, ReceiveRingCapacity);
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
     if (platform().createInputPort(clientRef(), InputPortName, readProc, nullptr, &port)) {
         m_inputPort = port;
@@ -30,11 +29,9 @@ MidiInputPort::~MidiInputPort()
     delete m_pReceiveThread;
 }
 
-void MidiInputPort::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user)
+void MidiInputPort::setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost)
 {
-    if (m_pReceiveThread) {
-        m_pReceiveThread->setReceivedMidiCallbackFunc(func, user);
-    }
+    m_pReceiveThread->setReceivedMidiCallbackFunc(func, user, lost);
 }
 
 const QList<QString>& MidiInputPort::getInputPortNameList(MIDI_RESULT* result)
@@ -50,59 +47,70 @@ unsigned int MidiInputPort::getInputPortCount(MIDI_RESULT* result) const
 
 MIDI_RESULT MidiInputPort::openInputPort(const QString& name)
 {
+    closeInputPort();
     const quint32 index = findPortIndex(MidiEndpointKind::Source, name);
-    return index == InvalidPortIndex ? MIDI_RESULT_ERROR : openInputPort(index);
+    if (index != InvalidPortIndex && connect(index)) {
+        return MIDI_RESULT_OK;
+    }
+    m_portName = name;
+    return MIDI_RESULT_ERROR;
 }
 
 MIDI_RESULT MidiInputPort::openInputPort(unsigned int index)
 {
-    if (m_currentPortIndex != InvalidPortIndex) {
-        closeInputPort();
-    }
-    MidiPlatformIF& midiPlatform = platform();
-    if (index >= midiPlatform.endpointCount(MidiEndpointKind::Source)) {
-        clearSelection();
-        return MIDI_RESULT_ERROR;
-    }
-    const MidiPlatformIF::Ref source = midiPlatform.endpoint(MidiEndpointKind::Source, index);
-    if (source == MidiPlatformIF::NoRef || !midiPlatform.connectSource(m_inputPort, source, m_pReceiveThread)) {
-        clearSelection();
-        return MIDI_RESULT_ERROR;
-    }
-    qint32 id = InvalidPortId;
-    if (!readUniqueId(source, &id)) {
-        // Without its id the source could not be found again to close it.
-        midiPlatform.disconnectSource(m_inputPort, source);
-        clearSelection();
-        return MIDI_RESULT_ERROR;
-    }
-    m_currentPortIndex = index;
-    m_currentPortId = id;
-    return MIDI_RESULT_OK;
+    closeInputPort();
+    return connect(index) ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
 }
 
 MIDI_RESULT MidiInputPort::closeInputPort()
 {
-    if (m_currentPortIndex == InvalidPortIndex) {
+    if (m_portName.isEmpty()) {
         return MIDI_RESULT_ERROR;
     }
-    // Found by unique id: the source may have moved in the platform's list.
-    MidiPlatformIF& midiPlatform = platform();
-    const unsigned int count = midiPlatform.endpointCount(MidiEndpointKind::Source);
-    for (unsigned int index = 0; index < count; ++index) {
-        const MidiPlatformIF::Ref source = midiPlatform.endpoint(MidiEndpointKind::Source, index);
-        qint32 id = InvalidPortId;
-        if (source == MidiPlatformIF::NoRef || !readUniqueId(source, &id)) {
-            break;
-        }
-        if (id == m_currentPortId) {
-            const bool disconnected = midiPlatform.disconnectSource(m_inputPort, source);
-            clearSelection();
-            return disconnected ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+    // A source that has gone is let go of already.
+    const bool disconnected = m_source == MidiPlatformIF::NoRef || platform().disconnectSource(m_inputPort, m_source);
+    m_source = MidiPlatformIF::NoRef;
+    m_portName.clear();
+    return disconnected ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+}
+
+void MidiInputPort::refresh(bool endpointsChanged)
+{
+    if (m_portName.isEmpty() || (!endpointsChanged && m_source != MidiPlatformIF::NoRef)) {
+        return;
+    }
+    // A source that went and came back between two looks may be another
+    // endpoint now.
+    const quint32 index = findPortIndex(MidiEndpointKind::Source, m_portName);
+    QString name;
+    const MidiPlatformIF::Ref source
+        = index == InvalidPortIndex ? MidiPlatformIF::NoRef : readEndpoint(MidiEndpointKind::Source, index, &name);
+    if (source != m_source) {
+        disconnect();
+        if (source != MidiPlatformIF::NoRef) {
+            connect(index);
         }
     }
-    clearSelection();
-    return MIDI_RESULT_ERROR;
+}
+
+bool MidiInputPort::connect(quint32 index)
+{
+    QString name;
+    const MidiPlatformIF::Ref source = readEndpoint(MidiEndpointKind::Source, index, &name);
+    if (source == MidiPlatformIF::NoRef || !platform().connectSource(m_inputPort, source, m_pReceiveThread)) {
+        return false;
+    }
+    m_source = source;
+    m_portName = name;
+    return true;
+}
+
+void MidiInputPort::disconnect()
+{
+    if (m_source != MidiPlatformIF::NoRef) {
+        platform().disconnectSource(m_inputPort, m_source);
+        m_source = MidiPlatformIF::NoRef;
+    }
 }
 
 void MidiInputPort::readProc(const MidiPacketList& packets, void*, void* connRefCon)

@@ -16,7 +16,7 @@ const qint32 PacketHeaderSize = 10;
 MidiOutputPort::MidiOutputPort(MidiClient* client, unsigned short bufferSize)
     : Midi(client, bufferSize)
     , m_outputPort(~MidiPlatformIF::Ref(0))
-    , m_destination(InvalidPortRef)
+    , m_destination(MidiPlatformIF::NoRef)
 {
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
     if (platform().createOutputPort(clientRef(), OutputPortName, &port)) {
@@ -26,8 +26,7 @@ MidiOutputPort::MidiOutputPort(MidiClient* client, unsigned short bufferSize)
 
 MidiOutputPort::~MidiOutputPort()
 {
-    QMutexLocker lock(&m_mutex);
-    dropSelection();
+    select(MidiPlatformIF::NoRef, QString());
     platform().disposePort(m_outputPort);
 }
 
@@ -45,42 +44,49 @@ unsigned int MidiOutputPort::getOutputPortCount(MIDI_RESULT* result) const
 MIDI_RESULT MidiOutputPort::openOutputPort(const QString& name)
 {
     const quint32 index = findPortIndex(MidiEndpointKind::Destination, name);
-    return index == InvalidPortIndex ? MIDI_RESULT_ERROR : openOutputPort(index);
+    if (index != InvalidPortIndex && openOutputPort(index) == MIDI_RESULT_OK) {
+        return MIDI_RESULT_OK;
+    }
+    select(MidiPlatformIF::NoRef, name);
+    return MIDI_RESULT_ERROR;
 }
 
 MIDI_RESULT MidiOutputPort::openOutputPort(unsigned int index)
 {
-    QMutexLocker lock(&m_mutex);
-    MidiPlatformIF& midiPlatform = platform();
-    if (index >= midiPlatform.endpointCount(MidiEndpointKind::Destination)) {
+    if (index >= platform().endpointCount(MidiEndpointKind::Destination)) {
         return MIDI_RESULT_ERROR;
     }
-    const MidiPlatformIF::Ref destination = midiPlatform.endpoint(MidiEndpointKind::Destination, index);
-    qint32 id = InvalidPortId;
-    if (destination == MidiPlatformIF::NoRef || !readUniqueId(destination, &id)) {
-        dropSelection();
-        return MIDI_RESULT_ERROR;
-    }
-    m_destination = destination;
-    m_currentPortIndex = index;
-    m_currentPortId = id;
-    return MIDI_RESULT_OK;
+    QString name;
+    const MidiPlatformIF::Ref destination = readEndpoint(MidiEndpointKind::Destination, index, &name);
+    select(destination, destination == MidiPlatformIF::NoRef ? QString() : name);
+    return destination == MidiPlatformIF::NoRef ? MIDI_RESULT_ERROR : MIDI_RESULT_OK;
 }
 
 MIDI_RESULT MidiOutputPort::closeOutputPort()
 {
-    QMutexLocker lock(&m_mutex);
-    if (m_destination == InvalidPortRef) {
+    if (m_portName.isEmpty()) {
         return MIDI_RESULT_ERROR;
     }
-    dropSelection();
+    select(MidiPlatformIF::NoRef, QString());
     return MIDI_RESULT_OK;
+}
+
+void MidiOutputPort::refresh(bool endpointsChanged)
+{
+    if (m_portName.isEmpty() || (!endpointsChanged && m_destination != MidiPlatformIF::NoRef)) {
+        return;
+    }
+    const quint32 index = findPortIndex(MidiEndpointKind::Destination, m_portName);
+    QString name;
+    const MidiPlatformIF::Ref destination
+        = index == InvalidPortIndex ? MidiPlatformIF::NoRef : readEndpoint(MidiEndpointKind::Destination, index, &name);
+    select(destination, m_portName);
 }
 
 MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, unsigned short size)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_currentPortIndex == InvalidPortIndex) {
+    if (m_destination == MidiPlatformIF::NoRef) {
         return MIDI_RESULT_ERROR;
     }
     if (PacketListHeaderSize + PacketHeaderSize + size > m_bufferSize) {
@@ -89,8 +95,9 @@ MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, unsigned sho
     return platform().send(m_outputPort, m_destination, data, size) ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
 }
 
-void MidiOutputPort::dropSelection()
+void MidiOutputPort::select(MidiPlatformIF::Ref destination, const QString& name)
 {
-    m_destination = InvalidPortRef;
-    clearSelection();
+    QMutexLocker lock(&m_mutex);
+    m_destination = destination;
+    m_portName = name;
 }

@@ -16,8 +16,6 @@ void setMidiResult(MIDI_RESULT* result, MIDI_RESULT value);
 constexpr quint32 InvalidPortIndex = 0xFFFFFFFF;
 // Unique id that stands for no endpoint.
 constexpr qint32 InvalidPortId = 0x7FFFFFFF;
-// No destination endpoint reference is held.
-constexpr quint32 InvalidPortRef = 0xFFFFFFFF;
 // Shown as the current port's name when none is open.
 extern const char* const NoAssign;
 

@@ -24,6 +24,7 @@ const int ClockTextSize = 9;
 const char ClockFormat[] = "%H:%M:%S";
 const int ClockTextLength = 8;
 const int MicrosecondsPerMillisecond = 1000;
+const char LostLineFormat[] = "-- %1 messages lost: input faster than the program can take --";
 
 const int MIDIFilterEventTypes[] = {
     MIDILIB_Event_Type_NoteOff,
@@ -136,9 +137,9 @@ void MidiAnalyzer::receivedMidi(const unsigned char* data, unsigned short size)
         const unsigned char* message = midilib_data_getMemory(&bytes);
         const unsigned short messageSize = static_cast<unsigned short>(midilib_data_getSize(&bytes));
 
-        QMutexLocker locker(&m_mutex);
         if (m_thru && event.type != MIDILIB_Event_Type_ActiveSensing && MainWindow::m_pInstance != nullptr)
             MainWindow::m_pInstance->transmitMidi(message, messageSize);
+        QMutexLocker locker(&m_mutex);
         if (event.type == MIDILIB_Event_Type_SystemExclusive
             && convertDisplayFormatFromMidiData(m_receivedSysExText, message, messageSize, true)) {
             m_receivedSysExCount += messageSize;
@@ -148,6 +149,19 @@ void MidiAnalyzer::receivedMidi(const unsigned char* data, unsigned short size)
         appendLine(m_receivedText, stamp, stampLength, message, messageSize);
         m_receivedCount += messageSize;
     }
+}
+
+void MidiAnalyzer::callbackLostMidi(void* user, std::uint64_t count)
+{
+    static_cast<MidiAnalyzer*>(user)->lostMidi(count);
+}
+
+void MidiAnalyzer::lostMidi(std::uint64_t count)
+{
+    const QByteArray line = QString::fromLatin1(LostLineFormat).arg(count).toLatin1();
+    QMutexLocker locker(&m_mutex);
+    m_receivedText.append(LineSeparator);
+    m_receivedText.append(line);
 }
 
 void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, unsigned short size)
@@ -178,7 +192,8 @@ bool MidiAnalyzer::getMidiData(QByteArray& receivedText, unsigned int& receivedC
     m_receivedSysExCount = 0;
     m_transmittedText.clear();
     m_transmittedCount = 0;
-    return receivedCount != 0 || sysExCount != 0 || transmittedCount != 0;
+    // A lost-messages line is text without bytes.
+    return receivedCount != 0 || sysExCount != 0 || transmittedCount != 0 || !receivedText.isEmpty();
 }
 
 void MidiAnalyzer::clearTransmittedDataBuffer()

@@ -6,10 +6,11 @@
 #include "midilib_parser.h"
 
 #include <QByteArray>
-#include <QRecursiveMutex>
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 
 class TarvoModel;
 
@@ -52,7 +53,8 @@ enum FilterSystemRealtime : int {
 // text with getMidiData.
 //
 // A monitor line is a newline, the optional time stamp "HH:MM:SS:mmm " and two
-// upper-case hexadecimal digits and a space per byte.
+// upper-case hexadecimal digits and a space per byte. Messages that the input
+// had to drop show as one line of text that counts no bytes.
 class MidiAnalyzer : public ModelAssistant
 {
 public:
@@ -72,11 +74,14 @@ public:
     static void callbackReceivedMidi(void* user, const unsigned char* data, unsigned short size);
     // The receive path, on the receive thread.
     void receivedMidi(const unsigned char* data, unsigned short size);
+    // The input port's lost callback: a line in the received monitor text.
+    static void callbackLostMidi(void* user, std::uint64_t count);
+    void lostMidi(std::uint64_t count);
     // Appends one line for a message that was sent, from any sending thread.
     void setTransmittedMidiData(const unsigned char* data, unsigned short size);
     // Hands over and clears the received monitor text, the received System
     // Exclusive text and the transmitted monitor text with their byte counts;
-    // false when all three counts were 0.
+    // false when there was nothing.
     bool getMidiData(QByteArray& receivedText, unsigned int& receivedCount,
                      QByteArray& sysExText, unsigned int& sysExCount,
                      QByteArray& transmittedText, unsigned int& transmittedCount);
@@ -110,8 +115,8 @@ private:
     // Touched by the receive thread only.
     midilib_parser m_parser;
     midilib_filter m_filter;
-    // Recursive: a MIDI Thru send re-enters through setTransmittedMidiData.
-    QRecursiveMutex m_mutex;
+    // Never held across a send: a MIDI Thru send may wait its bulk interval.
+    QMutex m_mutex;
     QByteArray m_receivedSysExText;
     unsigned int m_receivedSysExCount;
     QByteArray m_receivedText;

@@ -2,10 +2,11 @@
 
 #include "model/TarvoModel.h"
 
+#include <chrono>
+
 namespace {
 
 const unsigned char EndOfExclusive = 0xF7;
-const qint64 NanosecondsPerMillisecond = 1000000;
 
 } // namespace
 
@@ -14,7 +15,6 @@ MidiBulkIntervalManager::MidiBulkIntervalManager(TarvoModel* model)
     , m_bulkInterval(model->getModelIntValue(BulkIntervalId))
 {
     m_pModel->registerModelAssistant(this);
-    m_time.start();
 }
 
 MidiBulkIntervalManager::~MidiBulkIntervalManager()
@@ -25,12 +25,21 @@ MidiBulkIntervalManager::~MidiBulkIntervalManager()
 void MidiBulkIntervalManager::updateParameter(unsigned int id)
 {
     if (id == BulkIntervalId)
-        m_bulkInterval = m_pModel->getModelIntValue(BulkIntervalId);
+        setInterval(m_pModel->getModelIntValue(BulkIntervalId));
 }
 
 void MidiBulkIntervalManager::setEnabledBulkInterval(bool enabled)
 {
-    m_bulkInterval = enabled ? m_pModel->getModelIntValue(BulkIntervalId) : 0;
+    setInterval(enabled ? m_pModel->getModelIntValue(BulkIntervalId) : 0);
+}
+
+void MidiBulkIntervalManager::setInterval(int milliseconds)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bulkInterval = milliseconds;
+    }
+    m_changed.notify_all();
 }
 
 void MidiBulkIntervalManager::waitBulkBeforeTransmission(const unsigned char* data, unsigned short size)
@@ -41,11 +50,14 @@ void MidiBulkIntervalManager::waitBulkBeforeTransmission(const unsigned char* da
 
 void MidiBulkIntervalManager::waitBulkAfterTransmission(const unsigned char* data, unsigned short size)
 {
-    if (size == 0 || data[size - 1] != EndOfExclusive || m_bulkInterval < 1)
+    if (size == 0 || data[size - 1] != EndOfExclusive)
         return;
-    // The start reading belongs to this call: several threads may wait at once.
-    // Nanoseconds, so that the pause is never a fraction of a millisecond short.
-    const qint64 start = m_time.nsecsElapsed();
-    while (m_time.nsecsElapsed() - start < m_bulkInterval * NanosecondsPerMillisecond) {
+    // Steady clock: a pause neither ends early nor runs long when the wall
+    // clock is set.
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    auto due = [this, start] { return start + std::chrono::milliseconds(m_bulkInterval); };
+    while (std::chrono::steady_clock::now() < due()) {
+        m_changed.wait_until(lock, due());
     }
 }

@@ -2,16 +2,18 @@
 
 #include "model/ModelAssistant.h"
 
-#include <QElapsedTimer>
-
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 class TarvoModel;
 
 // Spaces out bulk transmissions: after a message that ends with End of
-// Exclusive (0xF7) the sending thread is held until the bulk interval
-// (parameter BulkIntervalId, in milliseconds) has passed. Any thread may wait;
-// the interval itself is written on the GUI thread only.
+// Exclusive (0xF7) the sending thread sleeps until the bulk interval
+// (parameter BulkIntervalId, in milliseconds) has passed on the monotonic
+// clock. Any thread may wait, and must hold no lock another thread needs
+// while it does. A change of the interval, switching it off included, applies
+// to the pauses under way at once, so switching it off releases them all.
 class MidiBulkIntervalManager : public ModelAssistant
 {
 public:
@@ -27,14 +29,15 @@ public:
     void setEnabledBulkInterval(bool enabled);
     // The hook before a send; nothing to do there.
     void waitBulkBeforeTransmission(const unsigned char* data, unsigned short size);
-    // Busy-waits the bulk interval when the message's last byte is 0xF7.
+    // Sleeps the bulk interval when the message's last byte is 0xF7.
     void waitBulkAfterTransmission(const unsigned char* data, unsigned short size);
 
 private:
+    void setInterval(int milliseconds);
+
     TarvoModel* m_pModel;
-    // Read by the sending threads while the GUI thread writes it.
-    std::atomic<int> m_bulkInterval;
-    // Monotonic, so a pause neither ends early nor runs long when the wall
-    // clock is set or changes to and from summer time.
-    QElapsedTimer m_time;
+    // Guards only the interval for the sleepers; held by nobody while sending.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_bulkInterval;
 };

@@ -80,6 +80,8 @@ void MidiEditTransmittionThread::stopTransmittion()
 {
     m_transmitting = false;
     QMutexLocker locker(&m_mutex);
+    // A text the thread has not picked up yet is cancelled with the pass.
+    m_message.clear();
 }
 
 void MidiEditTransmittionThread::run()

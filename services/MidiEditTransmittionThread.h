@@ -35,7 +35,8 @@ public:
     // Hands over a text to send and wakes the thread. GUI thread.
     void setTransmittionMessage(const QString& text);
     // Ends the running transmission after the message being sent and returns
-    // when the thread has left it; returns at once when none runs. GUI thread.
+    // when the thread has left it; a text handed over but not yet started is
+    // dropped. GUI thread.
     void stopTransmittion();
 
     // Converts the first 2 * count characters of text into count bytes at

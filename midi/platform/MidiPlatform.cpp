@@ -1,5 +1,7 @@
 #include "midi/platform/MidiPlatform.h"
 
+#include "midi/platform/JackMidiPlatform.h"
+#include "midi/platform/MidiSystemProbe.h"
 #include "midi/platform/RtMidiPlatform.h"
 
 #include <atomic>
@@ -16,8 +18,12 @@ MidiPlatformIF& MidiPlatform::current()
     if (platform) {
         return *platform;
     }
-    static RtMidiPlatform rtMidiPlatform;
-    return rtMidiPlatform;
+    // The ALSA sequencer when it answers, else JACK, which also waits for a
+    // server that is not running yet.
+    static MidiPlatformIF* const systemPlatform = MidiSystemProbe::alsaSequencerAvailable()
+        ? static_cast<MidiPlatformIF*>(new RtMidiPlatform())
+        : static_cast<MidiPlatformIF*>(new JackMidiPlatform());
+    return *systemPlatform;
 }
 
 MidiPlatformIF* MidiPlatform::install(MidiPlatformIF* platform)

@@ -67,6 +67,16 @@ public:
 
     // Sends one message, unchanged, to the destination at once.
     virtual bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) = 0;
+
+    // Called about once a second on the GUI thread, so it must be cheap when
+    // nothing happened. A platform whose service and endpoints can go away
+    // brings back its client and ports when the service returns and
+    // reconnects the connected source and the destination of the latest send
+    // when endpoints of their names appear again. True when the endpoints may
+    // have changed since the last call.
+    virtual bool refresh() { return false; }
+    // False while the platform MIDI service is gone and being waited for.
+    virtual bool serviceAvailable() { return true; }
 };
 
 #endif // MIDIPLATFORMIF_H

@@ -7,8 +7,6 @@
 
 namespace {
 
-const char* const ProbeClientName = "tarvo-probe";
-
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
 {
 }
@@ -17,7 +15,9 @@ void ignoreJackMessage(const char*)
 {
 }
 
-void silenceSystemDiagnostics()
+} // namespace
+
+void MidiSystemProbe::silenceDiagnostics()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -27,27 +27,13 @@ void silenceSystemDiagnostics()
     });
 }
 
-} // namespace
-
 bool MidiSystemProbe::alsaSequencerAvailable()
 {
-    silenceSystemDiagnostics();
+    silenceDiagnostics();
     snd_seq_t* sequencer = nullptr;
     if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) {
         return false;
     }
     snd_seq_close(sequencer);
-    return true;
-}
-
-bool MidiSystemProbe::jackServerAvailable()
-{
-    silenceSystemDiagnostics();
-    jack_status_t status;
-    jack_client_t* client = jack_client_open(ProbeClientName, JackNoStartServer, &status);
-    if (!client) {
-        return false;
-    }
-    jack_client_close(client);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "midi/platform/RtMidiPlatform.h"
 
-#include "midi/platform/JackCycleWatch.h"
+#include "midi/platform/EndpointId.h"
 #include "midi/platform/MidiSystemProbe.h"
 
 #include <RtMidi.h>
@@ -13,47 +13,18 @@ namespace {
 // callback, so a small queue serves.
 const unsigned int RtMidiQueueSize = 100;
 
-// Cycles to wait after connecting on JACK, and how long at most.
-const int ConnectionCycles = 2;
-const int ConnectionTimeoutMs = 200;
-
-// The largest unique id; 0x7FFFFFFF is kept free for "no endpoint".
-const std::uint32_t UniqueIdModulus = 0x7FFFFFFF;
-
-std::int32_t uniqueIdOfName(const std::string& name)
-{
-    // FNV-1a: stable across runs, so an id read earlier still finds the port.
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : name) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return static_cast<std::int32_t>(hash % UniqueIdModulus);
-}
-
 void noteRtMidiError(RtMidiError::Type, const std::string&, void* failed)
 {
     static_cast<std::atomic<bool>*>(failed)->store(true);
 }
 
-bool backendAvailable(RtMidiPlatform::Backend backend)
-{
-    return backend == RtMidiPlatform::Backend::AlsaSequencer ? MidiSystemProbe::alsaSequencerAvailable()
-                                                             : MidiSystemProbe::jackServerAvailable();
-}
-
-RtMidi::Api rtMidiApi(RtMidiPlatform::Backend backend)
-{
-    return backend == RtMidiPlatform::Backend::AlsaSequencer ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
-}
-
 } // namespace
 
-RtMidiPlatform::RtMidiPlatform(std::vector<Backend> backends)
-    : m_backends(std::move(backends))
-    , m_lastRef(NoRef)
+RtMidiPlatform::RtMidiPlatform()
+    : m_lastRef(NoRef)
     , m_client(NoRef)
-    , m_rtMidiFailed(false)
+    , m_inFailed(false)
+    , m_outFailed(false)
     , m_inputPort(NoRef)
     , m_connectedSource(NoRef)
     , m_outputPort(NoRef)
@@ -63,111 +34,120 @@ RtMidiPlatform::RtMidiPlatform(std::vector<Backend> backends)
 
 RtMidiPlatform::~RtMidiPlatform()
 {
-    QMutexLocker lock(&m_mutex);
     closeClient();
 }
 
 bool RtMidiPlatform::createClient(const QString& name, Ref* client)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_client != NoRef) {
+    if (m_client != NoRef || !openClient(name.toStdString())) {
         return false;
     }
-    for (Backend backend : m_backends) {
-        if (openClient(backend, name.toStdString())) {
-            m_client = nextRef();
-            *client = m_client;
-            return true;
-        }
-    }
-    return false;
+    m_client = nextRef();
+    *client = m_client;
+    return true;
 }
 
-bool RtMidiPlatform::openClient(Backend backend, const std::string& name)
+bool RtMidiPlatform::openClient(const std::string& name)
 {
-    if (!backendAvailable(backend)) {
+    if (!MidiSystemProbe::alsaSequencerAvailable()) {
         return false;
     }
     try {
-        m_pIn = std::make_unique<RtMidiIn>(rtMidiApi(backend), name, RtMidiQueueSize);
-        m_pIn->setErrorCallback(noteRtMidiError, &m_rtMidiFailed);
+        m_pIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name, RtMidiQueueSize);
+        m_pIn->setErrorCallback(noteRtMidiError, &m_inFailed);
         m_pIn->setCallback(deliverMessage, &m_inputRoute);
         m_pIn->ignoreTypes(false, false, false);
-        m_pOut = std::make_unique<RtMidiOut>(rtMidiApi(backend), name);
-        m_pOut->setErrorCallback(noteRtMidiError, &m_rtMidiFailed);
+        m_pOut = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
+        m_pOut->setErrorCallback(noteRtMidiError, &m_outFailed);
     } catch (const RtMidiError&) {
         m_pIn.reset();
         m_pOut.reset();
         return false;
     }
-    if (backend == Backend::Jack) {
-        m_pCycleWatch = std::make_unique<JackCycleWatch>();
-    }
+    m_clientName = name;
     return true;
 }
 
 void RtMidiPlatform::disposeClient(Ref client)
 {
-    QMutexLocker lock(&m_mutex);
-    if (client == m_client) {
-        closeClient();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (client == NoRef || client != m_client) {
+            return;
+        }
+        m_client = NoRef;
     }
+    closeClient();
 }
 
 void RtMidiPlatform::closeClient()
 {
     // Closing the RtMidi objects closes their ports and stops their callbacks.
-    m_pIn.reset();
+    {
+        QMutexLocker lock(&m_inMutex);
+        m_pIn.reset();
+        m_inputRoute.connRefCon = nullptr;
+        m_inputRoute.readProc = nullptr;
+        m_inputPort = NoRef;
+        m_connectedSource = NoRef;
+    }
+    QMutexLocker lock(&m_outMutex);
     m_pOut.reset();
-    m_pCycleWatch.reset();
-    m_inputRoute.connRefCon = nullptr;
-    m_inputRoute.readProc = nullptr;
-    m_client = NoRef;
-    m_inputPort = NoRef;
-    m_connectedSource = NoRef;
     m_outputPort = NoRef;
     m_openDestination = NoRef;
 }
 
 bool RtMidiPlatform::createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port)
 {
-    QMutexLocker lock(&m_mutex);
-    if (client == NoRef || client != m_client || m_inputPort != NoRef || !readProc) {
+    if (!isClient(client)) {
+        return false;
+    }
+    QMutexLocker inLock(&m_inMutex);
+    if (m_inputPort != NoRef || !readProc) {
         return false;
     }
     m_inputRoute.readRefCon = readRefCon;
     m_inputRoute.readProc = readProc;
     m_inputPortName = name.toStdString();
-    m_inputPort = nextRef();
+    m_inputPort = newRef();
     *port = m_inputPort;
     return true;
 }
 
 bool RtMidiPlatform::createOutputPort(Ref client, const QString& name, Ref* port)
 {
-    QMutexLocker lock(&m_mutex);
-    if (client == NoRef || client != m_client || m_outputPort != NoRef) {
+    if (!isClient(client)) {
+        return false;
+    }
+    QMutexLocker outLock(&m_outMutex);
+    if (m_outputPort != NoRef) {
         return false;
     }
     m_outputPortName = name.toStdString();
-    m_outputPort = nextRef();
+    m_outputPort = newRef();
     *port = m_outputPort;
     return true;
 }
 
 void RtMidiPlatform::disposePort(Ref port)
 {
-    QMutexLocker lock(&m_mutex);
     if (port == NoRef) {
         return;
     }
-    if (port == m_inputPort) {
-        m_pIn->closePort();
-        m_inputRoute.connRefCon = nullptr;
-        m_inputRoute.readProc = nullptr;
-        m_connectedSource = NoRef;
-        m_inputPort = NoRef;
-    } else if (port == m_outputPort) {
+    {
+        QMutexLocker inLock(&m_inMutex);
+        if (port == m_inputPort) {
+            m_pIn->closePort();
+            m_inputRoute.connRefCon = nullptr;
+            m_inputRoute.readProc = nullptr;
+            m_connectedSource = NoRef;
+            m_inputPort = NoRef;
+            return;
+        }
+    }
+    QMutexLocker outLock(&m_outMutex);
+    if (port == m_outputPort) {
         m_pOut->closePort();
         m_openDestination = NoRef;
         m_outputPort = NoRef;
@@ -176,27 +156,26 @@ void RtMidiPlatform::disposePort(Ref port)
 
 unsigned int RtMidiPlatform::endpointCount(MidiEndpointKind kind)
 {
-    QMutexLocker lock(&m_mutex);
-    if (m_client == NoRef) {
-        return 0;
-    }
-    m_rtMidiFailed = false;
-    const unsigned int count = kind == MidiEndpointKind::Source ? m_pIn->getPortCount() : m_pOut->getPortCount();
-    return m_rtMidiFailed ? 0 : count;
+    QMutexLocker lock(kind == MidiEndpointKind::Source ? &m_inMutex : &m_outMutex);
+    std::vector<std::string> names;
+    return portNames(kind, &names) ? static_cast<unsigned int>(names.size()) : 0;
 }
 
 MidiPlatformIF::Ref RtMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
 {
-    QMutexLocker lock(&m_mutex);
     std::vector<std::string> names;
-    if (!portNames(kind, &names) || index >= names.size()) {
-        return NoRef;
+    {
+        QMutexLocker lock(kind == MidiEndpointKind::Source ? &m_inMutex : &m_outMutex);
+        if (!portNames(kind, &names) || index >= names.size()) {
+            return NoRef;
+        }
     }
     const std::string& name = names[index];
     unsigned int occurrence = 0;
     for (unsigned int i = 0; i < index; ++i) {
         occurrence += names[i] == name ? 1 : 0;
     }
+    QMutexLocker lock(&m_mutex);
     for (const auto& known : m_endpoints) {
         const Endpoint& e = known.second;
         if (e.kind == kind && e.occurrence == occurrence && e.name == name) {
@@ -226,84 +205,92 @@ bool RtMidiPlatform::endpointUniqueId(Ref endpoint, std::int32_t* id)
     if (found == m_endpoints.end()) {
         return false;
     }
-    *id = uniqueIdOfName(found->second.name);
+    *id = endpointIdOfName(found->second.name);
     return true;
 }
 
 bool RtMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
 {
-    QMutexLocker lock(&m_mutex);
-    const Endpoint* endpoint = findEndpoint(source, MidiEndpointKind::Source);
-    unsigned int index = 0;
-    if (inputPort == NoRef || inputPort != m_inputPort || !endpoint || !currentIndex(*endpoint, &index)) {
+    Endpoint endpoint;
+    if (!findEndpoint(source, MidiEndpointKind::Source, &endpoint)) {
         return false;
     }
-    m_rtMidiFailed = false;
+    QMutexLocker inLock(&m_inMutex);
+    unsigned int index = 0;
+    if (inputPort == NoRef || inputPort != m_inputPort || !currentIndex(endpoint, &index)) {
+        return false;
+    }
+    m_inFailed = false;
     if (m_pIn->isPortOpen()) {
         m_pIn->closePort();
         m_connectedSource = NoRef;
     }
     m_inputRoute.connRefCon = connRefCon;
     m_pIn->openPort(index, m_inputPortName);
-    if (m_rtMidiFailed || !m_pIn->isPortOpen()) {
+    if (m_inFailed || !m_pIn->isPortOpen()) {
         m_pIn->closePort();
         m_inputRoute.connRefCon = nullptr;
         return false;
     }
-    waitUntilConnected();
     m_connectedSource = source;
     return true;
 }
 
 bool RtMidiPlatform::disconnectSource(Ref inputPort, Ref source)
 {
-    QMutexLocker lock(&m_mutex);
-    const Endpoint* endpoint = findEndpoint(source, MidiEndpointKind::Source);
-    const Endpoint* connected = findEndpoint(m_connectedSource, MidiEndpointKind::Source);
-    // Equal names share one unique id, so a source of the connected name
-    // stands for the connected one.
-    if (inputPort == NoRef || inputPort != m_inputPort || !endpoint || !connected || endpoint->name != connected->name) {
+    Endpoint endpoint;
+    if (!findEndpoint(source, MidiEndpointKind::Source, &endpoint)) {
         return false;
     }
-    m_rtMidiFailed = false;
+    QMutexLocker inLock(&m_inMutex);
+    Endpoint connected;
+    // Equal names share one unique id, so a source of the connected name
+    // stands for the connected one.
+    if (inputPort == NoRef || inputPort != m_inputPort || !findEndpoint(m_connectedSource, MidiEndpointKind::Source, &connected)
+        || endpoint.name != connected.name) {
+        return false;
+    }
+    m_inFailed = false;
+    // Joins RtMidi's input thread, which takes none of our locks.
     m_pIn->closePort();
     m_inputRoute.connRefCon = nullptr;
     m_connectedSource = NoRef;
-    return !m_rtMidiFailed;
+    return !m_inFailed;
 }
 
 bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
 {
-    QMutexLocker lock(&m_mutex);
+    Endpoint endpoint;
+    if (!findEndpoint(destination, MidiEndpointKind::Destination, &endpoint)) {
+        return false;
+    }
+    QMutexLocker outLock(&m_outMutex);
     if (outputPort == NoRef || outputPort != m_outputPort) {
         return false;
     }
-    m_rtMidiFailed = false;
+    m_outFailed = false;
+    // A destination that went away is found again by name when it is back.
+    unsigned int index = 0;
+    if (!currentIndex(endpoint, &index)) {
+        return false;
+    }
     if (destination != m_openDestination || !m_pOut->isPortOpen()) {
-        const Endpoint* endpoint = findEndpoint(destination, MidiEndpointKind::Destination);
-        unsigned int index = 0;
-        if (!endpoint || !currentIndex(*endpoint, &index)) {
-            return false;
-        }
         m_pOut->closePort();
         m_openDestination = NoRef;
         m_pOut->openPort(index, m_outputPortName);
-        if (m_rtMidiFailed || !m_pOut->isPortOpen()) {
+        if (m_outFailed || !m_pOut->isPortOpen()) {
             m_pOut->closePort();
             return false;
         }
-        waitUntilConnected();
         m_openDestination = destination;
     }
     m_pOut->sendMessage(data, size);
-    return !m_rtMidiFailed;
+    return !m_outFailed;
 }
 
-void RtMidiPlatform::waitUntilConnected() const
+bool RtMidiPlatform::refresh()
 {
-    if (m_pCycleWatch) {
-        m_pCycleWatch->waitForCycles(ConnectionCycles, ConnectionTimeoutMs);
-    }
+    return true;
 }
 
 void RtMidiPlatform::deliverMessage(double, std::vector<unsigned char>* message, void* route)
@@ -318,6 +305,18 @@ void RtMidiPlatform::deliverMessage(double, std::vector<unsigned char>* message,
     readProc(MidiPacketList{&packet, 1}, input->readRefCon.load(), connRefCon);
 }
 
+MidiPlatformIF::Ref RtMidiPlatform::newRef()
+{
+    QMutexLocker lock(&m_mutex);
+    return nextRef();
+}
+
+bool RtMidiPlatform::isClient(Ref client)
+{
+    QMutexLocker lock(&m_mutex);
+    return client != NoRef && client == m_client;
+}
+
 MidiPlatformIF::Ref RtMidiPlatform::nextRef()
 {
     do {
@@ -328,27 +327,35 @@ MidiPlatformIF::Ref RtMidiPlatform::nextRef()
 
 bool RtMidiPlatform::portNames(MidiEndpointKind kind, std::vector<std::string>* names)
 {
-    if (m_client == NoRef) {
+    RtMidi* rtMidi = kind == MidiEndpointKind::Source ? static_cast<RtMidi*>(m_pIn.get()) : m_pOut.get();
+    if (!rtMidi) {
         return false;
     }
-    RtMidi& rtMidi = kind == MidiEndpointKind::Source ? static_cast<RtMidi&>(*m_pIn) : static_cast<RtMidi&>(*m_pOut);
-    m_rtMidiFailed = false;
-    const unsigned int count = rtMidi.getPortCount();
-    for (unsigned int i = 0; i < count && !m_rtMidiFailed; ++i) {
-        names->push_back(rtMidi.getPortName(i));
+    std::atomic<bool>& failed = kind == MidiEndpointKind::Source ? m_inFailed : m_outFailed;
+    failed = false;
+    // The client's own ports ("ClientName:InputPort 128:0") are left out.
+    const std::string ownPrefix = m_clientName + ":";
+    const unsigned int count = rtMidi->getPortCount();
+    for (unsigned int i = 0; i < count && !failed; ++i) {
+        const std::string name = rtMidi->getPortName(i);
+        if (name.compare(0, ownPrefix.size(), ownPrefix) != 0) {
+            names->push_back(name);
+        }
     }
-    return !m_rtMidiFailed;
+    return !failed;
 }
 
 bool RtMidiPlatform::currentIndex(const Endpoint& endpoint, unsigned int* index)
 {
-    std::vector<std::string> names;
-    if (!portNames(endpoint.kind, &names)) {
+    RtMidi* rtMidi = endpoint.kind == MidiEndpointKind::Source ? static_cast<RtMidi*>(m_pIn.get()) : m_pOut.get();
+    if (!rtMidi) {
         return false;
     }
+    // RtMidi opens by its own index, own ports included.
+    const unsigned int count = rtMidi->getPortCount();
     unsigned int occurrence = 0;
-    for (unsigned int i = 0; i < names.size(); ++i) {
-        if (names[i] != endpoint.name) {
+    for (unsigned int i = 0; i < count; ++i) {
+        if (rtMidi->getPortName(i) != endpoint.name) {
             continue;
         }
         if (occurrence == endpoint.occurrence) {
@@ -360,8 +367,13 @@ bool RtMidiPlatform::currentIndex(const Endpoint& endpoint, unsigned int* index)
     return false;
 }
 
-const RtMidiPlatform::Endpoint* RtMidiPlatform::findEndpoint(Ref ref, MidiEndpointKind kind) const
+bool RtMidiPlatform::findEndpoint(Ref ref, MidiEndpointKind kind, Endpoint* endpoint)
 {
+    QMutexLocker lock(&m_mutex);
     const auto found = m_endpoints.find(ref);
-    return found != m_endpoints.end() && found->second.kind == kind ? &found->second : nullptr;
+    if (found == m_endpoints.end() || found->second.kind != kind) {
+        return false;
+    }
+    *endpoint = found->second;
+    return true;
 }

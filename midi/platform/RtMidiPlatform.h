@@ -11,26 +11,22 @@
 #include <string>
 #include <vector>
 
-class JackCycleWatch;
 class RtMidiIn;
 class RtMidiOut;
 
-// The platform over RtMidi. A client opens one RtMidi input and one RtMidi
-// output on the first backend that answers; the input port listens to one
-// source at a time and the output port is opened on the destination of the
-// latest send. Endpoints are RtMidi ports, named by RtMidi's port names; their
-// unique id is a hash of the name. One client at a time.
+// The platform over RtMidi on the ALSA sequencer. A client opens one RtMidi
+// input and one RtMidi output; the input port listens to one source at a time
+// and the output port is opened on the destination of the latest send.
+// Endpoints are RtMidi ports, named by RtMidi's port names, the client's own
+// left out; their unique id is a hash of the name. One client at a time.
+//
+// The input and the output have a mutex each, and the RtMidi input thread
+// takes neither: closing the input (which joins that thread) never waits for
+// a thread that waits for the lock, and sending never waits for the input.
 class RtMidiPlatform : public MidiPlatformIF
 {
 public:
-    enum class Backend
-    {
-        AlsaSequencer,
-        Jack
-    };
-
-    // Backends are tried in the given order when the client is created.
-    explicit RtMidiPlatform(std::vector<Backend> backends = {Backend::AlsaSequencer, Backend::Jack});
+    RtMidiPlatform();
     ~RtMidiPlatform() override;
 
     RtMidiPlatform(const RtMidiPlatform&) = delete;
@@ -48,6 +44,9 @@ public:
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    // The sequencer is not asked to report ports coming and going: the device
+    // layer looks at the endpoints at every refresh.
+    bool refresh() override;
 
 private:
     // An RtMidi port is known by its name and by how many ports of the same
@@ -70,26 +69,35 @@ private:
 
     static void deliverMessage(double timeStamp, std::vector<unsigned char>* message, void* route);
 
-    bool openClient(Backend backend, const std::string& name);
-    void waitUntilConnected() const;
+    bool openClient(const std::string& name);
     void closeClient();
+    // Under m_mutex.
     Ref nextRef();
+    // Take m_mutex.
+    Ref newRef();
+    bool isClient(Ref client);
+    // Under the mutex of the kind's RtMidi object.
     bool portNames(MidiEndpointKind kind, std::vector<std::string>* names);
     bool currentIndex(const Endpoint& endpoint, unsigned int* index);
-    const Endpoint* findEndpoint(Ref ref, MidiEndpointKind kind) const;
+    // Takes m_mutex; a copy, as the table may change once it is released.
+    bool findEndpoint(Ref ref, MidiEndpointKind kind, Endpoint* endpoint);
 
-    const std::vector<Backend> m_backends;
+    // Guards the client and the endpoint table; never held across an RtMidi call.
     QMutex m_mutex;
+    // Guard the RtMidi input (only the GUI thread uses it) and the RtMidi
+    // output; m_mutex may be taken inside them, never the other way round.
+    QMutex m_inMutex;
+    QMutex m_outMutex;
     Ref m_lastRef;
     std::map<Ref, Endpoint> m_endpoints;
 
     Ref m_client;
+    std::string m_clientName;
     std::unique_ptr<RtMidiIn> m_pIn;
     std::unique_ptr<RtMidiOut> m_pOut;
-    // Only with JACK, where connections take effect a cycle later.
-    std::unique_ptr<JackCycleWatch> m_pCycleWatch;
-    // Set by RtMidi's error callback; cleared before each RtMidi call.
-    std::atomic<bool> m_rtMidiFailed;
+    // Set by RtMidi's error callbacks; cleared before each RtMidi call.
+    std::atomic<bool> m_inFailed;
+    std::atomic<bool> m_outFailed;
 
     Ref m_inputPort;
     std::string m_inputPortName;

@@ -1,13 +1,10 @@
 #include "JackPeer.h"
+#include "PortMenus.h"
 #include "JackTestServer.h"
-#include "app/MainWindow.h"
+#include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
-#include "midi/platform/RtMidiPlatform.h"
 #include "model/TarvoModel.h"
 
-#include <QAction>
-#include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -15,79 +12,103 @@
 
 namespace {
 
-// Chooses the entry of a port menu with the given name, as a user would.
-bool choosePort(MainWindow& window, int menuIndex, const QString& name)
-{
-    QMenu* menu = window.menuBar()->actions().at(menuIndex)->menu();
-    menu->popup(QPoint(0, 0));
-    menu->hide();
-    for (QAction* action : menu->actions()) {
-        if (action->text() == name) {
-            action->trigger();
-            return true;
-        }
-    }
-    return false;
-}
+const char* const PeerName = "thru-peer";
+// A port that comes back is reconnected within 2 s, a server within 5 s.
+const int ReconnectTimeoutMs = 6000;
+const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"), QByteArray::fromHex("803C00")};
 
-QStringList lines(QMdiSubWindow* monitor)
+// Once the program listens to the peer, plays the notes and tells whether
+// they all came back through Thru.
+bool notesComeBack(JackPeer& peer)
 {
-    QStringList result;
-    for (const QString& line : monitor->findChild<QPlainTextEdit*>()->toPlainText().split(QLatin1Char('\n')))
-        result << line.trimmed();
-    return result;
+    if (!QTest::qWaitFor([&peer] { return peer.isHeard(); }, ReconnectTimeoutMs))
+        return false;
+    for (const QByteArray& note : Notes)
+        peer.send(note);
+    QList<QByteArray> echoed;
+    return QTest::qWaitFor([&] {
+        echoed.clear();
+        for (const JackPeer::Event& event : peer.received())
+            echoed << event.bytes;
+        return echoed.size() >= Notes.size();
+    }, ReconnectTimeoutMs) && echoed == Notes;
 }
 
 } // namespace
 
-// MIDI Thru end to end: a JACK peer plays into the input port and hears the
-// same messages back from the output port, and both monitors show them.
+// MIDI Thru end to end over a real JACK server: a peer plays into the input
+// port and hears the notes back from the output port; peers and the server
+// that go away and come back are reconnected by the window's own poll.
 class ThruJackTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void notesComeBackThroughThru();
-};
-
-void ThruJackTest::notesComeBackThroughThru()
-{
-    JackTestServer server;
-    QVERIFY2(server.start(), qPrintable(server.log()));
-    JackPeer peer(QStringLiteral("thru-peer"));
-    QVERIFY(peer.isOpen());
-    RtMidiPlatform platform({RtMidiPlatform::Backend::Jack});
-    MidiPlatformIF* previous = MidiPlatform::install(&platform);
+    void init()
     {
-        TarvoModel model;
-        MainWindow window(nullptr, &model);
-        QVERIFY(choosePort(window, 1, peer.outputPortName()));
-        QVERIFY(choosePort(window, 2, peer.inputPortName()));
-        model.setModelIntValue(MidiThruId, 1);
-        QMdiSubWindow* inMonitor = window.createMidiEditView(QStringLiteral("MIDI &In Monitor"),
-                                                             MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
-        QMdiSubWindow* outMonitor = window.createMidiEditView(QStringLiteral("MIDI O&ut Monitor"),
-                                                              MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
-
-        const QList<QByteArray> notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"),
-                                         QByteArray::fromHex("803C00"), QByteArray::fromHex("813E00")};
-        for (const QByteArray& note : notes)
-            peer.send(note);
-        // Active sensing is shown but not echoed.
-        peer.send(QByteArray::fromHex("FE"));
-        QVERIFY(peer.waitForReceived(notes.size(), 10000));
-        QTest::qWait(300);
-        QList<QByteArray> echoed;
-        for (const JackPeer::Event& event : peer.received())
-            echoed << event.bytes;
-        QCOMPARE(echoed, notes);
-
-        const QStringList expected = {"90 3C 64", "91 3E 50", "80 3C 00", "81 3E 00"};
-        QTRY_COMPARE(lines(outMonitor), expected);
-        QTRY_COMPARE(lines(inMonitor), expected + QStringList({"FE"}));
+        m_server = std::make_unique<JackTestServer>();
+        QVERIFY2(m_server->start(), qPrintable(m_server->log()));
+        m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
+        QVERIFY(m_peer->isOpen());
+        m_platform = std::make_unique<JackMidiPlatform>();
+        MidiPlatform::install(m_platform.get());
+        m_window = std::make_unique<MainWindow>(nullptr, &m_model);
+        QVERIFY(choosePort(*m_window, InputPortMenu, m_peer->outputPortName()));
+        QVERIFY(choosePort(*m_window, OutputPortMenu, m_peer->inputPortName()));
+        m_model.setModelIntValue(MidiThruId, 1);
     }
-    MidiPlatform::install(previous);
-}
+
+    void cleanup()
+    {
+        m_window.reset();
+        MidiPlatform::install(nullptr);
+        m_platform.reset();
+        m_peer.reset();
+        m_server.reset();
+    }
+
+    void notesAndMonitorsThroughThru()
+    {
+        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        auto* outMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        // Active sensing is shown but not echoed.
+        m_peer->send(QByteArray::fromHex("FE"));
+        QVERIFY(notesComeBack(*m_peer));
+        const QString expected = QStringLiteral("90 3C 64 \n91 3E 50 \n80 3C 00");
+        QTRY_COMPARE(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), expected);
+        QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), "FE \n" + expected);
+        // The program's own ports are not offered.
+        QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("ClientName"));
+    }
+
+    void restartedPeerIsReconnected()
+    {
+        const QString destination = m_peer->inputPortName();
+        m_peer.reset();
+        const unsigned char note[] = {0x90, 0x3C, 0x64};
+        QVERIFY(!m_window->transmitMidi(note, sizeof note));
+        QTRY_VERIFY(portMenuTexts(*m_window, OutputPortMenu).contains(destination + " (not available)"));
+        m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
+        QVERIFY(notesComeBack(*m_peer));
+    }
+
+    void restartedServerGivesPortsBack()
+    {
+        m_peer.reset();
+        m_server->stop();
+        QTRY_VERIFY(portMenuTexts(*m_window, InputPortMenu).contains(QLatin1String("MIDI service not available")));
+        QVERIFY2(m_server->start(), qPrintable(m_server->log()));
+        m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
+        QVERIFY(notesComeBack(*m_peer));
+    }
+
+private:
+    TarvoModel m_model;
+    std::unique_ptr<JackTestServer> m_server;
+    std::unique_ptr<JackPeer> m_peer;
+    std::unique_ptr<JackMidiPlatform> m_platform;
+    std::unique_ptr<MainWindow> m_window;
+};
 
 QTEST_MAIN(ThruJackTest)
 #include "ThruJackTest.moc"

@@ -11,19 +11,16 @@ const std::size_t BytesPerCycle = 8192;
 } // namespace
 
 JackPeer::JackPeer(const QString& clientName)
-    : m_pClient(nullptr)
-    , m_pOutput(nullptr)
+    : m_pOutput(nullptr)
     , m_pInput(nullptr)
 {
     jack_status_t status;
     m_pClient = jack_client_open(clientName.toLocal8Bit().constData(), JackNoStartServer, &status);
-    if (!m_pClient) {
+    if (!m_pClient)
         return;
-    }
     m_pOutput = jack_port_register(m_pClient, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     m_pInput = jack_port_register(m_pClient, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    if (!m_pOutput || !m_pInput || jack_set_process_callback(m_pClient, process, this) != 0
-        || jack_activate(m_pClient) != 0) {
+    if (!m_pOutput || !m_pInput || jack_set_process_callback(m_pClient, process, this) != 0 || jack_activate(m_pClient) != 0) {
         jack_client_close(m_pClient);
         m_pClient = nullptr;
     }
@@ -31,15 +28,18 @@ JackPeer::JackPeer(const QString& clientName)
 
 JackPeer::~JackPeer()
 {
-    if (m_pClient) {
-        jack_deactivate(m_pClient);
+    if (m_pClient)
         jack_client_close(m_pClient);
-    }
 }
 
 bool JackPeer::isOpen() const
 {
     return m_pClient != nullptr;
+}
+
+bool JackPeer::isHeard() const
+{
+    return m_pClient && jack_port_connected(m_pOutput) > 0;
 }
 
 QString JackPeer::outputPortName() const
@@ -58,75 +58,33 @@ void JackPeer::send(const QByteArray& message)
     m_pending.push_back(message);
 }
 
-bool JackPeer::waitUntilSent(int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_pending.empty(); });
-}
-
-QList<JackPeer::Event> JackPeer::sent() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_sent;
-}
-
 QList<JackPeer::Event> JackPeer::received() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_received;
 }
 
-bool JackPeer::waitForReceived(int count, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this, count] { return m_received.size() >= count; });
-}
-
 int JackPeer::process(unsigned int frames, void* peer)
 {
     JackPeer* self = static_cast<JackPeer*>(peer);
-    self->readInput(frames);
-    self->writeOutput(frames);
-    return 0;
-}
-
-void JackPeer::writeOutput(unsigned int frames)
-{
-    void* buffer = jack_port_get_buffer(m_pOutput, frames);
-    jack_midi_clear_buffer(buffer);
+    void* input = jack_port_get_buffer(self->m_pInput, frames);
+    void* output = jack_port_get_buffer(self->m_pOutput, frames);
+    jack_midi_clear_buffer(output);
     const auto now = std::chrono::steady_clock::now();
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::size_t written = 0;
-    while (!m_pending.empty()) {
-        const QByteArray& message = m_pending.front();
-        const std::size_t size = static_cast<std::size_t>(message.size());
-        if ((written > 0 && written + size > BytesPerCycle)
-            || jack_midi_event_write(buffer, 0, reinterpret_cast<const jack_midi_data_t*>(message.constData()), size) != 0) {
-            break;
-        }
-        written += size;
-        m_sent.append(Event{message, now});
-        m_pending.pop_front();
-    }
-    if (m_pending.empty()) {
-        m_changed.notify_all();
-    }
-}
-
-void JackPeer::readInput(unsigned int frames)
-{
-    void* buffer = jack_port_get_buffer(m_pInput, frames);
-    const jack_nframes_t count = jack_midi_get_event_count(buffer);
-    if (count == 0) {
-        return;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(self->m_mutex);
+    const jack_nframes_t count = jack_midi_get_event_count(input);
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
-        if (jack_midi_event_get(&event, buffer, i) == 0) {
-            m_received.append(Event{QByteArray(reinterpret_cast<const char*>(event.buffer), static_cast<int>(event.size)), now});
-        }
+        if (jack_midi_event_get(&event, input, i) == 0)
+            self->m_received.append(Event{QByteArray(reinterpret_cast<const char*>(event.buffer), static_cast<int>(event.size)), now});
     }
-    m_changed.notify_all();
+    for (std::size_t written = 0; !self->m_pending.empty(); self->m_pending.pop_front()) {
+        const QByteArray& message = self->m_pending.front();
+        const std::size_t size = static_cast<std::size_t>(message.size());
+        if ((written > 0 && written + size > BytesPerCycle)
+            || jack_midi_event_write(output, 0, reinterpret_cast<const jack_midi_data_t*>(message.constData()), size) != 0)
+            break;
+        written += size;
+    }
+    return 0;
 }

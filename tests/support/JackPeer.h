@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 
@@ -35,31 +34,23 @@ public:
     JackPeer& operator=(const JackPeer&) = delete;
 
     bool isOpen() const;
-    // Full JACK names of the two ports, as RtMidi lists them.
+    // Somebody listens to "out".
+    bool isHeard() const;
+    // Full JACK names of the two ports.
     QString outputPortName() const;
     QString inputPortName() const;
 
     void send(const QByteArray& message);
-    // Waits until everything given to send() has been written to "out".
-    bool waitUntilSent(int timeoutMs = 5000) const;
-    // The messages written to "out" so far, with the time of writing.
-    QList<Event> sent() const;
-
     QList<Event> received() const;
-    bool waitForReceived(int count, int timeoutMs = 5000) const;
 
 private:
     static int process(unsigned int frames, void* peer);
-    void writeOutput(unsigned int frames);
-    void readInput(unsigned int frames);
 
     jack_client_t* m_pClient;
     jack_port_t* m_pOutput;
     jack_port_t* m_pInput;
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
     std::deque<QByteArray> m_pending;
-    QList<Event> m_sent;
     QList<Event> m_received;
 };
 

@@ -7,11 +7,13 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -21,27 +23,22 @@
 // create it before the MidiClient and destroy it after the ports and the
 // client; the destructor restores the platform installed before.
 //
-// Sources and destinations are added by name (equal names are allowed and stay
-// separate endpoints, each with a unique id of its own), removed and moved to
-// another index; the handle that addSource/addDestination return is the
-// endpoint's platform reference. Packets injected into a source are delivered
-// to the read procedure of every input port connected to it, on a delivery
-// thread of the platform's own, like the MIDI thread of a real platform. Every
-// send is recorded with its bytes and the steady-clock time of the call. Any
-// operation can be made to fail on demand. All members are thread-safe.
+// Sources and destinations are added by name (equal names stay separate
+// endpoints with ids of their own), removed and moved; the handle returned is
+// the endpoint's reference. Packets injected into a source reach the read
+// procedure of the input port connected to it on a delivery thread of the
+// platform's own, like a real platform's MIDI thread; disconnecting, removing
+// or disposing waits until a delivery in progress has returned. Every send is
+// recorded with its bytes and steady-clock time. Operations can be made to
+// fail on demand. refresh() reports whether endpoints changed since its last
+// call. All members are thread-safe.
 class VirtualMidiPlatform : public MidiPlatformIF
 {
 public:
     enum class Operation
     {
-        CreateClient,
-        CreateInputPort,
-        CreateOutputPort,
-        Endpoint,
-        EndpointName,
-        EndpointUniqueId,
         ConnectSource,
-        DisconnectSource,
+        EndpointUniqueId,
         Send
     };
 
@@ -58,41 +55,26 @@ public:
     VirtualMidiPlatform(const VirtualMidiPlatform&) = delete;
     VirtualMidiPlatform& operator=(const VirtualMidiPlatform&) = delete;
 
-    // Endpoints, appended at the end of their list.
-    Ref addSource(const QString& name);
-    Ref addDestination(const QString& name);
-    // Removes a source or destination; a connection to it ends.
+    Ref addSource(const QString& name) { return addEndpoint(MidiEndpointKind::Source, name); }
+    Ref addDestination(const QString& name) { return addEndpoint(MidiEndpointKind::Destination, name); }
+    // A connection to a removed source ends.
     void removeEndpoint(Ref endpoint);
-    // Moves a source or destination to index within its list (clamped).
+    // Moves an endpoint to index among those of its kind (clamped).
     void moveEndpoint(Ref endpoint, int index);
-    qint32 uniqueIdOf(Ref endpoint) const;
 
-    // From now on, every call of op fails once `successes` more calls have
-    // succeeded (0: the next call fails already).
-    void failOperation(Operation op, int successes = 0);
-    void clearFailures();
-    // Calls of op so far, failed ones included.
-    int callCount(Operation op) const;
+    // Every call of op fails until clearFailures().
+    void failOperation(Operation op) { m_failures |= 1u << static_cast<int>(op); }
+    void clearFailures() { m_failures = 0; }
 
-    // Queues one delivery of a list of packets from source; it reaches every
-    // input port connected to source on the delivery thread. Deliveries keep
-    // the order in which they were injected.
+    // Queues one delivery; deliveries keep the order of injection.
     void injectPackets(Ref source, const QList<QByteArray>& packets);
-    void injectPacket(Ref source, const QByteArray& packet);
-    // Waits until every injected delivery has returned from the read
-    // procedures; false on time-out.
+    // Waits until every injected delivery has returned; false on time-out.
     bool waitUntilDelivered(int timeoutMs = 5000);
     bool isConnected(Ref source) const;
 
-    // Every accepted send, in call order.
     QList<SentMessage> sentMessages() const;
-    // Waits until at least count sends are recorded; false on time-out.
     bool waitForSends(int count, int timeoutMs = 5000) const;
     void clearSentMessages();
-
-    // Live clients and ports (each client disposes its ports with it).
-    int clientCount() const;
-    int portCount() const;
 
     bool createClient(const QString& name, Ref* client) override;
     void disposeClient(Ref client) override;
@@ -106,55 +88,45 @@ public:
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    bool refresh() override;
 
 private:
     struct Endpoint
     {
         Ref ref;
+        MidiEndpointKind kind;
         QString name;
-        qint32 uniqueId;
     };
     struct Port
     {
         Ref client;
-        bool input;
-        ReadProc readProc;
+        ReadProc readProc; // null for an output port
         void* readRefCon;
         std::map<Ref, void*> connections; // source -> connRefCon
     };
-    struct Delivery
-    {
-        Ref source;
-        QList<QByteArray> packets;
-    };
-    struct Failure
-    {
-        bool armed = false;
-        int successesLeft = 0;
-    };
 
-    bool attempt(Operation op);
-    Ref nextRef();
-    std::vector<Endpoint>& listOf(MidiEndpointKind kind);
-    const Endpoint* findEndpoint(Ref ref) const;
-    bool findEndpoint(Ref ref, std::vector<Endpoint>** list, std::size_t* index);
+    Ref addEndpoint(MidiEndpointKind kind, const QString& name);
+    bool fails(Operation op) const { return (m_failures & (1u << static_cast<int>(op))) != 0; }
+    // Under the lock.
+    std::vector<Endpoint>::iterator find(Ref ref);
+    bool isKind(Ref ref, MidiEndpointKind kind);
+    bool createPort(Ref client, const Port& created, Ref* port);
+    void waitForDelivery(std::unique_lock<std::mutex>& lock);
     void deliverLoop();
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     MidiPlatformIF* m_pPreviousPlatform;
-    Ref m_lastRef;
-    qint32 m_lastUniqueId;
-    std::vector<Endpoint> m_sources;
-    std::vector<Endpoint> m_destinations;
-    std::map<Ref, QString> m_clients;
+    Ref m_lastRef = NoRef;
+    std::vector<Endpoint> m_endpoints;
+    std::set<Ref> m_clients;
     std::map<Ref, Port> m_ports;
-    std::map<Operation, Failure> m_failures;
-    std::map<Operation, int> m_callCounts;
+    std::atomic<unsigned> m_failures{0};
     QList<SentMessage> m_sent;
-    std::deque<Delivery> m_deliveries;
-    bool m_delivering;
-    bool m_stopping;
+    std::deque<std::pair<Ref, QList<QByteArray>>> m_deliveries;
+    bool m_endpointsChanged = false;
+    bool m_delivering = false;
+    bool m_stopping = false;
     std::thread m_deliveryThread;
 };
 

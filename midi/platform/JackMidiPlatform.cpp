@@ -1,0 +1,498 @@
+#include "midi/platform/JackMidiPlatform.h"
+
+#include "midi/platform/EndpointId.h"
+#include "midi/platform/MidiSystemProbe.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// Several seconds of dense output, and the largest message the ports send.
+const std::size_t OutputRingCapacity = 1 << 18;
+const std::size_t LargestOutputMessage = 1 << 16;
+const std::size_t OutputHeaderSize = 2 * sizeof(std::uint32_t);
+// Events handed to the read procedure at once.
+const std::size_t PacketsPerDelivery = 64;
+// Cycles after a connection before output goes out on it.
+const std::uint64_t ConnectionCycles = 2;
+const std::chrono::microseconds DeliveryPoll(50);
+
+} // namespace
+
+JackMidiPlatform::JackMidiPlatform()
+    : m_pJack(nullptr)
+    , m_lastRef(NoRef)
+    , m_client(NoRef)
+    , m_inputPort(NoRef)
+    , m_outputPort(NoRef)
+    , m_source(NoRef)
+    , m_destination(NoRef)
+    , m_pInPort(nullptr)
+    , m_pOutPort(nullptr)
+    , m_readProc(nullptr)
+    , m_readRefCon(nullptr)
+    , m_connRefCon(nullptr)
+    , m_delivering(false)
+    , m_cycles(0)
+    , m_holdUntilCycle(0)
+    , m_serverGone(false)
+    , m_endpointsChanged(false)
+    , m_xruns(0)
+    , m_outRing(OutputRingCapacity)
+    , m_pPending(new unsigned char[LargestOutputMessage])
+    , m_pendingSize(0)
+    , m_pendingFrame(0)
+    , m_hasPending(false)
+{
+}
+
+JackMidiPlatform::~JackMidiPlatform()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    closeServerClient();
+}
+
+bool JackMidiPlatform::createClient(const QString& name, Ref* client)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_client != NoRef) {
+        return false;
+    }
+    m_clientName = name.toStdString();
+    m_client = nextRef();
+    openServerClient();
+    *client = m_client;
+    return true;
+}
+
+void JackMidiPlatform::disposeClient(Ref client)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (client != NoRef && client == m_client) {
+        closeServerClient();
+        m_client = NoRef;
+        m_inputPort = NoRef;
+        m_outputPort = NoRef;
+        m_source = NoRef;
+        m_destination = NoRef;
+    }
+}
+
+bool JackMidiPlatform::createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (client == NoRef || client != m_client || m_inputPort != NoRef || !readProc) {
+        return false;
+    }
+    m_readRefCon = readRefCon;
+    m_readProc = readProc;
+    m_inputPortName = name.toStdString();
+    m_inputPort = nextRef();
+    if (m_pJack) {
+        m_pInPort = registerPort(m_inputPortName, true);
+    }
+    *port = m_inputPort;
+    return true;
+}
+
+bool JackMidiPlatform::createOutputPort(Ref client, const QString& name, Ref* port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (client == NoRef || client != m_client || m_outputPort != NoRef) {
+        return false;
+    }
+    m_outputPortName = name.toStdString();
+    m_outputPort = nextRef();
+    if (m_pJack) {
+        m_pOutPort = registerPort(m_outputPortName, false);
+    }
+    *port = m_outputPort;
+    return true;
+}
+
+void JackMidiPlatform::disposePort(Ref port)
+{
+    // The JACK port itself goes with the client: unregistering it here could
+    // pull its buffer from under a cycle in progress.
+    bool wasInput = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (port == NoRef) {
+            return;
+        }
+        if (port == m_inputPort) {
+            m_connRefCon = nullptr;
+            m_readProc = nullptr;
+            m_source = NoRef;
+            m_inputPort = NoRef;
+            wasInput = true;
+        } else if (port == m_outputPort) {
+            m_destination = NoRef;
+            m_outputPort = NoRef;
+        }
+    }
+    while (wasInput && m_delivering) {
+        std::this_thread::sleep_for(DeliveryPoll);
+    }
+}
+
+unsigned int JackMidiPlatform::endpointCount(MidiEndpointKind kind)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<unsigned int>(portNames(kind).size());
+}
+
+MidiPlatformIF::Ref JackMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::vector<std::string> names = portNames(kind);
+    if (index >= names.size()) {
+        return NoRef;
+    }
+    for (const auto& known : m_endpoints) {
+        if (known.second.kind == kind && known.second.name == names[index]) {
+            return known.first;
+        }
+    }
+    const Ref ref = nextRef();
+    m_endpoints.emplace(ref, Endpoint{kind, names[index]});
+    return ref;
+}
+
+bool JackMidiPlatform::endpointName(Ref endpoint, QString* name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_endpoints.find(endpoint);
+    if (found == m_endpoints.end()) {
+        return false;
+    }
+    *name = QString::fromStdString(found->second.name);
+    return true;
+}
+
+bool JackMidiPlatform::endpointUniqueId(Ref endpoint, std::int32_t* id)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_endpoints.find(endpoint);
+    if (found == m_endpoints.end()) {
+        return false;
+    }
+    *id = endpointIdOfName(found->second.name);
+    return true;
+}
+
+bool JackMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Endpoint* endpoint = findEndpoint(source, MidiEndpointKind::Source);
+    jack_port_t* ours = m_pInPort;
+    if (inputPort == NoRef || inputPort != m_inputPort || !endpoint || !m_pJack || !ours) {
+        return false;
+    }
+    const Endpoint* previous = findEndpoint(m_source, MidiEndpointKind::Source);
+    if (previous && previous != endpoint) {
+        jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
+    }
+    m_connRefCon = connRefCon;
+    const int result = jack_connect(m_pJack, endpoint->name.c_str(), jack_port_name(ours));
+    if (result != 0 && result != EEXIST) {
+        m_connRefCon = nullptr;
+        m_source = NoRef;
+        return false;
+    }
+    m_source = source;
+    return true;
+}
+
+bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const Endpoint* endpoint = findEndpoint(source, MidiEndpointKind::Source);
+        if (inputPort == NoRef || inputPort != m_inputPort || !endpoint || source != m_source) {
+            return false;
+        }
+        m_connRefCon = nullptr;
+        m_source = NoRef;
+        jack_port_t* ours = m_pInPort;
+        if (m_pJack && ours) {
+            jack_disconnect(m_pJack, endpoint->name.c_str(), jack_port_name(ours));
+        }
+    }
+    // Outside the lock: a delivery in progress returns, after which no more
+    // reach the connection's reference.
+    while (m_delivering) {
+        std::this_thread::sleep_for(DeliveryPoll);
+    }
+    return true;
+}
+
+bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Endpoint* endpoint = findEndpoint(destination, MidiEndpointKind::Destination);
+    if (outputPort == NoRef || outputPort != m_outputPort || !endpoint || !m_pJack || !m_pOutPort || m_serverGone
+        || size > LargestOutputMessage) {
+        return false;
+    }
+    if (destination != m_destination) {
+        jack_port_disconnect(m_pJack, m_pOutPort);
+        m_destination = destination;
+    }
+    // A destination that is gone fails the send, so it is not shown as sent.
+    if (!connectDestination(endpoint->name) || m_outRing.writable() < OutputHeaderSize + size) {
+        return false;
+    }
+    const std::uint32_t header[2] = {static_cast<std::uint32_t>(size), 0};
+    m_outRing.write(reinterpret_cast<const unsigned char*>(header), OutputHeaderSize);
+    m_outRing.write(data, size);
+    m_outRing.publish();
+    return true;
+}
+
+bool JackMidiPlatform::refresh()
+{
+    const bool gone = m_serverGone.exchange(false);
+    const bool changed = m_endpointsChanged.exchange(false);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_client == NoRef) {
+        return false;
+    }
+    if (gone) {
+        closeServerClient();
+    }
+    if (!m_pJack) {
+        return openServerClient() || gone;
+    }
+    if (changed) {
+        reconnect();
+    }
+    return changed;
+}
+
+bool JackMidiPlatform::serviceAvailable()
+{
+    // Gone once refresh() has let go of the client of the server that stopped.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pJack != nullptr;
+}
+
+std::uint64_t JackMidiPlatform::xrunCount() const
+{
+    return m_xruns;
+}
+
+bool JackMidiPlatform::openServerClient()
+{
+    MidiSystemProbe::silenceDiagnostics();
+    jack_status_t status;
+    m_pJack = jack_client_open(m_clientName.c_str(), JackNoStartServer, &status);
+    if (!m_pJack) {
+        return false;
+    }
+    m_serverGone = false;
+    jack_set_process_callback(
+        m_pJack, [](jack_nframes_t frames, void* self) {
+            static_cast<JackMidiPlatform*>(self)->process(frames);
+            return 0;
+        },
+        this);
+    jack_on_info_shutdown(
+        m_pJack, [](jack_status_t, const char*, void* self) {
+            static_cast<JackMidiPlatform*>(self)->m_serverGone = true;
+        },
+        this);
+    jack_set_port_registration_callback(
+        m_pJack, [](jack_port_id_t, int, void* self) {
+            static_cast<JackMidiPlatform*>(self)->m_endpointsChanged = true;
+        },
+        this);
+    jack_set_xrun_callback(
+        m_pJack, [](void* self) {
+            ++static_cast<JackMidiPlatform*>(self)->m_xruns;
+            return 0;
+        },
+        this);
+    if (m_inputPort != NoRef) {
+        m_pInPort = registerPort(m_inputPortName, true);
+    }
+    if (m_outputPort != NoRef) {
+        m_pOutPort = registerPort(m_outputPortName, false);
+    }
+    if (jack_activate(m_pJack) != 0) {
+        closeServerClient();
+        return false;
+    }
+    reconnect();
+    return true;
+}
+
+void JackMidiPlatform::closeServerClient()
+{
+    if (!m_pJack) {
+        return;
+    }
+    // Closing waits for the cycle in progress; afterwards no callback runs.
+    jack_client_close(m_pJack);
+    m_pJack = nullptr;
+    m_pInPort = nullptr;
+    m_pOutPort = nullptr;
+    m_endpointsChanged = true;
+}
+
+jack_port_t* JackMidiPlatform::registerPort(const std::string& name, bool input)
+{
+    return jack_port_register(m_pJack, name.c_str(), JACK_DEFAULT_MIDI_TYPE, input ? JackPortIsInput : JackPortIsOutput,
+                              0);
+}
+
+void JackMidiPlatform::reconnect()
+{
+    // A port of a client that is not active yet refuses connections: tried
+    // again at the next refresh.
+    bool retry = false;
+    const Endpoint* source = findEndpoint(m_source, MidiEndpointKind::Source);
+    jack_port_t* ours = m_pInPort;
+    if (source && ours && jack_port_by_name(m_pJack, source->name.c_str())
+        && !jack_port_connected_to(ours, source->name.c_str())) {
+        const int result = jack_connect(m_pJack, source->name.c_str(), jack_port_name(ours));
+        retry = result != 0 && result != EEXIST;
+    }
+    const Endpoint* destination = findEndpoint(m_destination, MidiEndpointKind::Destination);
+    if (destination && jack_port_by_name(m_pJack, destination->name.c_str())) {
+        retry = !connectDestination(destination->name) || retry;
+    }
+    if (retry) {
+        m_endpointsChanged = true;
+    }
+}
+
+bool JackMidiPlatform::connectDestination(const std::string& name)
+{
+    jack_port_t* ours = m_pOutPort;
+    if (!ours || !jack_port_by_name(m_pJack, name.c_str())) {
+        return false;
+    }
+    if (jack_port_connected_to(ours, name.c_str())) {
+        return true;
+    }
+    const int result = jack_connect(m_pJack, jack_port_name(ours), name.c_str());
+    if (result != 0 && result != EEXIST) {
+        return false;
+    }
+    m_holdUntilCycle = m_cycles + ConnectionCycles;
+    return true;
+}
+
+std::vector<std::string> JackMidiPlatform::portNames(MidiEndpointKind kind) const
+{
+    std::vector<std::string> names;
+    if (!m_pJack || m_serverGone) {
+        return names;
+    }
+    // The peers' outputs are our sources, their inputs our destinations.
+    const unsigned long flags = kind == MidiEndpointKind::Source ? JackPortIsOutput : JackPortIsInput;
+    const char** ports = jack_get_ports(m_pJack, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    for (const char** port = ports; port && *port; ++port) {
+        if (!jack_port_is_mine(m_pJack, jack_port_by_name(m_pJack, *port))) {
+            names.emplace_back(*port);
+        }
+    }
+    jack_free(ports);
+    return names;
+}
+
+const JackMidiPlatform::Endpoint* JackMidiPlatform::findEndpoint(Ref ref, MidiEndpointKind kind) const
+{
+    const auto found = m_endpoints.find(ref);
+    return found != m_endpoints.end() && found->second.kind == kind ? &found->second : nullptr;
+}
+
+MidiPlatformIF::Ref JackMidiPlatform::nextRef()
+{
+    do {
+        ++m_lastRef;
+    } while (m_lastRef == NoRef || m_lastRef == ~Ref(0));
+    return m_lastRef;
+}
+
+void JackMidiPlatform::process(std::uint32_t frames)
+{
+    ++m_cycles;
+    readInput(frames);
+    writeOutput(frames);
+}
+
+void JackMidiPlatform::readInput(std::uint32_t frames)
+{
+    jack_port_t* port = m_pInPort;
+    if (!port) {
+        return;
+    }
+    void* buffer = jack_port_get_buffer(port, frames);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    m_delivering = true;
+    const ReadProc readProc = m_readProc;
+    void* const connRefCon = m_connRefCon;
+    if (readProc && connRefCon) {
+        MidiPacket packets[PacketsPerDelivery];
+        std::size_t batch = 0;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, buffer, i) != 0) {
+                continue;
+            }
+            packets[batch++] = MidiPacket{event.buffer, event.size};
+            if (batch == PacketsPerDelivery || i + 1 == count) {
+                readProc(MidiPacketList{packets, batch}, m_readRefCon, connRefCon);
+                batch = 0;
+            }
+        }
+        if (batch > 0) {
+            readProc(MidiPacketList{packets, batch}, m_readRefCon, connRefCon);
+        }
+    }
+    m_delivering = false;
+}
+
+void JackMidiPlatform::writeOutput(std::uint32_t frames)
+{
+    jack_port_t* port = m_pOutPort;
+    if (!port) {
+        return;
+    }
+    void* buffer = jack_port_get_buffer(port, frames);
+    jack_midi_clear_buffer(buffer);
+    if (m_cycles < m_holdUntilCycle) {
+        return;
+    }
+    bool wroteAny = false;
+    for (;;) {
+        if (!m_hasPending) {
+            if (m_outRing.readable() < OutputHeaderSize) {
+                return;
+            }
+            std::uint32_t header[2];
+            m_outRing.read(reinterpret_cast<unsigned char*>(header), OutputHeaderSize);
+            m_pendingSize = header[0];
+            m_pendingFrame = header[1];
+            m_outRing.read(m_pPending.get(), m_pendingSize);
+            m_outRing.release();
+            m_hasPending = true;
+        }
+        const std::uint32_t frame = m_pendingFrame < frames ? m_pendingFrame : frames - 1;
+        if (jack_midi_event_write(buffer, frame, m_pPending.get(), m_pendingSize) != 0) {
+            // A message that does not fit an empty buffer never will.
+            m_hasPending = wroteAny;
+            return;
+        }
+        wroteAny = true;
+        m_hasPending = false;
+    }
+}

@@ -1,0 +1,116 @@
+#ifndef JACKMIDIPLATFORM_H
+#define JACKMIDIPLATFORM_H
+
+#include "midi/CRingBuffer.h"
+#include "midi/platform/MidiPlatformIF.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+typedef struct _jack_client jack_client_t;
+typedef struct _jack_port jack_port_t;
+
+// The platform over libjack: one JACK client with the input and the output
+// port. Endpoints are the MIDI ports of other clients, named and identified
+// by their full JACK names, so one that goes and comes back keeps its
+// reference. The process callback (JACK's real-time thread) hands the input's
+// events to the read procedure and writes what send() put in a lock-free ring
+// at the start of the next cycle; it takes no lock and never waits. The server
+// may stop and start again: the client is then recreated by refresh(), with
+// its ports and connections by name. One client at a time.
+class JackMidiPlatform : public MidiPlatformIF
+{
+public:
+    JackMidiPlatform();
+    ~JackMidiPlatform() override;
+
+    JackMidiPlatform(const JackMidiPlatform&) = delete;
+    JackMidiPlatform& operator=(const JackMidiPlatform&) = delete;
+
+    // Succeeds without a server too: the client then waits for one in refresh().
+    bool createClient(const QString& name, Ref* client) override;
+    void disposeClient(Ref client) override;
+    bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) override;
+    bool createOutputPort(Ref client, const QString& name, Ref* port) override;
+    void disposePort(Ref port) override;
+    unsigned int endpointCount(MidiEndpointKind kind) override;
+    Ref endpoint(MidiEndpointKind kind, unsigned int index) override;
+    bool endpointName(Ref endpoint, QString* name) override;
+    bool endpointUniqueId(Ref endpoint, std::int32_t* id) override;
+    bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
+    bool disconnectSource(Ref inputPort, Ref source) override;
+    bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    bool refresh() override;
+    bool serviceAvailable() override;
+
+    // Overruns JACK reported for this client since it was created.
+    std::uint64_t xrunCount() const;
+
+private:
+    struct Endpoint
+    {
+        MidiEndpointKind kind;
+        std::string name;
+    };
+
+    // The real-time part.
+    void process(std::uint32_t frames);
+    void readInput(std::uint32_t frames);
+    void writeOutput(std::uint32_t frames);
+
+    // Under m_mutex.
+    bool openServerClient();
+    void closeServerClient();
+    jack_port_t* registerPort(const std::string& name, bool input);
+    void reconnect();
+    bool connectDestination(const std::string& name);
+    std::vector<std::string> portNames(MidiEndpointKind kind) const;
+    const Endpoint* findEndpoint(Ref ref, MidiEndpointKind kind) const;
+    Ref nextRef();
+
+    // Guards everything but the atomics; the process callback never takes it.
+    std::mutex m_mutex;
+    jack_client_t* m_pJack;
+    Ref m_lastRef;
+    std::map<Ref, Endpoint> m_endpoints;
+    Ref m_client;
+    std::string m_clientName;
+    Ref m_inputPort;
+    std::string m_inputPortName;
+    Ref m_outputPort;
+    std::string m_outputPortName;
+    // The connected source and the destination of the latest send, kept while
+    // they are gone so that they are reconnected when they come back.
+    Ref m_source;
+    Ref m_destination;
+
+    // Shared with the process callback.
+    std::atomic<jack_port_t*> m_pInPort;
+    std::atomic<jack_port_t*> m_pOutPort;
+    std::atomic<ReadProc> m_readProc;
+    std::atomic<void*> m_readRefCon;
+    std::atomic<void*> m_connRefCon;
+    // Set by the process callback while it is inside the read procedure.
+    std::atomic<bool> m_delivering;
+    std::atomic<std::uint64_t> m_cycles;
+    // A new connection takes effect a cycle later: output waits until then.
+    std::atomic<std::uint64_t> m_holdUntilCycle;
+    std::atomic<bool> m_serverGone;
+    std::atomic<bool> m_endpointsChanged;
+    std::atomic<std::uint64_t> m_xruns;
+
+    // Records of send(): a 4-byte length, the 4-byte frame offset in the cycle,
+    // the bytes. Written under m_mutex, read by the process callback only.
+    CRingBuffer<unsigned char> m_outRing;
+    std::unique_ptr<unsigned char[]> m_pPending;
+    std::uint32_t m_pendingSize;
+    std::uint32_t m_pendingFrame;
+    bool m_hasPending;
+};
+
+#endif // JACKMIDIPLATFORM_H
