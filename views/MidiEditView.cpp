@@ -108,7 +108,8 @@ void MidiEditView::showTextProblem(const QString& description)
 
 void MidiEditView::receivedMessage(const QString& text, unsigned int size)
 {
-    if (!m_receivedMessageEnabled || size == 0) {
+    // A line of lost messages stands for no bytes but must still show.
+    if (!m_receivedMessageEnabled || text.isEmpty()) {
         return;
     }
     MidiEditProgressView* progress = progressView();
