@@ -6,9 +6,6 @@
 #include <QtTest>
 
 #include <sys/resource.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ADDRESS_SANITIZER 1
@@ -49,38 +46,30 @@ QByteArray ints(std::initializer_list<qint32> values)
     return bytes;
 }
 
-// Caps the address space a little above what the process maps now, so that
-// believing a record's length would fail to allocate. The sanitizers reserve
-// huge ranges of their own; under them no cap is set.
-class AddressSpaceLimit
+// Caps the data a process may map at 1 GiB, so that believing a record's
+// length would fail to allocate. The sanitizers map huge ranges of their
+// own; under them no cap is set.
+class DataLimit
 {
 public:
-    explicit AddressSpaceLimit(rlim_t headroom)
+    DataLimit()
     {
 #if !defined(ADDRESS_SANITIZER)
-        long pages = 0;
-        FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (statm != nullptr && std::fscanf(statm, "%ld", &pages) == 1 && getrlimit(RLIMIT_AS, &m_saved) == 0) {
-            rlimit limit = m_saved;
-            limit.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + headroom;
-            m_active = setrlimit(RLIMIT_AS, &limit) == 0;
-        }
-        if (statm != nullptr) {
-            std::fclose(statm);
-        }
-#else
-        Q_UNUSED(headroom);
+        rlimit limit = {};
+        m_active = getrlimit(RLIMIT_DATA, &m_saved) == 0;
+        limit.rlim_cur = rlim_t(1) << 30;
+        limit.rlim_max = m_saved.rlim_max;
+        m_active = m_active && setrlimit(RLIMIT_DATA, &limit) == 0;
 #endif
     }
-    ~AddressSpaceLimit()
+    ~DataLimit()
     {
-        if (m_active) {
-            setrlimit(RLIMIT_AS, &m_saved);
-        }
+        if (m_active)
+            setrlimit(RLIMIT_DATA, &m_saved);
     }
 
 private:
-    rlimit m_saved{};
+    rlimit m_saved {};
     bool m_active = false;
 };
 
@@ -173,14 +162,14 @@ void FileStreamTest::records()
 
 void FileStreamTest::oversizedTextIsRefusedBeforeAllocating()
 {
-    // A length near 2 GiB with 64 MiB of room: read before allocating, it
+    // A length near 2 GiB with 1 GiB of room: read before allocating, it
     // fails cleanly; allocated first, it would throw.
     RecordBlock block;
     QString text = QStringLiteral("stale");
     const QByteArray oversized = ints({0, 0x7FFFFFF0}) + "abc";
     bool result = true;
     {
-        AddressSpaceLimit limit(rlim_t(64) << 20);
+        DataLimit limit;
         QDataStream stream(oversized);
         result = block.getStringParameterFromStream(stream, 0, text);
     }
