@@ -40,7 +40,6 @@ private slots:
     void initTestCase() { initTarvoResources(); }
     void closeAsksBeforeDiscarding_data();
     void closeAsksBeforeDiscarding();
-    void titleFollowsEditFlagAndPath();
     void windowLimitsPerKind();
     void restoredGeometryRespectsFixedSizes();
     void maximizingLeavesFixedWindowsNormal();
@@ -83,23 +82,6 @@ void MainWindowTest::closeAsksBeforeDiscarding()
     QCOMPARE(model.getParameterEditFlag(), closes ? ParameterNotEdited : ParameterEdited);
     QCOMPARE(QFileInfo::exists(model.m_projectFilePath), titled);
     flushDeletes();
-}
-
-void MainWindowTest::titleFollowsEditFlagAndPath()
-{
-    TarvoModel model;
-    MainWindow window(nullptr, &model);
-    model.setParameterEditFlag(ParameterEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("*Tarvo Suite"));
-    model.m_projectFilePath = QStringLiteral("/home/someone/projects/song.tarvo");
-    model.setParameterEditFlag(ParameterNotEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo - Tarvo Suite"));
-    model.setParameterEditFlag(ParameterEdited);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
-    // Other parameters leave the title alone.
-    model.m_projectFilePath.clear();
-    model.setModelIntValue(MidiThruId, 1);
-    QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
 }
 
 void MainWindowTest::windowLimitsPerKind()
