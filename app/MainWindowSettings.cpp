@@ -6,6 +6,7 @@
 #include "app/SettingsKeys.h"
 #include "app/ToolWindowQuota.h"
 #include "app/WindowPlacement.h"
+#include "project/PlainValue.h"
 
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
@@ -64,22 +65,7 @@ QList<QPair<QString, unsigned int>> filterSettings()
 
 bool isPlainType(const QVariant& value)
 {
-    switch (value.userType()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::QString:
-    case QMetaType::QByteArray:
-    case QMetaType::QRect:
-    case QMetaType::QSize:
-    case QMetaType::QPoint:
-        return true;
-    default:
-        return false;
-    }
+    return isPlainValueType(value.userType());
 }
 
 // A value of the settings file, or fallback when it is not a plain value or

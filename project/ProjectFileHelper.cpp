@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "project/FileStream.h"
+#include "project/PlainValue.h"
 #include "views/WindowRestorationInfo.h"
 
 #include <QDataStream>
@@ -57,24 +58,7 @@ bool isAcceptedValueType(QDataStream& stream)
     const QByteArray typeField = stream.device()->peek(sizeof(quint32));
     if (typeField.size() != int(sizeof(quint32)))
         return false;
-    const quint32 type = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(typeField.constData()));
-    switch (type) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::QChar:
-    case QMetaType::QString:
-    case QMetaType::QByteArray:
-    case QMetaType::QRect:
-    case QMetaType::QSize:
-    case QMetaType::QPoint:
-        return true;
-    default:
-        return false;
-    }
+    return isPlainValueType(int(qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(typeField.constData()))));
 }
 
 // Geometry that no widget can take is no window record: it would overflow

@@ -1,5 +1,7 @@
 #include "services/HexTextChecker.h"
 
+#include "services/HexText.h"
+
 #include "MidiLibrary/midilib_status.h"
 
 #include <QCoreApplication>
@@ -21,24 +23,6 @@ const char* const LineText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1: %2");
 const unsigned char StartOfExclusive = 0xF0;
 const unsigned char EndOfExclusive = 0xF7;
 const unsigned char FirstRealtime = 0xF8;
-
-bool isSeparator(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
-        || c == QChar::ParagraphSeparator;
-}
-
-int hexDigit(QChar c)
-{
-    const ushort code = c.unicode();
-    if (code >= '0' && code <= '9')
-        return code - '0';
-    if (code >= 'A' && code <= 'F')
-        return code - 'A' + 10;
-    if (code >= 'a' && code <= 'f')
-        return code - 'a' + 10;
-    return -1;
-}
 
 QString hexByte(unsigned char byte)
 {
@@ -145,14 +129,14 @@ bool HexTextChecker::check(const QString& text, QByteArray* bytes, Problem* prob
     int firstDigit = -1;
     for (int index = 0; index < text.size(); ++index) {
         const QChar c = text.at(index);
-        if (isSeparator(c))
+        if (HexText::isSeparator(c))
             continue;
         if (firstDigit < 0) {
             firstDigit = index;
             continue;
         }
-        const int high = hexDigit(text.at(firstDigit));
-        const int low = hexDigit(c);
+        const int high = HexText::digitValue(text.at(firstDigit));
+        const int low = HexText::digitValue(c);
         if (high < 0 || low < 0) {
             report->offset = firstDigit;
             report->description = translated(NotHexadecimalText).arg(QString(text.at(firstDigit)) + c);

@@ -1,6 +1,7 @@
 #include "services/MidiEditTransmittionThread.h"
 
 #include "app/MainWindow.h"
+#include "services/HexText.h"
 
 #include "midilib_data.h"
 #include "midilib_event.h"
@@ -9,33 +10,12 @@
 
 namespace {
 
-const QChar ParagraphSeparator(0x2029);
-
-bool isSeparator(QChar character)
-{
-    return character == QLatin1Char(' ') || character == QLatin1Char(',') || character == QLatin1Char('\t')
-        || character == QLatin1Char('\n') || character == ParagraphSeparator;
-}
-
-// The value of a hexadecimal digit, -1 for any other character.
-int hexDigitValue(QChar character)
-{
-    const ushort code = character.unicode();
-    if (code >= '0' && code <= '9')
-        return code - '0';
-    if (code >= 'A' && code <= 'F')
-        return code - 'A' + 10;
-    if (code >= 'a' && code <= 'f')
-        return code - 'a' + 10;
-    return -1;
-}
-
 QString removeSeparators(const QString& text)
 {
     QString cleaned(text.size(), Qt::Uninitialized);
     QChar* out = cleaned.data();
     for (const QChar character : text) {
-        if (!isSeparator(character))
+        if (!HexText::isSeparator(character))
             *out++ = character;
     }
     cleaned.truncate(static_cast<int>(out - cleaned.constData()));
@@ -158,8 +138,8 @@ bool MidiEditTransmittionThread::convertHexStringToHexNumber(unsigned char** out
     const QChar* characters = text.constData();
     unsigned char* bytes = *out;
     for (unsigned short i = 0; i < count; ++i) {
-        const int high = hexDigitValue(characters[2 * i]);
-        const int low = hexDigitValue(characters[2 * i + 1]);
+        const int high = HexText::digitValue(characters[2 * i]);
+        const int low = HexText::digitValue(characters[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes[i] = static_cast<unsigned char>(high * 16 + low);
