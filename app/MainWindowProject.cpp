@@ -20,9 +20,6 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <algorithm>
-#include <iterator>
-
 namespace {
 
 const char* const ProjectFileOpenDialogTitle = "Open";
@@ -30,7 +27,6 @@ const char* const ProjectFileSaveDialogTitle = "Save";
 const char* const ProjectFileExtensionFilter = "Project Files (*.tarvo)";
 const char* const DefaultProjectFileName = "Untitled.tarvo";
 const char* const ProjectFileExtension = "tarvo";
-const char* const DumpFileExtensions[] = {"txt", "syx"};
 const char* const DragAndDropFormat = "text/uri-list";
 const char* const FileOpenFailedMessage = "File open failed.";
 const char* const FileFormatVersionErrorMessage = "File format version error.";
@@ -39,12 +35,6 @@ const char* const NotRegularFileMessage = "File open failed: it is not a regular
 const char* const FileTooLargeMessage = "File open failed: it is larger than %1 MB.";
 // The system's reason follows the save failure on a line of its own.
 const char* const ReasonSeparator = "\n";
-
-bool isDumpFileSuffix(const QString& suffix)
-{
-    return std::any_of(std::begin(DumpFileExtensions), std::end(DumpFileExtensions),
-                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
-}
 
 // The first line of a dropped uri list, the only one looked at.
 QString firstDroppedLine(const QMimeData* data)
@@ -228,7 +218,7 @@ bool MainWindow::handleDropEvent(QEvent* event)
         // Nothing is dropped while a dialog is open or a message is being sent.
         if (QApplication::activeModalWidget() || m_pModel->getModelIntValue(TransmissionStateId) == TransmissionRunning
             || !data->hasFormat(QLatin1String(DragAndDropFormat))
-            || (!isDumpFileSuffix(suffix) && suffix != QLatin1String(ProjectFileExtension))) {
+            || (!DumpFile::isDroppableFile(firstDroppedLine(data)) && suffix != QLatin1String(ProjectFileExtension))) {
             drag->setDropAction(Qt::IgnoreAction);
             drag->ignore();
         } else {
@@ -246,7 +236,7 @@ bool MainWindow::handleDropEvent(QEvent* event)
             return true;
         const QString path = QUrl(firstDroppedLine(data)).toLocalFile();
         const QFileInfo file(path);
-        if (isDumpFileSuffix(file.completeSuffix())) {
+        if (DumpFile::isDroppableFile(path)) {
             QString text;
             QString reason;
             m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, file.absolutePath());

@@ -8,9 +8,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const char* const SystemExclusiveSuffix = "syx";
+const char* const DroppableSuffixes[] = {"txt", "syx"};
 const char* const TooLargeText = QT_TRANSLATE_NOOP("DumpFile", "The file is larger than %1 MB.");
 const char* const NotRegularText = QT_TRANSLATE_NOOP("DumpFile", "It is not a regular file.");
 const char HexDigits[] = "0123456789ABCDEF";
@@ -27,6 +31,13 @@ QString translated(const char* text)
 bool DumpFile::isSystemExclusiveFile(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String(SystemExclusiveSuffix), Qt::CaseInsensitive) == 0;
+}
+
+bool DumpFile::isDroppableFile(const QString& path)
+{
+    const QString suffix = QFileInfo(path).completeSuffix();
+    return std::any_of(std::begin(DroppableSuffixes), std::end(DroppableSuffixes),
+                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
 }
 
 bool DumpFile::load(const QString& path, QString* text, QString* errorText)

@@ -12,6 +12,8 @@ public:
     static constexpr qint64 MaximumSize = 64 * 1024 * 1024;
 
     static bool isSystemExclusiveFile(const QString& path);
+    // Files that drops take: a complete suffix of exactly "txt" or "syx".
+    static bool isDroppableFile(const QString& path);
 
     // False, with the reason, when the file cannot be read.
     static bool load(const QString& path, QString* text, QString* errorText);

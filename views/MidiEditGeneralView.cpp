@@ -21,9 +21,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <iterator>
-
 namespace {
 
 // Lines kept by a monitor; older lines are dropped first.
@@ -36,19 +33,11 @@ const char* const SystemExclusiveFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneral
 const char* const TextFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Text files (*.txt)");
 const char* const FilterSeparator = ";;";
 const char* const DragAndDropFormat = "text/uri-list";
-const char* const DumpFileExtensions[] = {"syx", "txt"};
 
 QString dumpFileFilters()
 {
     return QCoreApplication::translate("MidiEditGeneralView", SystemExclusiveFileFilter) + QLatin1String(FilterSeparator)
         + QCoreApplication::translate("MidiEditGeneralView", TextFileFilter);
-}
-
-bool isDumpFile(const QString& path)
-{
-    const QString suffix = QFileInfo(path).completeSuffix();
-    return std::any_of(std::begin(DumpFileExtensions), std::end(DumpFileExtensions),
-                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
 }
 
 // The path with the extension of the chosen filter ("(*.syx)") when none was typed.
@@ -370,7 +359,7 @@ bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)
         const bool acceptable = QApplication::activeModalWidget() == nullptr
             && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning
             && data->hasFormat(QLatin1String(DragAndDropFormat))
-            && isDumpFile(firstDraggedFile(data));
+            && DumpFile::isDroppableFile(firstDraggedFile(data));
         if (acceptable) {
             dragEvent->acceptProposedAction();
         } else {
