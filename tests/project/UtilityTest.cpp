@@ -23,7 +23,6 @@ class UtilityTest : public QObject
 
 private slots:
     void loadWholeTextFile();
-    void saveReplacesTheFile();
     void menuLabelsBecomeTitles();
 
 private:
@@ -57,22 +56,6 @@ void UtilityTest::loadWholeTextFile()
     const QString fifo = m_dir.filePath("fifo.txt");
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QVERIFY(!Utility::loadAtTextFileName(fifo, text));
-}
-
-void UtilityTest::saveReplacesTheFile()
-{
-    const QString path = m_dir.filePath("saved.txt");
-    QVERIFY(Utility::saveAtTextFileName(path, "F0 7E 7F 06 01 F7 and a longer line"));
-    QVERIFY(Utility::saveAtTextFileName(path, QString::fromUtf8("C0 01\n\xC3\xA9")));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("C0 01\n\xC3\xA9"));
-
-    QVERIFY(!Utility::saveAtTextFileName(QString(), "90 3C 40"));
-    QVERIFY(!Utility::saveAtTextFileName(m_dir.filePath("no/such/folder/dump.txt"), "F0 F7"));
-    QVERIFY(!QFile::exists(m_dir.filePath("no/such/folder/dump.txt")));
-    // A directory is not a file that can be written.
-    QVERIFY(!Utility::saveAtTextFileName(m_dir.path(), "F0 F7"));
 }
 
 void UtilityTest::menuLabelsBecomeTitles()
