@@ -6,6 +6,7 @@
 #include "app/SettingsKeys.h"
 #include "app/ToolWindowQuota.h"
 #include "app/WindowPlacement.h"
+#include "project/AtomicFile.h"
 #include "project/PlainValue.h"
 
 #include "midi/MidiInputPort.h"
@@ -19,7 +20,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QScreen>
-#include <QSaveFile>
 #include <QSettings>
 
 #include <algorithm>
@@ -97,11 +97,7 @@ void dropBinaryValues(const QString& path)
                 lines.end());
     if (lines.size() == before)
         return;
-    QSaveFile cleaned(path);
-    if (cleaned.open(QIODevice::WriteOnly)) {
-        cleaned.write(lines.join('\n'));
-        cleaned.commit();
-    }
+    writeFileAtomically(path, lines.join('\n'), nullptr);
 }
 
 // An integer setting within its parameter's range; the current value when

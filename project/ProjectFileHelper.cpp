@@ -1,6 +1,7 @@
 #include "project/ProjectFileHelper.h"
 
 #include "app/MainWindow.h"
+#include "project/AtomicFile.h"
 #include "project/FileStream.h"
 #include "project/PlainValue.h"
 #include "views/WindowRestorationInfo.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiSubWindow>
-#include <QSaveFile>
 #include <QWidget>
 #include <QtEndian>
 
@@ -211,16 +211,7 @@ int ProjectFileHelper::writeFile(const QString& path, QString* errorText)
     ProjectDescription description;
     if (!describeMainWindow(description))
         return WriteFailed;
-    const QByteArray file = serialize(description);
-
-    // The old file is replaced only by a new one that was written whole.
-    QSaveFile output(path);
-    if (!output.open(QIODevice::WriteOnly) || output.write(file) != file.size() || !output.commit()) {
-        if (errorText)
-            *errorText = output.errorString();
-        return WriteFailed;
-    }
-    return WriteOk;
+    return writeFileAtomically(path, serialize(description), errorText) ? WriteOk : WriteFailed;
 }
 
 namespace {

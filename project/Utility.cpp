@@ -1,12 +1,13 @@
 #include "project/Utility.h"
 
+#include "project/AtomicFile.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegExp>
-#include <QSaveFile>
 
 namespace {
 
@@ -42,16 +43,7 @@ bool Utility::saveAtTextFileName(const QString& path, const QString& text, QStri
     if (path.isEmpty()) {
         return false;
     }
-    // The old file is replaced only by a new one that was written whole.
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorText) {
-            *errorText = file.errorString();
-        }
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, text.toUtf8(), errorText);
 }
 
 QString Utility::showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,

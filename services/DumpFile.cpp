@@ -1,12 +1,12 @@
 #include "services/DumpFile.h"
 
+#include "project/AtomicFile.h"
 #include "project/Utility.h"
 #include "services/HexTextChecker.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <iterator>
@@ -79,12 +79,7 @@ bool DumpFile::save(const QString& path, const QString& text, QString* errorText
         *errorText = HexTextChecker::describe(text, problem);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *errorText = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, bytes, errorText);
 }
 
 QString DumpFile::bytesToText(const QByteArray& bytes)
