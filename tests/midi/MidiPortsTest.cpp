@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <unistd.h>
 
 using Op = VirtualMidiPlatform::Operation;
@@ -133,8 +134,9 @@ private slots:
         }
         // Drained, the ring takes a record that fills it with its header, and
         // never one byte more.
-        QVERIFY(thread.writeData(record, SmallRing - sizeof(std::uint32_t)));
-        QVERIFY(!thread.writeData(record, SmallRing - sizeof(std::uint32_t) + 1));
+        const std::vector<unsigned char> full(SmallRing);
+        QVERIFY(thread.writeData(full.data(), SmallRing - sizeof(std::uint32_t)));
+        QVERIFY(!thread.writeData(full.data(), SmallRing - sizeof(std::uint32_t) + 1));
     }
 
     void duplicateNamesAndFailedReads()
