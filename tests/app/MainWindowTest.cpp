@@ -43,6 +43,7 @@ private slots:
     void windowLimitsPerKind();
     void restoredGeometryRespectsFixedSizes();
     void maximizingLeavesFixedWindowsNormal();
+    void closingAnEditorEditsTheProject();
     void normalGeometryFollowsMovesAndResizes();
     void aboutWindowClosesOnAnyClick();
 };
@@ -148,8 +149,26 @@ void MainWindowTest::maximizingLeavesFixedWindowsNormal()
     for (QMdiSubWindow* subWindow : window.getSubWindowList()) {
         if (subWindow != editor)
             QVERIFY2(!subWindow->isMaximized(), qPrintable(subWindow->windowTitle()));
+        QCOMPARE(window.isFixedSizeObject(subWindow), subWindow->windowTitle() == QLatin1String("Filter"));
     }
     flushDeletes();
+}
+
+void MainWindowTest::closingAnEditorEditsTheProject()
+{
+    VirtualMidiPlatform platform;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    window.closeAllSubWindows();
+    for (int index : {ViewsInMonitor, ViewsSystemExclusive})
+        menuAction(window, ViewsMenu, index)->trigger();
+    model.setParameterEditFlag(ParameterNotEdited);
+    // Monitors hold nothing of the project; an editor holds its text.
+    for (const ParameterEditFlag expected : {ParameterNotEdited, ParameterEdited}) {
+        window.getSubWindowList().first()->close();
+        flushDeletes();
+        QCOMPARE(model.getParameterEditFlag(), expected);
+    }
 }
 
 void MainWindowTest::normalGeometryFollowsMovesAndResizes()
