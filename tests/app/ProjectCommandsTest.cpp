@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -175,7 +174,6 @@ private slots:
     void openThenNoThenCancelKeepsTheEditMark();
     void refusedOpenLeavesTheProjectUntouched();
     void failedSavesKeepTheOldFiles();
-    void saveAsProposesUntitledInWorkingDirectory();
     void dropsOfTextAndProjectFiles();
     void hostileProjectsOpenBounded();
 };
@@ -323,25 +321,6 @@ void ProjectCommandsTest::failedSavesKeepTheOldFiles()
     QCOMPARE(QDir(disk.path("")).entryList(QDir::Files).size(), 3);
 }
 
-void ProjectCommandsTest::saveAsProposesUntitledInWorkingDirectory()
-{
-    Session session;
-    QDir(session.m_dir.path()).mkdir(QStringLiteral("work"));
-    const QString workDirectory = session.path("work");
-    session.m_model.setModelStringValue(ProjectFileWorkingDirectoryId, workDirectory);
-    const QString chosen = session.path("a.tarvo");
-    {
-        DialogAnswerer answerer(QMessageBox::Ok, chosen);
-        session.trigger(FileMenu, FileSaveAs);
-        QCOMPARE(answerer.m_fileDialogProposals,
-                 QStringList({QDir(workDirectory).filePath(QStringLiteral("Untitled.tarvo"))}));
-    }
-    QVERIFY(QFile::exists(chosen));
-    QCOMPARE(session.m_pWindow->windowTitle(), QStringLiteral("a.tarvo - Tarvo Suite"));
-    QCOMPARE(session.m_model.getModelStringValue(ProjectFileWorkingDirectoryId), session.m_dir.path());
-
-}
-
 void ProjectCommandsTest::dropsOfTextAndProjectFiles()
 {
     Session session;
@@ -396,11 +375,8 @@ void ProjectCommandsTest::hostileProjectsOpenBounded()
     const QString path = session.path("hostile.tarvo");
     writeAll(path, helper.serialize(description));
 
-    QElapsedTimer timer;
-    timer.start();
     QVERIFY(window.openFile(path));
     flushDeletes();
-    qInfo("opened in %lld ms", timer.elapsed());
     QList<int> expected = {Id::WindowIdMidiInMonitor, Id::WindowIdTimingClock};
     for (int copy = 0; copy < ToolWindowQuota::MultiInstanceLimit; ++copy)
         expected.append(Id::WindowIdKeyboard);

@@ -155,7 +155,6 @@ void SettingsTest::mainWindowPlacement_data()
     QTest::newRow("maximized") << inside << int(Qt::WindowMaximized) << inside << int(Qt::WindowMaximized);
     // Neither state is restored: the window could not be found again.
     QTest::newRow("minimized") << inside << int(Qt::WindowMinimized) << inside << 0;
-    QTest::newRow("full screen") << inside << int(Qt::WindowFullScreen) << inside << 0;
     QTest::newRow("off screen") << QRect(-5000, -4000, 600, 400) << 0
                                 << QRect(screen.topLeft() + OffScreenRestoreOffset, QSize(600, 400)) << 0;
     QTest::newRow("a sliver on screen") << QRect(screen.right() - 90, screen.top() + 10, 300, 200) << 0
