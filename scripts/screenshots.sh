@@ -78,6 +78,8 @@ for _ in $(seq 50); do grep -q '^ports:' "$work/peer.log" && break; sleep 0.1; d
 start "$build/app/tarvo"
 main=$(xdotool search --sync --onlyvisible --name '^Tarvo Suite$' | head -1)
 sleep 2
+# Room for the default tool windows and the ones opened below.
+xdotool windowsize "$main" 1100 720 windowmove "$main" 90 40
 
 send() { echo "$1" >&"$peer_fd"; sleep 0.05; }
 traffic() {
@@ -89,9 +91,11 @@ traffic() {
   send "C0 05"
   send "F0 7E 7F 06 01 F7"
 }
+# The whole desktop, trimmed to the main window and its frame.
 shot() {
   sleep 1
-  import -window root "$out/$1.png"
+  import -window root "$work/shot.png"
+  convert "$work/shot.png" -trim +repage "$out/$1.png"
   echo "$out/$1.png"
 }
 key() { xdotool key --window "$main" "$@"; sleep 0.5; }
@@ -105,11 +109,8 @@ key ctrl+l
 shot filter
 key ctrl+t
 key ctrl+p
-shot timing-and-program-change
 key ctrl+m
 key ctrl+comma
-shot settings-and-preferences
+shot tool-windows
 key alt+h Return
 shot about
-key Escape
-shot about-closed
