@@ -8,9 +8,10 @@
 
 namespace {
 
-// The installed launcher's name without ".desktop": window managers and the
-// desktop match the windows to the launcher and its icon through it.
-const char* const DesktopFileName = "com.halvek.tarvo";
+// The installed launcher's name without ".desktop" (the build's application
+// id): window managers and the desktop match the windows to the launcher and
+// its icon through it.
+const char* const DesktopFileName = TARVO_APP_ID;
 const char* const WindowIconPathPattern = ":/icons/tarvo-%1.png";
 const int WindowIconSizes[] = {16, 32, 48, 64, 128, 256};
 
