@@ -181,7 +181,7 @@ void MainWindow::createFileMenu()
 {
     QMenu* menu = addMenuBarMenu(0);
     for (int index = 0; index < FileMenuCount; ++index) {
-        if (index == FileMenuPreferences)
+        if (index == FileMenuPreferences || index == FileMenuQuit)
             menu->addSeparator();
         addTableAction(menu, FileMenuTable[index], index);
     }
@@ -262,6 +262,10 @@ void MainWindow::fileMenuSelected(QAction* action)
         break;
     case FileMenuPreferences:
         createPreferencesView(tr(FileMenuTable[FileMenuPreferences].label));
+        break;
+    case FileMenuQuit:
+        // Closing the main window asks about an edited project and stores the layout.
+        close();
         break;
     default:
         break;

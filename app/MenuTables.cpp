@@ -9,6 +9,7 @@ const MenuItem FileMenuTable[] = {
     {"&Save", "Ctrl+S"},
     {"Save &As...", nullptr},
     {"&Preferences...", "Ctrl+,"},
+    {"&Quit", "Ctrl+Q"},
 };
 const int FileMenuCount = sizeof(FileMenuTable) / sizeof(FileMenuTable[0]);
 

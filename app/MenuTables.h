@@ -12,7 +12,7 @@ struct MenuItem
 extern const char* const MenuBarMenuTable[];
 extern const int MenuBarMenuCount;
 
-enum FileMenuIndex { FileMenuNew, FileMenuOpen, FileMenuSave, FileMenuSaveAs, FileMenuPreferences };
+enum FileMenuIndex { FileMenuNew, FileMenuOpen, FileMenuSave, FileMenuSaveAs, FileMenuPreferences, FileMenuQuit };
 extern const MenuItem FileMenuTable[];
 extern const int FileMenuCount;
 

@@ -1,17 +1,40 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need,
-# and only those that are missing.
+# Installs the Debian packages that one use of the tree needs, and only those
+# that are missing. Each set includes the one before it.
+#   run      building and running the program
+#   package  also building the Debian package (make package)
+#   test     also every test, the fuzzers, the benchmarks and the screenshots
+# Usage: install-deps.sh [run|package|test]   (default: test)
 set -eu
 
-packages=(
+run_packages=(
   build-essential cmake pkg-config ccache
   qtbase5-dev qtbase5-dev-tools
   librtmidi-dev
-  jackd2
   libjack-jackd2-dev libasound2-dev
-  clang libclang-rt-14-dev libbenchmark-dev
-  xvfb xauth imagemagick xdotool
 )
+# dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
+package_packages=(dpkg-dev file)
+test_packages=(
+  # a real JACK server for the integration tests and the screenshots
+  jackd2
+  # fuzzing and benchmarks
+  clang libclang-rt-14-dev libbenchmark-dev
+  # the image generator's SVG output
+  libqt5svg5-dev
+  # screenshots under a window manager, with two font sets
+  xvfb xauth imagemagick xdotool openbox fonts-dejavu-core fonts-noto-core fonts-noto-mono
+  # validators of the installed desktop files
+  desktop-file-utils appstream
+)
+
+set_name=${1:-test}
+case "$set_name" in
+  run) packages=("${run_packages[@]}") ;;
+  package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|package|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

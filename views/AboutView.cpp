@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QPainter>
 
 namespace {
@@ -46,6 +48,24 @@ AboutView::AboutView(QWidget* parent)
 
     resize(AboutViewSize);
     setAttribute(Qt::WA_DeleteOnClose);
+    // Without focus the Escape key would go past the view to the main window.
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void AboutView::keyPressEvent(QKeyEvent* event)
+{
+    auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (subWindow && event->matches(QKeySequence::Cancel)) {
+        subWindow->close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AboutView::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void AboutView::paintEvent(QPaintEvent* /*event*/)

@@ -15,6 +15,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Escape closes the tool window that holds the view, not only the view.
+    void keyPressEvent(QKeyEvent* event) override;
 
     QPixmap m_pixmap;
     QString m_aboutInfo;

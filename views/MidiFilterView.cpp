@@ -31,6 +31,8 @@ const int MessageCheckBoxX = 10;
 const int FirstMessageCheckBoxY = 23;
 
 const QRect DetailStackGeometry(350, 10, 330, 245);
+// Room between the longest detail label and its ">" button.
+const int DetailButtonGap = 4;
 enum DetailPage {
     ControlChangePage = 0,
     SystemCommonPage = 1,
@@ -56,10 +58,10 @@ MidiFilterView::MidiFilterView(QWidget* parent, TarvoModel* model)
     : QWidget(parent), CommonViewHelper(model), m_pDetailStack(nullptr)
 {
     windowId = WindowIdFilter;
-    setFixedSize(ViewSize);
     createChannelBox();
-    createMessageBox();
-    createDetailStack();
+    const int widening = createMessageBox();
+    createDetailStack(widening);
+    setFixedSize(ViewSize + QSize(widening, 0));
     connectModel(this);
 }
 
@@ -82,7 +84,7 @@ void MidiFilterView::createChannelBox()
     connect(none, &QPushButton::released, this, &MidiFilterView::releasedNoneButton);
 }
 
-void MidiFilterView::createMessageBox()
+int MidiFilterView::createMessageBox()
 {
     QGroupBox* box = FilterPage::createGroupBox(this, QString::fromLatin1(FilterMessageText), MessageBoxGeometry);
     for (int i = 0; i < MIDIFilterCount; ++i) {
@@ -90,6 +92,15 @@ void MidiFilterView::createMessageBox()
         const QString text = QString::fromLatin1(MIDIFilterNameList[i]);
         m_messageCheckBoxes.append(FilterPage::createCheckBox(box, text, MessageFilterFirstId + i, pos));
     }
+    // A font wider than the one the layout was drawn for moves the ">" buttons
+    // right of the longest label, and the box and what follows it with them.
+    int widening = 0;
+    for (const DetailEntry& entry : DetailEntries) {
+        const CheckBox* label = m_messageCheckBoxes.at(entry.messageIndex);
+        widening = qMax(widening, label->geometry().right() + DetailButtonGap - entry.buttonGeometry.left());
+    }
+    box->setMinimumWidth(MessageBoxGeometry.width() + widening);
+    box->resize(box->minimumSize());
     for (const DetailEntry& entry : DetailEntries) {
         CheckBox* label = m_messageCheckBoxes.at(entry.messageIndex);
         // The check box owns its style, so the style outlives every use by it.
@@ -98,15 +109,16 @@ void MidiFilterView::createMessageBox()
         label->setStyle(style);
         label->setFocusPolicy(Qt::NoFocus);
         const QString arrow = QString::fromLatin1(FilterRightArrow);
-        QPushButton* button = FilterPage::createButton(box, arrow, entry.buttonGeometry);
+        QPushButton* button = FilterPage::createButton(box, arrow, entry.buttonGeometry.translated(widening, 0));
         connect(button, &QPushButton::released, this, entry.slot);
     }
+    return widening;
 }
 
-void MidiFilterView::createDetailStack()
+void MidiFilterView::createDetailStack(int widening)
 {
     m_pDetailStack = new QStackedWidget(this);
-    m_pDetailStack->setGeometry(DetailStackGeometry);
+    m_pDetailStack->setGeometry(DetailStackGeometry.translated(widening, 0));
     m_pDetailStack->addWidget(new MidiControlChangeFilterView(m_pDetailStack));
     m_pDetailStack->addWidget(new MidiSystemCommonFilterView(m_pDetailStack));
     m_pDetailStack->addWidget(new MidiSystemRealtimeFilterView(m_pDetailStack));

@@ -31,8 +31,9 @@ public slots:
 
 protected:
     void createChannelBox();
-    void createMessageBox();
-    void createDetailStack();
+    // Returns how much wider than its fixed size the box had to be for the font.
+    int createMessageBox();
+    void createDetailStack(int widening);
 
     QList<PushButton*> m_channelButtons;
     QList<CheckBox*> m_messageCheckBoxes;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <cmath>
 #include <functional>
 
@@ -135,7 +136,134 @@ void drawSegment(QPainter& painter, char segment, bool lit)
     painter.drawRoundedRect(rect, 1.5, 1.5);
 }
 
+// A five-pin MIDI socket: a light ring, a dark face and the pins in the upper
+// half, the way the About picture draws it.
+void drawSocket(QPainter& painter, const QPointF& centre, qreal radius)
+{
+    QRadialGradient ring(centre, radius);
+    ring.setColorAt(0.75, QColor(235, 235, 245));
+    ring.setColorAt(1, QColor(160, 160, 185));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ring);
+    painter.drawEllipse(centre, radius, radius);
+    painter.setBrush(EnabledInk);
+    painter.drawEllipse(centre, radius * 0.8, radius * 0.8);
+    painter.setBrush(QColor(235, 235, 245));
+    for (int pin = 0; pin < 5; ++pin) {
+        const qreal angle = (180.0 + 45.0 * pin) * M_PI / 180.0;
+        painter.drawEllipse(centre + QPointF(radius * 0.52 * std::cos(angle), radius * 0.52 * std::sin(angle)),
+                            radius * 0.13, radius * 0.13);
+    }
+    // The key notch at the bottom of the ring.
+    painter.drawRoundedRect(QRectF(centre.x() - radius * 0.12, centre.y() + radius * 0.62, radius * 0.24,
+                                   radius * 0.3),
+                            radius * 0.04, radius * 0.04);
+}
+
+// An octave of keys, white keys of keyWidth from the top left corner.
+void drawOctave(QPainter& painter, const QPointF& topLeft, qreal keyWidth, qreal height)
+{
+    painter.setPen(pen(EnabledInk, keyWidth * 0.12));
+    painter.setBrush(Qt::white);
+    for (int key = 0; key < 7; ++key)
+        painter.drawRect(QRectF(topLeft + QPointF(key * keyWidth, 0), QSizeF(keyWidth, height)));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(EnabledInk);
+    for (int key : {0, 1, 3, 4, 5})
+        painter.drawRect(QRectF(topLeft + QPointF((key + 0.65) * keyWidth, 0), QSizeF(keyWidth * 0.7, height * 0.6)));
+}
+
+QImage iconImage(int size, void (*draw)(QPainter&))
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / ImageGenerator::IconUnits, qreal(size) / ImageGenerator::IconUnits);
+    draw(painter);
+    return image;
+}
+
+bool writeSvg(const QString& path, const QString& title, void (*draw)(QPainter&))
+{
+    QSvgGenerator generator;
+    generator.setFileName(path);
+    generator.setTitle(title);
+    generator.setSize(QSize(ImageGenerator::IconUnits, ImageGenerator::IconUnits));
+    generator.setViewBox(QRect(0, 0, ImageGenerator::IconUnits, ImageGenerator::IconUnits));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return false;
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    return painter.end();
+}
+
 } // namespace
+
+const QList<int> ImageGenerator::IconPixelSizes = {16, 32, 48, 64, 128, 256};
+
+void ImageGenerator::drawApplicationIcon(QPainter& painter)
+{
+    // The monitor's dark purple tile with a MIDI socket over a keyboard.
+    QLinearGradient tile(0, 16, 0, 240);
+    tile.setColorAt(0, QColor(86, 64, 140));
+    tile.setColorAt(1, QColor(40, 27, 67));
+    painter.setPen(pen(QColor(24, 16, 40), 4));
+    painter.setBrush(tile);
+    painter.drawRoundedRect(QRectF(16, 16, 224, 224), 44, 44);
+    drawSocket(painter, QPointF(128, 104), 68);
+    drawOctave(painter, QPointF(44, 186), 24, 36);
+}
+
+void ImageGenerator::drawProjectFileIcon(QPainter& painter)
+{
+    // A page with a folded corner, marked with the application's tile.
+    QPainterPath page;
+    page.moveTo(40, 12);
+    page.lineTo(168, 12);
+    page.lineTo(216, 60);
+    page.lineTo(216, 244);
+    page.lineTo(40, 244);
+    page.closeSubpath();
+    painter.setPen(pen(EnabledInk, 6));
+    painter.setBrush(Qt::white);
+    painter.drawPath(page);
+    painter.setBrush(QColor(214, 218, 236));
+    painter.drawPolygon(QPolygonF({QPointF(168, 12), QPointF(168, 60), QPointF(216, 60)}));
+    painter.setPen(pen(EnabledAccent, 8));
+    painter.drawLine(QPointF(64, 48), QPointF(144, 48));
+    painter.drawLine(QPointF(64, 76), QPointF(144, 76));
+    painter.save();
+    painter.translate(52, 96);
+    painter.scale(152.0 / IconUnits, 152.0 / IconUnits);
+    drawApplicationIcon(painter);
+    painter.restore();
+}
+
+bool ImageGenerator::writeIcons(const QString& folder)
+{
+    struct Icon {
+        const char* name;
+        const char* title;
+        void (*draw)(QPainter&);
+    };
+    const Icon icons[] = {
+        {"tarvo", "Tarvo Suite", &drawApplicationIcon},
+        {"tarvo-project", "Tarvo Suite project", &drawProjectFileIcon},
+    };
+    const QDir dir(folder);
+    bool ok = dir.mkpath(QStringLiteral("."));
+    for (const Icon& icon : icons) {
+        const QString name = QString::fromLatin1(icon.name);
+        ok = writeSvg(dir.filePath(name + QStringLiteral(".svg")), QString::fromLatin1(icon.title), icon.draw) && ok;
+        for (int size : IconPixelSizes) {
+            const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(name).arg(size));
+            ok = iconImage(size, icon.draw).save(file, "PNG") && ok;
+        }
+    }
+    return ok;
+}
 
 QImage ImageGenerator::fileImage()
 {

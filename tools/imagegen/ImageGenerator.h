@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QString>
+
+class QPainter;
 
 // Draws every compiled-in image of the application at device pixel ratio 2.0,
 // in the strip layouts the controls expect: enabled/disabled halves for tool
@@ -27,4 +30,13 @@ public:
     static QImage sevenSegmentImage();
     static QImage aboutImage();
     static QImage subWindowIconImage();
+
+    // The desktop icons: the application's and the project file's. Both are
+    // drawn on a square of IconUnits, which the PNGs scale to their size.
+    static constexpr int IconUnits = 256;
+    static const QList<int> IconPixelSizes;
+    static void drawApplicationIcon(QPainter& painter);
+    static void drawProjectFileIcon(QPainter& painter);
+    // Writes <name>.svg and <name>-<size>.png of both icons into the folder.
+    static bool writeIcons(const QString& folder);
 };

@@ -7,9 +7,11 @@ int main(int argc, char* argv[])
 {
     QGuiApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 2) {
-        QTextStream(stderr) << "usage: tarvo-imagegen <output folder>\n";
+    if (arguments.size() != 3) {
+        QTextStream(stderr) << "usage: tarvo-imagegen <images folder> <icons folder>\n";
         return 2;
     }
-    return ImageGenerator::writeAll(arguments.at(1)) ? 0 : 1;
+    const bool imagesWritten = ImageGenerator::writeAll(arguments.at(1));
+    const bool iconsWritten = ImageGenerator::writeIcons(arguments.at(2));
+    return imagesWritten && iconsWritten ? 0 : 1;
 }
