@@ -97,9 +97,12 @@ QRect maximizeButtonArea(QMdiSubWindow* subWindow)
 // The geometry a tool window has on creation is its first normal geometry.
 void showRecorded(QHash<QWidget*, QRect>& normalRects, QMdiSubWindow* subWindow)
 {
+    subWindow->show();
+    // The area places a new window where it overlaps least, even when that is
+    // partly outside the visible area; keep it inside, its top left first.
+    subWindow->move(fitIntoArea(subWindow->geometry(), subWindow->mdiArea()->viewport()->rect()).topLeft());
     if (!normalRects.contains(subWindow))
         normalRects.insert(subWindow, subWindow->geometry());
-    subWindow->show();
 }
 
 } // namespace
@@ -452,6 +455,16 @@ void MainWindow::initializeSubWindows()
                                                QSize(-1, -1), QString());
     if (editor)
         editor->setGeometry(DefaultSystemExclusiveRect);
+    // The default layout is drawn in frame pixels of one style and font; where
+    // the frames, the menu bar or the font need more room, the main window
+    // grows until the layout shows whole, within the screen.
+    QRect layout;
+    for (QMdiSubWindow* subWindow : m_pMdiArea->subWindowList())
+        layout |= subWindow->geometry();
+    const QSize needed(layout.right() + 1, layout.bottom() + 1);
+    const QSize shortfall = (needed - m_pMdiArea->viewport()->size()).expandedTo(QSize(0, 0));
+    if (shortfall.width() > 0 || shortfall.height() > 0)
+        resize((size() + shortfall).boundedTo(screen()->availableGeometry().size()));
 }
 
 bool MainWindow::closeAboutDialog()
