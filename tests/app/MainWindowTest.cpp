@@ -5,12 +5,10 @@
 #include "VirtualMidiPlatform.h"
 #include "app/NativeEventFilter.h"
 #include "app/StartUp.h"
-#include "app/MenuTables.h"
 #include "app/ToolWindowQuota.h"
 #include "model/TarvoModel.h"
 
 #include <QFileInfo>
-#include <QMdiArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,7 +16,7 @@ MainWindow* s_pMainWindow = nullptr;
 
 namespace {
 
-enum MenuBarIndex { FileMenu = 0, ViewsMenu = 3, HelpMenu = 5 };
+enum MenuBarIndex { ViewsMenu = 3, HelpMenu = 5 };
 enum ViewsMenuIndex { ViewsInMonitor = 0, ViewsOutMonitor = 1, ViewsKeyboard = 2, ViewsControlChange = 3,
                       ViewsSystemExclusive = 5, ViewsTimingClock = 6, ViewsFilter = 7, ViewsMidiSettings = 8 };
 enum HelpMenuIndex { HelpAbout = 0, HelpLicense = 1 };
@@ -46,7 +44,6 @@ private slots:
     void restoredGeometryRespectsFixedSizes();
     void maximizingLeavesFixedWindowsNormal();
     void closingAnEditorEditsTheProject();
-    void newWindowsLandInsideTheArea();
     void normalGeometryFollowsMovesAndResizes();
     void aboutWindowClosesOnAnyClick();
 };
@@ -172,28 +169,6 @@ void MainWindowTest::closingAnEditorEditsTheProject()
         flushDeletes();
         QCOMPARE(model.getParameterEditFlag(), expected);
     }
-}
-
-void MainWindowTest::newWindowsLandInsideTheArea()
-{
-    VirtualMidiPlatform platform;
-    TarvoModel model;
-    MainWindow window(nullptr, &model);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // The first layout shows whole.
-    const QRect area = window.findChild<QMdiArea*>()->viewport()->rect();
-    for (QMdiSubWindow* subWindow : window.getSubWindowList())
-        QVERIFY(area.contains(subWindow->geometry()));
-    for (int index : {ViewsTimingClock, ViewsFilter, ViewsSystemExclusive, ViewsSystemExclusive})
-        menuAction(window, ViewsMenu, index)->trigger();
-    for (QMdiSubWindow* subWindow : window.getSubWindowList())
-        QVERIFY2(area.contains(subWindow->geometry().topLeft()), qPrintable(subWindow->windowTitle()));
-    // File > Quit closes as the window's close button does.
-    model.setParameterEditFlag(ParameterNotEdited);
-    menuAction(window, FileMenu, FileMenuQuit)->trigger();
-    QVERIFY(!window.isVisible());
-    flushDeletes();
 }
 
 void MainWindowTest::normalGeometryFollowsMovesAndResizes()
