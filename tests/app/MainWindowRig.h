@@ -51,14 +51,14 @@ inline QList<int> windowIds(MainWindow& window)
 }
 
 // Answers the dialogs that open while it lives: message boxes with the given
-// button (OK when the box has no such button), file dialogs by choosing the
-// given file, or cancelling when there is none. Keeps the boxes' first lines.
+// button (OK when the box has no such button), file dialogs by cancelling.
+// Keeps the boxes' first lines and the files the dialogs proposed.
 class DialogAnswerer
 {
 public:
-    explicit DialogAnswerer(QMessageBox::StandardButton answer, const QString& fileToChoose = QString())
+    explicit DialogAnswerer(QMessageBox::StandardButton answer)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this, answer, fileToChoose]() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer]() {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 if (!widget->isVisible())
                     continue;
@@ -68,12 +68,7 @@ public:
                     (button ? button : box->button(QMessageBox::Ok))->click();
                 } else if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
                     m_fileDialogProposals.append(dialog->selectedFiles().value(0));
-                    if (fileToChoose.isEmpty()) {
-                        dialog->reject();
-                    } else {
-                        dialog->selectFile(fileToChoose);
-                        static_cast<QDialog*>(dialog)->accept();
-                    }
+                    dialog->reject();
                 }
             }
         });

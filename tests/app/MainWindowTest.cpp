@@ -41,7 +41,6 @@ private slots:
     void closeAsksBeforeDiscarding_data();
     void closeAsksBeforeDiscarding();
     void windowLimitsPerKind();
-    void restoredGeometryRespectsFixedSizes();
     void maximizingLeavesFixedWindowsNormal();
     void closingAnEditorEditsTheProject();
     void normalGeometryFollowsMovesAndResizes();
@@ -112,25 +111,6 @@ void MainWindowTest::windowLimitsPerKind()
     volume->trigger();
     volume->trigger();
     QCOMPARE(countWithTitle(window, "Control Change"), 2);
-}
-
-void MainWindowTest::restoredGeometryRespectsFixedSizes()
-{
-    VirtualMidiPlatform platform;
-    TarvoModel model;
-    MainWindow window(nullptr, &model);
-    window.show();
-    QMdiSubWindow* programChange = window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdProgramChange,
-                                                                    false, QRect(40, 30, 300, 400), {}, {});
-    QVERIFY(programChange);
-    QVERIFY(programChange->size() != QSize(300, 400));
-    QCOMPARE(programChange->pos(), QPoint(40, 30));
-    QMdiSubWindow* controlChange = window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdControlChange,
-                                                                    true, QRect(10, 20, 300, 400), {}, {7});
-    QCOMPARE(controlChange->geometry(), QRect(10, 20, 300, 400));
-    QVERIFY(controlChange->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(!window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdUnknown, false, QRect(), {}, {}));
-    QVERIFY(!window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdMainWindow, false, QRect(), {}, {}));
 }
 
 void MainWindowTest::maximizingLeavesFixedWindowsNormal()

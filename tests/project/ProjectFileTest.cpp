@@ -88,7 +88,6 @@ class ProjectFileTest : public QObject
 
 private slots:
     void layoutIsByteExact();
-    void descriptionsSurviveARoundTrip();
     void refusedBytes_data();
     void refusedBytes();
     void onlyRegularFilesOfSaneSizeAreOpened();
@@ -112,25 +111,6 @@ void ProjectFileTest::layoutIsByteExact()
     const QByteArray chunk = record(Id::WindowIdMainWindow, MainRect) + int32(controlBody.size()) + controlBody
         + int32(content.size()) + content + record(Id::WindowIdFilter, ControlRect);
     QCOMPARE(helper.serialize(controlChangeProject()), file(chunk));
-}
-
-void ProjectFileTest::descriptionsSurviveARoundTrip()
-{
-    Helper helper;
-    const Helper::ProjectDescription written = controlChangeProject();
-    Helper::ProjectDescription read;
-    QCOMPARE(helper.parseBytes(helper.serialize(written), read), int(Helper::ReadOk));
-    QCOMPARE(read.mainWindow.rect, MainRect);
-    QCOMPARE(read.toolWindows.size(), written.toolWindows.size());
-    for (int index = 0; index < written.toolWindows.size(); ++index) {
-        const Helper::ToolWindowRecord& expected = written.toolWindows.at(index);
-        const Helper::ToolWindowRecord& actual = read.toolWindows.at(index);
-        QCOMPARE(actual.info.windowId, expected.info.windowId);
-        QCOMPARE(actual.info.rect, expected.info.rect);
-        QCOMPARE(actual.info.windowState, expected.info.windowState);
-        QCOMPARE(actual.info.values, expected.info.values);
-        QCOMPARE(actual.content, expected.content);
-    }
 }
 
 void ProjectFileTest::refusedBytes_data()
