@@ -241,9 +241,13 @@ void Dial::inputCompletion()
     if (m_pLineEdit == nullptr || m_pLineEdit->isHidden()) {
         return;
     }
+    // Ended by a click elsewhere, the focus stays where the user clicked.
+    const bool keepsFocus = m_pLineEdit->hasFocus();
     setValue(m_pLineEdit->text().toInt(nullptr, 10));
     m_pLineEdit->hide();
-    setFocus();
+    if (keepsFocus) {
+        setFocus();
+    }
 }
 
 bool Dial::isEntryOpen() const

@@ -196,9 +196,13 @@ void SevenSegment::inputCompletion()
     if (m_pLineEdit == nullptr || m_pLineEdit->isHidden()) {
         return;
     }
+    // Ended by a click elsewhere, the focus stays where the user clicked.
+    const bool keepsFocus = m_pLineEdit->hasFocus();
     setValue(m_pLineEdit->text().toInt(nullptr, 10));
     m_pLineEdit->hide();
-    setFocus();
+    if (keepsFocus) {
+        setFocus();
+    }
 }
 
 void SevenSegment::increase()

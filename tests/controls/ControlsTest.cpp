@@ -177,6 +177,12 @@ void ControlsTest::entriesClampBlockSteppingAndCloseWithTheirWidget()
     QTest::keyClick(display, Qt::Key_Up);
     turnWheel(*display, WheelNotch);
     QCOMPARE(display->value(), LowestProgram);
+    // Ended by a click on another control, the focus stays there.
+    auto* other = new QLineEdit(display);
+    other->setGeometry(0, 0, 4, 4);
+    other->show();
+    QTest::mouseClick(other, Qt::LeftButton);
+    QTRY_VERIFY(other->hasFocus());
     delete display;
     QVERIFY(entry.isNull());
 }
