@@ -216,19 +216,25 @@ void ImageGenerator::drawApplicationIcon(QPainter& painter)
     drawOctave(painter, QPointF(44, 186), 24, 36);
 }
 
+// A page whose top right corner is folded down by fold.
+QPainterPath ImageGenerator::foldedPage(const QRectF& rect, qreal fold)
+{
+    QPainterPath page;
+    page.moveTo(rect.topLeft());
+    page.lineTo(rect.right() - fold, rect.top());
+    page.lineTo(rect.right(), rect.top() + fold);
+    page.lineTo(rect.bottomRight());
+    page.lineTo(rect.bottomLeft());
+    page.closeSubpath();
+    return page;
+}
+
 void ImageGenerator::drawProjectFileIcon(QPainter& painter)
 {
     // A page with a folded corner, marked with the application's tile.
-    QPainterPath page;
-    page.moveTo(40, 12);
-    page.lineTo(168, 12);
-    page.lineTo(216, 60);
-    page.lineTo(216, 244);
-    page.lineTo(40, 244);
-    page.closeSubpath();
     painter.setPen(pen(EnabledInk, 6));
     painter.setBrush(Qt::white);
-    painter.drawPath(page);
+    painter.drawPath(foldedPage(QRectF(40, 12, 176, 232), 48));
     painter.setBrush(QColor(214, 218, 236));
     painter.drawPolygon(QPolygonF({QPointF(168, 12), QPointF(168, 60), QPointF(216, 60)}));
     painter.setPen(pen(EnabledAccent, 8));
@@ -268,16 +274,9 @@ bool ImageGenerator::writeIcons(const QString& folder)
 QImage ImageGenerator::fileImage()
 {
     return toolIcon([](QPainter& painter, const QColor& ink, const QColor& accent) {
-        QPainterPath page;
-        page.moveTo(8, 4);
-        page.lineTo(19, 4);
-        page.lineTo(25, 10);
-        page.lineTo(25, 28);
-        page.lineTo(8, 28);
-        page.closeSubpath();
         painter.setPen(pen(ink, 1.5));
         painter.setBrush(Qt::white);
-        painter.drawPath(page);
+        painter.drawPath(foldedPage(QRectF(8, 4, 17, 24), 6));
         painter.drawPolyline(QPolygonF({QPointF(19, 4), QPointF(19, 10), QPointF(25, 10)}));
         painter.setPen(pen(accent, 1.5));
         for (int y = 15; y <= 23; y += 4)

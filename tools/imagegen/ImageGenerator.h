@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
 #include <QList>
 #include <QString>
 
@@ -37,6 +38,7 @@ public:
     static const QList<int> IconPixelSizes;
     static void drawApplicationIcon(QPainter& painter);
     static void drawProjectFileIcon(QPainter& painter);
+    static QPainterPath foldedPage(const QRectF& rect, qreal fold);
     // Writes <name>.svg and <name>-<size>.png of both icons into the folder.
     static bool writeIcons(const QString& folder);
 };
