@@ -107,6 +107,8 @@ void MidilibTest::convertsEveryMessageType()
     QFETCH(int, channel);
     if (type != MIDILIB_Event_Type_SystemExclusive) {
         QCOMPARE(midilib_status_messageSize(uint8_t(bytes[0])), size_t(bytes.size()));
+        // The plain status drops only a channel message's channel.
+        QCOMPARE(midilib_status_plain(uint8_t(bytes[0])), uint8_t(channel == MIDILIB_NoChannel ? bytes[0] : bytes[0] & 0xF0));
         // One byte more or less is no message of that type.
         QCOMPARE(toEvent(bytes + '\0', m_pEvent.get()), -1);
         QCOMPARE(toEvent(bytes.chopped(1), m_pEvent.get()), -1);

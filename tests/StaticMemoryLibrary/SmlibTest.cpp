@@ -20,6 +20,7 @@ class SmlibTest : public QObject
 private slots:
     void streamsTransferWholeElementsOnly();
     void seekStaysInside();
+    void unsignedHelpersStopAtTheirLimits();
 };
 
 void SmlibTest::streamsTransferWholeElementsOnly()
@@ -80,4 +81,11 @@ void SmlibTest::seekStaysInside()
 }
 
 QTEST_APPLESS_MAIN(SmlibTest)
+void SmlibTest::unsignedHelpersStopAtTheirLimits()
+{
+    QCOMPARE(smlib_unsigned_inc(SMLIB_UNSIGNED_CEILING, SIZE_MAX, 1), size_t(SMLIB_UNSIGNED_CEILING));
+    QCOMPARE(smlib_unsigned_inc(SMLIB_UNSIGNED_CEILING - 2, SIZE_MAX, 1), size_t(SMLIB_UNSIGNED_CEILING - 1));
+    QCOMPARE(QList<int>({ smlib_unsigned_usedBytes(0), smlib_unsigned_usedBytes(0x100), smlib_unsigned_usedBytes(~0ull) }), QList<int>({ 1, 2, 8 }));
+}
+
 #include "SmlibTest.moc"

@@ -180,7 +180,6 @@ void MainWindowTest::aboutWindowClosesOnAnyClick()
     window.closeAllSubWindows();
     flushDeletes();
 
-    QVERIFY(!window.closeAboutDialog());
     menuAction(window, HelpMenu, HelpAbout)->trigger();
     menuAction(window, HelpMenu, HelpAbout)->trigger();
     QCOMPARE(window.getSubWindowList().size(), 1);

@@ -115,6 +115,7 @@ void FileStreamTest::records_data()
     QTest::newRow("negative length") << ints({3, -5}) << true << true << QString() << 0;
     // The text ends at the first zero byte.
     QTest::newRow("zero byte") << ints({3, 5}) + QByteArray("ab\0cd", 5) << true << true << "ab" << 0;
+    QTest::newRow("zero byte first") << ints({3, 2}) + QByteArray("\0c", 2) << true << true << QString() << 0;
     QTest::newRow("text of another tag") << ints({0, 3}) + "abc" << true << false << QString() << 0;
     QTest::newRow("text cut short") << ints({3, 10}) + "abc" << true << false << QString() << 0;
     QTest::newRow("no record") << QByteArray() << true << false << QString() << 0;

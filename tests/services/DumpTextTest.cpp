@@ -25,7 +25,6 @@ void DumpTextTest::check_data()
     QTest::newRow("pairs across separators") << "F,07E 7F\n06 01 F7" << "F07E7F0601F7";
     QTest::newRow("running status") << "90 3C 40 3E 40" << "903C403E40";
     QTest::newRow("real-time inside System Exclusive") << "F0 7E F8 01 F7" << "F07EF801F7";
-    QTest::newRow("separators only") << " \n, " << "";
     QTest::newRow("not hexadecimal")
         << "90 3C 40\nB0 07 64\nC0 01 7G" << "Line 3, column 7: 7G is not a hexadecimal byte";
     QTest::newRow("carriage return") << "90 3C\r40" << "Line 1, column 6: \r4 is not a hexadecimal byte";
