@@ -63,6 +63,16 @@ QList<QPair<QString, unsigned int>> filterSettings()
     return entries;
 }
 
+// The MIDI settings window's parameters with their keys.
+QList<QPair<QString, unsigned int>> midiSettings()
+{
+    return {{QLatin1String(BulkIntervalKey), BulkIntervalId},
+            {QLatin1String(MidiThruKey), MidiThruId},
+            {QLatin1String(MaxSystemExclusiveKey), MaxSystemExclusiveId},
+            {QLatin1String(PieceSizeKey), PieceSizeId},
+            {QLatin1String(RateLimitKey), RateLimitId}};
+}
+
 bool isPlainType(const QVariant& value)
 {
     return isPlainValueType(value.userType());
@@ -195,8 +205,8 @@ void MainWindow::restoreRegistory()
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(MidiThruGroup));
-    restoreIntParameter(settings, QLatin1String(BulkIntervalKey), m_pModel, BulkIntervalId);
-    restoreIntParameter(settings, QLatin1String(MidiThruKey), m_pModel, MidiThruId);
+    for (const auto& entry : midiSettings())
+        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(PortNameGroup));
@@ -265,8 +275,8 @@ void MainWindow::storeSettings()
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(MidiThruGroup));
-    settings.setValue(QLatin1String(BulkIntervalKey), m_pModel->getModelIntValue(BulkIntervalId));
-    settings.setValue(QLatin1String(MidiThruKey), m_pModel->getModelIntValue(MidiThruId));
+    for (const auto& entry : midiSettings())
+        settings.setValue(entry.first, m_pModel->getModelIntValue(entry.second));
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(PreferencesGroup));

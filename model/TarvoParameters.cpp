@@ -12,6 +12,9 @@ const char* const DumpFileWorkingDirectoryName = "Dump File Working Directory";
 const char* const ProjectFileWorkingDirectoryName = "Project File Working Directory";
 const char* const MidiThruName = "MIDI Thru";
 const char* const BulkIntervalName = "Bulk Interval (ms)";
+const char* const MaxSystemExclusiveName = "Maximum System Exclusive (KiB)";
+const char* const PieceSizeName = "Piece Size (bytes)";
+const char* const RateLimitName = "Rate Limit (bytes/s)";
 const char* const KnobModeName = "Knob Mode";
 const char* const TimeStampName = "Time Stamp";
 
@@ -21,36 +24,37 @@ enum ParameterKind {
 };
 
 // A run of parameters with consecutive ids and equal attributes. Every
-// integer parameter defaults to 0; every string parameter to the documents
-// directory.
+// string parameter defaults to the documents directory.
 struct ParameterRun {
     ParameterKind kind;
     unsigned int firstId;
     unsigned int count;
     int minimum;
     int maximum;
+    int defaultValue;
     const char* name;
     IntToStringFunction toString;
 };
 
 // In order of creation.
 const ParameterRun ParameterTable[] = {
-    {IntParameter, TransmissionStateId, 1, 0, 2, NoName, nullptr},
-    {StringParameter, DumpFileWorkingDirectoryId, 1, 0, 0, DumpFileWorkingDirectoryName, nullptr},
-    {StringParameter, ProjectFileWorkingDirectoryId, 1, 0, 0, ProjectFileWorkingDirectoryName, nullptr},
-    {IntParameter, ParameterEditFlagId, 1, 0, 1, NoName, nullptr},
-    {IntParameter, MidiThruId, 1, 0, 1, MidiThruName, nullptr},
-    {IntParameter, BulkIntervalId, 1, 0, 1000, BulkIntervalName, nullptr},
-    {IntParameter, ChannelFilterFirstId, ChannelFilterCount, 0, 1, NoName, nullptr},
-    {IntParameter, MessageFilterFirstId, MessageFilterCount, 0, 1, NoName, nullptr},
-    {IntParameter, ControlChangeFilterFirstId, ControlChangeFilterCount, 0, 1, NoName, nullptr},
-    {IntParameter, SystemCommonFilterFirstId, SystemCommonFilterCount, 0, 1, NoName, nullptr},
-    {IntParameter, SystemRealtimeFilterFirstId, SystemRealtimeFilterCount, 0, 1, NoName, nullptr},
-    {IntParameter, KnobModeId, 1, 0, 1, KnobModeName, getKnobModeString},
-    {IntParameter, TimeStampId, 1, 0, 1, TimeStampName, nullptr},
+    {IntParameter, TransmissionStateId, 1, 0, 2, 0, NoName, nullptr},
+    {StringParameter, DumpFileWorkingDirectoryId, 1, 0, 0, 0, DumpFileWorkingDirectoryName, nullptr},
+    {StringParameter, ProjectFileWorkingDirectoryId, 1, 0, 0, 0, ProjectFileWorkingDirectoryName, nullptr},
+    {IntParameter, ParameterEditFlagId, 1, 0, 1, 0, NoName, nullptr},
+    {IntParameter, MidiThruId, 1, 0, 1, 0, MidiThruName, nullptr},
+    {IntParameter, BulkIntervalId, 1, 0, 1000, 0, BulkIntervalName, nullptr},
+    {IntParameter, ChannelFilterFirstId, ChannelFilterCount, 0, 1, 0, NoName, nullptr},
+    {IntParameter, MessageFilterFirstId, MessageFilterCount, 0, 1, 0, NoName, nullptr},
+    {IntParameter, ControlChangeFilterFirstId, ControlChangeFilterCount, 0, 1, 0, NoName, nullptr},
+    {IntParameter, SystemCommonFilterFirstId, SystemCommonFilterCount, 0, 1, 0, NoName, nullptr},
+    {IntParameter, SystemRealtimeFilterFirstId, SystemRealtimeFilterCount, 0, 1, 0, NoName, nullptr},
+    {IntParameter, KnobModeId, 1, 0, 1, 0, KnobModeName, getKnobModeString},
+    {IntParameter, TimeStampId, 1, 0, 1, 0, TimeStampName, nullptr},
+    {IntParameter, MaxSystemExclusiveId, 1, 4, 16384, 1024, MaxSystemExclusiveName, nullptr},
+    {IntParameter, PieceSizeId, 1, 16, 4096, 256, PieceSizeName, nullptr},
+    {IntParameter, RateLimitId, 1, 0, 1000000, 0, RateLimitName, nullptr},
 };
-
-constexpr int IntParameterDefault = 0;
 
 } // namespace
 
@@ -84,7 +88,7 @@ void TarvoParameters::createParameters(ModelIF* model)
         const QString name = QString::fromLatin1(run.name);
         for (unsigned int id = run.firstId; id < run.firstId + run.count; ++id) {
             if (run.kind == IntParameter) {
-                model->createIntParameter(id, run.minimum, run.maximum, IntParameterDefault, name, run.toString,
+                model->createIntParameter(id, run.minimum, run.maximum, run.defaultValue, name, run.toString,
                                           nullptr);
             } else {
                 model->createStringParameter(id, getDocumentDirectory(), name);

@@ -16,6 +16,13 @@ constexpr unsigned int ProjectFileWorkingDirectoryId = 2;
 constexpr unsigned int ParameterEditFlagId = 3;
 constexpr unsigned int MidiThruId = 500;
 constexpr unsigned int BulkIntervalId = 501;
+// The longest System Exclusive message received or sent, in KiB.
+constexpr unsigned int MaxSystemExclusiveId = 502;
+// Bytes handed to the platform at once when a message is sent in pieces.
+constexpr unsigned int PieceSizeId = 503;
+// Bytes per second of an editor's transmission; 0 for as fast as the port takes.
+constexpr unsigned int RateLimitId = 504;
+constexpr int BytesPerKiB = 1024;
 
 // Channel filter: ChannelFilterFirstId + n is MIDI channel n + 1.
 constexpr unsigned int ChannelFilterFirstId = 600;

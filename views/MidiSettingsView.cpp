@@ -7,24 +7,33 @@
 #include <QGridLayout>
 #include <QLabel>
 
+namespace {
+
+// The numeric settings, one row each, in order.
+const unsigned int SpinBoxParameters[] = {BulkIntervalId, MaxSystemExclusiveId, PieceSizeId, RateLimitId};
+
+} // namespace
+
 MidiSettingsView::MidiSettingsView(QWidget* parent, TarvoModel* model)
     : QWidget(parent), CommonViewHelper(model)
 {
     windowId = WindowIdMidiSettings;
 
     auto* layout = new QGridLayout;
-    layout->addWidget(new QLabel(model->getModelParameterName(BulkIntervalId)), 0, 0);
-
-    auto* bulkInterval = new SpinBox;
-    // The spin box takes no range of its own from its parameter.
-    bulkInterval->setRange(model->getModelMinimumValue(BulkIntervalId), model->getModelMaximumValue(BulkIntervalId));
-    bulkInterval->setParameterId(BulkIntervalId);
-    layout->addWidget(bulkInterval, 0, 1, Qt::AlignRight);
+    int row = 0;
+    for (const unsigned int id : SpinBoxParameters) {
+        layout->addWidget(new QLabel(model->getModelParameterName(id)), row, 0);
+        auto* spinBox = new SpinBox;
+        // The spin box takes no range of its own from its parameter.
+        spinBox->setRange(model->getModelMinimumValue(id), model->getModelMaximumValue(id));
+        spinBox->setParameterId(id);
+        layout->addWidget(spinBox, row++, 1, Qt::AlignRight);
+    }
 
     auto* midiThru = new CheckBox;
     midiThru->setText(model->getModelParameterName(MidiThruId));
     midiThru->setParameterId(MidiThruId);
-    layout->addWidget(midiThru, 1, 0);
+    layout->addWidget(midiThru, row, 0);
 
     setLayout(layout);
     connectModel(this);
