@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QThread>
 #include <QTimerEvent>
 
 namespace {
@@ -39,6 +40,8 @@ const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
 const unsigned short MidiBufferSize = 4096;
+const unsigned char StartOfExclusive = 0xF0;
+const unsigned char EndOfExclusive = 0xF7;
 const int PollInterval = 100;
 const char* const PortOpenFailedMessage = "Port open failed.";
 const char* const PortNotAvailableSuffix = " (not available)";
@@ -81,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_pOutputPortGroup(nullptr)
     , m_pMidiAnalyzer(nullptr)
     , m_pBulkIntervalManager(nullptr)
+    , m_maxSystemExclusive(0)
     , m_isRestored(false)
     , m_isOpeningProjectFile(false)
     , m_isClosed(false)
@@ -130,6 +134,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     resize(DefaultMainWindowSize);
 
     m_pBulkIntervalManager = new MidiBulkIntervalManager(m_pModel);
+    updateParameter(MaxSystemExclusiveId);
+    updateParameter(PieceSizeId);
     m_timerId = startTimer(PollInterval, Qt::CoarseTimer);
 
     m_pModel->registerModelAssistant(this);
@@ -376,17 +382,28 @@ void MainWindow::outputPortMenuSelected(QAction* action)
                              [port]() { return port->closeOutputPort(); }));
 }
 
-bool MainWindow::transmitMidi(const unsigned char* data, unsigned short size)
+bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control)
 {
     // Refused while the window is being built or torn down.
-    if (!m_pBulkIntervalManager)
+    if (!m_pBulkIntervalManager || size > m_maxSystemExclusive)
         return false;
     m_pBulkIntervalManager->waitBulkBeforeTransmission(data, size);
-    const bool sent = m_pMidiOutputPort->transmitMidi(data, size) == MIDI_RESULT_OK;
-    if (sent)
+    std::size_t sent = 0;
+    const bool mayWait = QThread::currentThread() != thread();
+    const MIDI_RESULT result = m_pMidiOutputPort->transmitMidi(data, size, control, &sent, mayWait);
+    if (result == MIDI_RESULT_OK) {
         m_pMidiAnalyzer->setTransmittedMidiData(data, size);
-    m_pBulkIntervalManager->waitBulkAfterTransmission(data, size);
-    return sent;
+        m_pBulkIntervalManager->waitBulkAfterTransmission(data, size);
+    } else if (sent > 0) {
+        // What went out of a message cut short, with the F7 that ended it.
+        QByteArray shown(reinterpret_cast<const char*>(data), static_cast<int>(sent));
+        if (data[0] == StartOfExclusive)
+            shown.append(char(EndOfExclusive));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(shown.constData());
+        m_pMidiAnalyzer->setTransmittedMidiData(bytes, static_cast<std::size_t>(shown.size()));
+        m_pBulkIntervalManager->waitBulkAfterTransmission(bytes, static_cast<std::size_t>(shown.size()));
+    }
+    return result == MIDI_RESULT_OK;
 }
 
 void MainWindow::viewsMenuSelected(QAction* action)
@@ -507,6 +524,14 @@ bool MainWindow::confirmDiscardOrSave()
 
 void MainWindow::updateParameter(unsigned int id)
 {
+    if (id == MaxSystemExclusiveId) {
+        m_maxSystemExclusive = std::size_t(m_pModel->getModelIntValue(id)) * BytesPerKiB;
+        return;
+    }
+    if (id == PieceSizeId) {
+        m_pMidiOutputPort->setPieceSize(std::size_t(m_pModel->getModelIntValue(id)));
+        return;
+    }
     if (id != ParameterEditFlagId)
         return;
     const QString fileName = QFileInfo(m_pModel->m_projectFilePath).fileName();

@@ -14,6 +14,8 @@
 #include <QRect>
 #include <QString>
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 
 class Midi;
@@ -22,6 +24,7 @@ class MidiBulkIntervalManager;
 class MidiClient;
 class MidiInputPort;
 class MidiOutputPort;
+class MidiSendControlIF;
 class QAction;
 class QActionGroup;
 class QMdiArea;
@@ -56,8 +59,9 @@ public:
     bool isOpeningProjectFile() const { return m_isOpeningProjectFile; }
 
     // The one way to send MIDI, from any thread: true when the output port
-    // accepted the bytes.
-    bool transmitMidi(const unsigned char* data, unsigned short size);
+    // accepted the whole message. Messages longer than the maximum System
+    // Exclusive are refused; the control paces the pieces of a long one.
+    bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr);
     bool setCheckedPortMenu(QActionGroup* group, const QString& name);
 
     // Tool windows.
@@ -189,6 +193,8 @@ private:
     QList<QAction*> m_viewsMenuActionList;
     MidiAnalyzer* m_pMidiAnalyzer;
     MidiBulkIntervalManager* m_pBulkIntervalManager;
+    // Read by the sending threads.
+    std::atomic<std::size_t> m_maxSystemExclusive;
     bool m_isRestored;
     bool m_isOpeningProjectFile;
     bool m_isClosed;

@@ -2,13 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 
 namespace {
 
 const std::size_t RecordHeaderSize = sizeof(std::uint32_t);
-// The callback takes a 16-bit size.
-const std::size_t LargestDeliverable = std::numeric_limits<unsigned short>::max();
+// The header's top bit marks a record written after a dropped one.
+const std::uint32_t GapFlag = 0x80000000u;
 
 } // namespace
 
@@ -18,6 +17,7 @@ MidiDataTransmissionThread::MidiDataTransmissionThread(QObject* parent, std::siz
     , m_stop(false)
     , m_readerSleeping(false)
     , m_lost(0)
+    , m_gap(false)
     , m_pCallbackFunc(nullptr)
     , m_pLostFunc(nullptr)
     , m_pCallbackUser(nullptr)
@@ -51,11 +51,13 @@ void MidiDataTransmissionThread::setReceivedMidiCallbackFunc(ReceivedMidiCallbac
 
 bool MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_t size)
 {
-    if (size > LargestDeliverable || size + RecordHeaderSize > m_ring.writable()) {
+    if (size >= GapFlag || size + RecordHeaderSize > m_ring.writable()) {
         m_lost.fetch_add(1);
+        m_gap = true;
         return false;
     }
-    const std::uint32_t length = static_cast<std::uint32_t>(size);
+    const std::uint32_t length = static_cast<std::uint32_t>(size) | (m_gap ? GapFlag : 0);
+    m_gap = false;
     unsigned char header[RecordHeaderSize];
     std::memcpy(header, &length, RecordHeaderSize);
     m_ring.write(header, RecordHeaderSize);
@@ -92,16 +94,20 @@ void MidiDataTransmissionThread::run()
             lostFunc = m_pLostFunc;
             user = m_pCallbackUser;
         }
+        // Losses are told before the record after them, never before records
+        // that were written ahead of them.
         const std::uint64_t lost = m_lost.load();
-        if (lost != reported) {
+        std::uint32_t size = 0;
+        bool afterGap = false;
+        const bool taken = func && takeRecord(&size, &afterGap);
+        if (lost != reported && (afterGap || !taken)) {
             if (lostFunc) {
                 lostFunc(user, lost - reported);
             }
             reported = lost;
         }
-        std::uint32_t size = 0;
-        if (func && takeRecord(&size)) {
-            func(user, m_pRecord, static_cast<unsigned short>(size));
+        if (taken) {
+            func(user, m_pRecord, size);
             continue;
         }
         m_readerSleeping = true;
@@ -114,7 +120,7 @@ void MidiDataTransmissionThread::run()
     }
 }
 
-bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size)
+bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size, bool* afterGap)
 {
     if (m_ring.readable() < RecordHeaderSize) {
         return false;
@@ -123,6 +129,8 @@ bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size)
     m_ring.read(header, RecordHeaderSize);
     std::uint32_t length = 0;
     std::memcpy(&length, header, RecordHeaderSize);
+    *afterGap = (length & GapFlag) != 0;
+    length &= ~GapFlag;
     m_ring.read(m_pRecord, length);
     m_ring.release();
     *size = length;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <mutex>
 
-using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, unsigned short size);
+using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, std::size_t size);
 // Told on the receive thread how many messages were dropped since the last call.
 using LostMidiCallbackFunc = void (*)(void* user, std::uint64_t count);
 
@@ -21,8 +21,10 @@ using LostMidiCallbackFunc = void (*)(void* user, std::uint64_t count);
 // 4-byte length in host byte order, then the bytes) into a lock-free ring and
 // wakes this thread with a semaphore post, which never blocks; this thread
 // takes the records out in arrival order and calls the callback once per
-// record. The platform thread never waits: a message that finds no room is
-// dropped whole and counted, and the count reaches the lost callback.
+// record. The platform thread never waits: a record that finds no room is
+// dropped whole and counted, and the count reaches the lost callback before
+// the record that followed the gap, so that a message arriving in pieces is
+// known to have lost its middle.
 class MidiDataTransmissionThread : public QThread
 {
     Q_OBJECT
@@ -36,8 +38,7 @@ public:
     // Until a callback is installed, records stay in the ring.
     void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost = nullptr);
     // From the platform's MIDI thread: appends one record, or drops and counts
-    // the message (false) when the ring has no room for it or the callback
-    // could not take its size.
+    // it (false) when the ring has no room for it.
     bool writeData(const unsigned char* data, std::size_t size);
     // Messages dropped since the thread started.
     std::uint64_t lostCount() const;
@@ -47,7 +48,7 @@ protected:
 
 private:
     // Moves the oldest record into m_pRecord; false when the ring is empty.
-    bool takeRecord(std::uint32_t* size);
+    bool takeRecord(std::uint32_t* size, bool* afterGap);
     void wake();
 
     CRingBuffer<unsigned char> m_ring;
@@ -56,6 +57,8 @@ private:
     // Set by the receive thread before it waits; the writer that clears it posts.
     std::atomic<bool> m_readerSleeping;
     std::atomic<std::uint64_t> m_lost;
+    // Writer only: a record was dropped since the last one written.
+    bool m_gap;
     // Guards the callbacks between the GUI thread and the receive thread; the
     // platform thread never takes it.
     std::mutex m_callbackMutex;

@@ -1,11 +1,16 @@
 #include "midi/MidiInputPort.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const InputPortName = "InputPort";
 // Room for a burst of several large System Exclusive dumps while the receive
 // thread is busy: the platform's MIDI thread drops what does not fit.
-const std::size_t ReceiveRingCapacity = 1 << 20;
+const std::size_t ReceiveRingCapacity = 1 << 22;
+// A platform that hands over a long message whole has it copied in records
+// of this size, which the receive thread frees one by one.
+const std::size_t LargestRecord = 1 << 16;
 
 } // namespace
 
@@ -117,6 +122,9 @@ void MidiInputPort::readProc(const MidiPacketList& packets, void*, void* connRef
 {
     MidiDataTransmissionThread* receiveThread = static_cast<MidiDataTransmissionThread*>(connRefCon);
     for (std::size_t i = 0; i < packets.count; ++i) {
-        receiveThread->writeData(packets.packets[i].data, packets.packets[i].length);
+        const MidiPacket& packet = packets.packets[i];
+        for (std::size_t offset = 0; offset < packet.length; offset += LargestRecord) {
+            receiveThread->writeData(packet.data + offset, std::min(LargestRecord, packet.length - offset));
+        }
     }
 }

@@ -1,15 +1,21 @@
 #include "midi/MidiOutputPort.h"
 
+#include "midi/MidiSendControlIF.h"
+
 #include <QMutexLocker>
+
+#include <algorithm>
 
 namespace {
 
 const char* const OutputPortName = "OutputPort";
 
-// A packet list starts with a 4-byte packet count; each packet carries an
-// 8-byte time stamp and a 2-byte length before its data bytes.
-const qint32 PacketListHeaderSize = 4;
-const qint32 PacketHeaderSize = 10;
+const std::size_t DefaultPieceSize = 256;
+const unsigned char EndOfExclusive = 0xF7;
+const unsigned char StartOfExclusive = 0xF0;
+const unsigned char FirstRealTime = 0xF8;
+// How long the GUI thread waits behind the pieces of another message.
+const std::chrono::milliseconds GuiWait(20);
 
 } // namespace
 
@@ -17,6 +23,7 @@ MidiOutputPort::MidiOutputPort(MidiClient* client, unsigned short bufferSize)
     : Midi(client, bufferSize)
     , m_outputPort(~MidiPlatformIF::Ref(0))
     , m_destination(MidiPlatformIF::NoRef)
+    , m_pieceSize(DefaultPieceSize)
 {
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
     if (platform().createOutputPort(clientRef(), OutputPortName, &port)) {
@@ -83,16 +90,55 @@ void MidiOutputPort::refresh(bool endpointsChanged)
     select(destination, m_portName);
 }
 
-MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, unsigned short size)
+MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control,
+                                         std::size_t* sent, bool mayWait)
+{
+    std::size_t handed = 0;
+    MIDI_RESULT result = MIDI_RESULT_ERROR;
+    // Real-time bytes may come between the pieces of another message.
+    const bool realTime = size == 1 && data[0] >= FirstRealTime;
+    std::unique_lock<std::timed_mutex> message(m_messageMutex, std::defer_lock);
+    bool admitted = realTime;
+    if (!admitted && mayWait) {
+        message.lock();
+        admitted = true;
+    } else if (!admitted) {
+        admitted = message.try_lock_for(GuiWait);
+    }
+    if (admitted) {
+        const std::size_t pieceSize = platform().carriesPartialMessages() ? m_pieceSize.load() : size;
+        result = MIDI_RESULT_OK;
+        while (handed < size) {
+            const std::size_t piece = std::min(pieceSize, size - handed);
+            if (control && !control->beforePiece(piece)) {
+                result = MIDI_RESULT_CANCELLED;
+                break;
+            }
+            if (!sendPiece(data + handed, piece)) {
+                result = MIDI_RESULT_ERROR;
+                break;
+            }
+            handed += piece;
+            if (control)
+                control->afterPiece(piece);
+        }
+        if (handed > 0 && handed < size && data[0] == StartOfExclusive)
+            sendPiece(&EndOfExclusive, 1);
+    }
+    if (sent)
+        *sent = handed;
+    return result;
+}
+
+void MidiOutputPort::setPieceSize(std::size_t size)
+{
+    m_pieceSize = std::max<std::size_t>(size, 1);
+}
+
+bool MidiOutputPort::sendPiece(const unsigned char* data, std::size_t size)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_destination == MidiPlatformIF::NoRef) {
-        return MIDI_RESULT_ERROR;
-    }
-    if (PacketListHeaderSize + PacketHeaderSize + size > m_bufferSize) {
-        return MIDI_RESULT_ERROR;
-    }
-    return platform().send(m_outputPort, m_destination, data, size) ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+    return m_destination != MidiPlatformIF::NoRef && platform().send(m_outputPort, m_destination, data, size);
 }
 
 void MidiOutputPort::select(MidiPlatformIF::Ref destination, const QString& name)

@@ -5,9 +5,18 @@
 
 #include <QMutex>
 
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <mutex>
+
+class MidiSendControlIF;
+
 // The output port: sends to at most one selected platform destination.
 // Selecting, closing and sending are serialised by a mutex, because the GUI
-// thread and the sending threads all transmit through it.
+// thread and the sending threads all transmit through it. A message longer
+// than the piece size goes out in pieces, on platforms that carry partial
+// messages; no other message but real-time bytes comes between its pieces.
 class MidiOutputPort : public Midi
 {
 public:
@@ -26,13 +35,19 @@ public:
     // reach it again when a destination of its name is back.
     // Looks only when the endpoints changed or the chosen one is missing.
     void refresh(bool endpointsChanged);
-    // Sends one message unchanged to the selected destination. A message must
-    // fit one packet list of the buffer size: at most bufferSize + 2 - 14 bytes
-    // (4084 for a buffer size of 4096).
-    MIDI_RESULT transmitMidi(const unsigned char* data, unsigned short size);
+    // Sends one message unchanged to the selected destination, in pieces when
+    // it is long. The control, if any, is asked before every piece; a System
+    // Exclusive message it cancels midway is ended with F7 so that the
+    // receiver's parser starts anew. *sent counts the message's bytes handed
+    // to the platform, without that F7. A sender that cannot wait (the GUI thread)
+    // gives up after a short while behind another message's pieces.
+    MIDI_RESULT transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
+                             std::size_t* sent = nullptr, bool mayWait = true);
+    void setPieceSize(std::size_t size);
 
 private:
     void select(MidiPlatformIF::Ref destination, const QString& name);
+    bool sendPiece(const unsigned char* data, std::size_t size);
 
     // Guards the selection against the sending threads; never held while
     // waiting for anything but the platform's send.
@@ -40,6 +55,9 @@ private:
     MidiPlatformIF::Ref m_outputPort;
     // NoRef while nothing is chosen or the chosen one is gone.
     MidiPlatformIF::Ref m_destination;
+    // Held from the first piece of a message to its last.
+    std::timed_mutex m_messageMutex;
+    std::atomic<std::size_t> m_pieceSize;
 };
 
 #endif // MIDIOUTPUTPORT_H

@@ -6,7 +6,9 @@
 enum MIDI_RESULT
 {
     MIDI_RESULT_OK = 0,
-    MIDI_RESULT_ERROR = 1
+    MIDI_RESULT_ERROR = 1,
+    // Stopped on request before the end.
+    MIDI_RESULT_CANCELLED = 2
 };
 
 // Stores value through result when the caller asked for it (result not null).

@@ -16,6 +16,8 @@ const char* const DataWithoutStatusText = QT_TRANSLATE_NOOP("HexTextChecker", "d
 const char* const StrayEndText = QT_TRANSLATE_NOOP("HexTextChecker", "F7 without a System Exclusive to end");
 const char* const UndefinedStatusText = QT_TRANSLATE_NOOP("HexTextChecker", "status byte %1 is undefined");
 const char* const IncompleteText = QT_TRANSLATE_NOOP("HexTextChecker", "message %1 is not complete");
+const char* const TooLongText =
+    QT_TRANSLATE_NOOP("HexTextChecker", "System Exclusive longer than the maximum of %1 bytes (MIDI Settings)");
 const char* const HalfByteText = QT_TRANSLATE_NOOP("HexTextChecker", "%1 is half a byte");
 const char* const PlaceText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1, column %2: %3");
 const char* const LineText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1: %2");
@@ -38,12 +40,21 @@ QString translated(const char* text)
 class MessageTracker
 {
 public:
+    explicit MessageTracker(std::size_t maxSystemExclusive)
+        : m_maxSystemExclusive(maxSystemExclusive)
+    {
+    }
+
     // False, with the problem, at a byte that cannot be placed.
     bool take(unsigned char byte, int offset, HexTextChecker::Problem* problem)
     {
         if (byte >= FirstRealtime)
             return true;
         if (m_inExclusive) {
+            if (++m_exclusiveSize > m_maxSystemExclusive) {
+                problem->lineOnly = true;
+                return fail(problem, m_messageOffset, translated(TooLongText).arg(m_maxSystemExclusive));
+            }
             if (byte == EndOfExclusive) {
                 m_inExclusive = false;
                 return true;
@@ -59,6 +70,7 @@ public:
                 return fail(problem, offset, translated(StrayEndText));
             if (byte == StartOfExclusive) {
                 m_inExclusive = true;
+                m_exclusiveSize = 1;
                 m_messageOffset = offset;
                 m_runningStatus = 0;
                 return true;
@@ -109,6 +121,8 @@ private:
         return false;
     }
 
+    const std::size_t m_maxSystemExclusive;
+    std::size_t m_exclusiveSize = 0;
     bool m_inExclusive = false;
     unsigned char m_status = 0;
     unsigned char m_runningStatus = 0;
@@ -119,13 +133,13 @@ private:
 
 } // namespace
 
-bool HexTextChecker::check(const QString& text, QByteArray* bytes, Problem* problem)
+bool HexTextChecker::check(const QString& text, QByteArray* bytes, Problem* problem, std::size_t maxSystemExclusive)
 {
     Problem found;
     Problem* report = problem ? problem : &found;
     QByteArray result;
     result.reserve(text.size() / 2);
-    MessageTracker tracker;
+    MessageTracker tracker(maxSystemExclusive);
     int firstDigit = -1;
     for (int index = 0; index < text.size(); ++index) {
         const QChar c = text.at(index);

@@ -6,6 +6,7 @@
 #include "midilib_data.h"
 #include "midilib_event.h"
 
+#include <QLocale>
 #include <QMutexLocker>
 
 #include <sys/time.h>
@@ -25,6 +26,13 @@ const char ClockFormat[] = "%H:%M:%S";
 const int ClockTextLength = 8;
 const int MicrosecondsPerMillisecond = 1000;
 const char LostLineFormat[] = "-- %1 messages lost: input faster than the program can take --";
+const char TooLongLineFormat[] =
+    "-- System Exclusive longer than %1 bytes dropped: raise Maximum System Exclusive in MIDI Settings --";
+// A longer message shows this many bytes at each end and its length between.
+const std::size_t ShortenedHeadBytes = 3;
+const std::size_t ShortenedTailBytes = 2;
+const char ShortenedGap[] = "\u2026 ";
+const char ShortenedLengthFormat[] = "(%1 bytes)";
 
 const int MIDIFilterEventTypes[] = {
     MIDILIB_Event_Type_NoteOff,
@@ -98,14 +106,15 @@ void setFilterSwitch(midilib_filter* filter, unsigned int id, int value)
 } // namespace
 
 MidiAnalyzer::MidiAnalyzer(TarvoModel* model)
-    : m_receivedSysExCount(0)
+    : m_reader(std::size_t(model->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB)
+    , m_receivedSysExCount(0)
     , m_receivedCount(0)
     , m_transmittedCount(0)
     , m_thru(model->getModelIntValue(MidiThruId) != 0)
     , m_timeStamp(model->getModelIntValue(TimeStampId) != 0)
+    , m_maxSystemExclusive(std::size_t(model->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB)
     , m_pModel(model)
 {
-    midilib_parser_init(&m_parser);
     midilib_filter_init(&m_filter);
     m_pModel->registerModelAssistant(this);
 }
@@ -115,39 +124,43 @@ MidiAnalyzer::~MidiAnalyzer()
     m_pModel->unregisterModelAssistant(this);
 }
 
-void MidiAnalyzer::callbackReceivedMidi(void* user, const unsigned char* data, unsigned short size)
+void MidiAnalyzer::callbackReceivedMidi(void* user, const unsigned char* data, std::size_t size)
 {
     static_cast<MidiAnalyzer*>(user)->receivedMidi(data, size);
 }
 
-void MidiAnalyzer::receivedMidi(const unsigned char* data, unsigned short size)
+void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size)
 {
-    midilib_event event;
-    midilib_data bytes;
-    midilib_parser_setData(&m_parser, data, size);
-    while (midilib_parser_parse(&m_parser, &event) == 0) {
+    m_reader.setSystemExclusiveLimit(m_maxSystemExclusive);
+    m_reader.setData(data, size);
+    MidiStreamReader::Message message;
+    for (;;) {
+        const MidiStreamReader::Result result = m_reader.next(&message);
+        if (result == MidiStreamReader::Result::End)
+            return;
+        if (result == MidiStreamReader::Result::TooLong) {
+            appendReceivedTextLine(QString::fromLatin1(TooLongLineFormat).arg(m_maxSystemExclusive));
+            continue;
+        }
         {
             QMutexLocker locker(&m_mutex);
-            if (midilib_filter_apply(&m_filter, &event) != 0)
+            if (midilib_filter_apply(&m_filter, message.event) != 0)
                 continue;
         }
         char stamp[TimeStampBufferSize];
         const int stampLength = prepareTimeStamp(stamp);
-        midilib_eventToData(&event, &bytes);
-        const unsigned char* message = midilib_data_getMemory(&bytes);
-        const unsigned short messageSize = static_cast<unsigned short>(midilib_data_getSize(&bytes));
-
-        if (m_thru && event.type != MIDILIB_Event_Type_ActiveSensing && MainWindow::m_pInstance != nullptr)
-            MainWindow::m_pInstance->transmitMidi(message, messageSize);
+        const unsigned char type = message.event->type;
+        if (m_thru && type != MIDILIB_Event_Type_ActiveSensing && MainWindow::m_pInstance != nullptr)
+            MainWindow::m_pInstance->transmitMidi(message.data, message.size);
         QMutexLocker locker(&m_mutex);
-        if (event.type == MIDILIB_Event_Type_SystemExclusive
-            && convertDisplayFormatFromMidiData(m_receivedSysExText, message, messageSize, true)) {
-            m_receivedSysExCount += messageSize;
+        if (type == MIDILIB_Event_Type_SystemExclusive
+            && convertDisplayFormatFromMidiData(m_receivedSysExText, message.data, message.size, true)) {
+            m_receivedSysExCount += static_cast<unsigned int>(message.size);
         }
         // The monitor line of a System Exclusive message is its System
         // Exclusive text without the newlines: the unsplit groups.
-        appendLine(m_receivedText, stamp, stampLength, message, messageSize);
-        m_receivedCount += messageSize;
+        appendLine(m_receivedText, stamp, stampLength, message.data, message.size);
+        m_receivedCount += static_cast<unsigned int>(message.size);
     }
 }
 
@@ -158,13 +171,20 @@ void MidiAnalyzer::callbackLostMidi(void* user, std::uint64_t count)
 
 void MidiAnalyzer::lostMidi(std::uint64_t count)
 {
-    const QByteArray line = QString::fromLatin1(LostLineFormat).arg(count).toLatin1();
-    QMutexLocker locker(&m_mutex);
-    m_receivedText.append(LineSeparator);
-    m_receivedText.append(line);
+    // A System Exclusive message that lost its middle is lost as well.
+    const std::uint64_t lost = count + (m_reader.abandonSystemExclusive() ? 1 : 0);
+    appendReceivedTextLine(QString::fromLatin1(LostLineFormat).arg(lost));
 }
 
-void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, unsigned short size)
+void MidiAnalyzer::appendReceivedTextLine(const QString& line)
+{
+    const QByteArray text = line.toUtf8();
+    QMutexLocker locker(&m_mutex);
+    m_receivedText.append(LineSeparator);
+    m_receivedText.append(text);
+}
+
+void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, std::size_t size)
 {
     if (size == 0)
         return;
@@ -211,6 +231,10 @@ void MidiAnalyzer::updateParameter(unsigned int id)
     }
     if (id == TimeStampId) {
         m_timeStamp = m_pModel->getModelIntValue(id) != 0;
+        return;
+    }
+    if (id == MaxSystemExclusiveId) {
+        m_maxSystemExclusive = std::size_t(m_pModel->getModelIntValue(id)) * BytesPerKiB;
         return;
     }
     MODEL_RESULT result = MODEL_RESULT_ERROR;
@@ -267,27 +291,34 @@ int MidiAnalyzer::prepareTimeStamp(char* text) const
 }
 
 void MidiAnalyzer::appendLine(QByteArray& text, const char* stamp, int stampLength,
-                              const unsigned char* data, unsigned short size)
+                              const unsigned char* data, std::size_t size)
 {
     text.append(LineSeparator);
     text.append(stamp, stampLength);
-    convertDisplayFormatFromMidiData(text, data, size, false);
+    if (size <= MIDILIB_Message_SizeMax) {
+        convertDisplayFormatFromMidiData(text, data, size, false);
+        return;
+    }
+    convertDisplayFormatFromMidiData(text, data, ShortenedHeadBytes, false);
+    text.append(ShortenedGap);
+    convertDisplayFormatFromMidiData(text, data + size - ShortenedTailBytes, ShortenedTailBytes, false);
+    text.append(QString::fromLatin1(ShortenedLengthFormat).arg(QLocale(QLocale::English).toString(qulonglong(size))).toLatin1());
 }
 
 bool MidiAnalyzer::convertDisplayFormatFromMidiData(QByteArray& text, const unsigned char* data,
-                                                    unsigned short size, bool splitAtStatus)
+                                                    std::size_t size, bool splitAtStatus)
 {
     if (size == 0)
         return false;
-    int newlines = 0;
+    std::size_t newlines = 0;
     if (splitAtStatus) {
-        for (unsigned short i = 0; i < size; ++i)
+        for (std::size_t i = 0; i < size; ++i)
             newlines += isSplitPoint(data[i]) ? 1 : 0;
     }
     const int start = text.size();
-    text.resize(start + newlines + 3 * size);
+    text.resize(start + static_cast<int>(newlines + 3 * size));
     char* out = text.data() + start;
-    for (unsigned short i = 0; i < size; ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         if (splitAtStatus && isSplitPoint(data[i]))
             *out++ = LineSeparator;
         out += convertHexStringFromDecimalValue(out, data[i]);

@@ -2,8 +2,9 @@
 
 #include "model/ModelAssistant.h"
 
+#include "services/MidiStreamReader.h"
+
 #include "midilib_filter.h"
-#include "midilib_parser.h"
 
 #include <QByteArray>
 #include <QMutex>
@@ -53,8 +54,10 @@ enum FilterSystemRealtime : int {
 // text with getMidiData.
 //
 // A monitor line is a newline, the optional time stamp "HH:MM:SS:mmm " and two
-// upper-case hexadecimal digits and a space per byte. Messages that the input
-// had to drop show as one line of text that counts no bytes.
+// upper-case hexadecimal digits and a space per byte; a message longer than
+// the parser's 4,096 bytes shows its first and last bytes and its length.
+// Messages that the input had to drop, and System Exclusive longer than its
+// maximum, show as one line of text that counts no bytes. The texts are UTF-8.
 class MidiAnalyzer : public ModelAssistant
 {
 public:
@@ -71,14 +74,14 @@ public:
     MidiAnalyzer& operator=(const MidiAnalyzer&) = delete;
 
     // The input port's receive callback; user is the engine.
-    static void callbackReceivedMidi(void* user, const unsigned char* data, unsigned short size);
+    static void callbackReceivedMidi(void* user, const unsigned char* data, std::size_t size);
     // The receive path, on the receive thread.
-    void receivedMidi(const unsigned char* data, unsigned short size);
+    void receivedMidi(const unsigned char* data, std::size_t size);
     // The input port's lost callback: a line in the received monitor text.
     static void callbackLostMidi(void* user, std::uint64_t count);
     void lostMidi(std::uint64_t count);
     // Appends one line for a message that was sent, from any sending thread.
-    void setTransmittedMidiData(const unsigned char* data, unsigned short size);
+    void setTransmittedMidiData(const unsigned char* data, std::size_t size);
     // Hands over and clears the received monitor text, the received System
     // Exclusive text and the transmitted monitor text with their byte counts;
     // false when there was nothing.
@@ -98,7 +101,7 @@ public:
     // Appends two digits and a space per byte; with splitAtStatus a newline
     // before every byte of 0x80 or above other than 0xF7. False for size 0.
     static bool convertDisplayFormatFromMidiData(QByteArray& text, const unsigned char* data,
-                                                 unsigned short size, bool splitAtStatus);
+                                                 std::size_t size, bool splitAtStatus);
     // Writes the two upper-case hexadecimal digits of value and a zero byte.
     static int convertHexStringFromDecimalValue(char* text, unsigned char value);
 
@@ -110,10 +113,11 @@ private:
     // The time stamp of now when time stamps are on; its length, 0 when off.
     int prepareTimeStamp(char* text) const;
     static void appendLine(QByteArray& text, const char* stamp, int stampLength,
-                           const unsigned char* data, unsigned short size);
+                           const unsigned char* data, std::size_t size);
+    void appendReceivedTextLine(const QString& line);
 
     // Touched by the receive thread only.
-    midilib_parser m_parser;
+    MidiStreamReader m_reader;
     midilib_filter m_filter;
     // Never held across a send: a MIDI Thru send may wait its bulk interval.
     QMutex m_mutex;
@@ -126,5 +130,6 @@ private:
     // Written on the GUI thread, read by the receive and sending threads.
     std::atomic<bool> m_thru;
     std::atomic<bool> m_timeStamp;
+    std::atomic<std::size_t> m_maxSystemExclusive;
     TarvoModel* m_pModel;
 };

@@ -42,13 +42,13 @@ void MidiBulkIntervalManager::setInterval(int milliseconds)
     m_changed.notify_all();
 }
 
-void MidiBulkIntervalManager::waitBulkBeforeTransmission(const unsigned char* data, unsigned short size)
+void MidiBulkIntervalManager::waitBulkBeforeTransmission(const unsigned char* data, std::size_t size)
 {
     Q_UNUSED(data);
     Q_UNUSED(size);
 }
 
-void MidiBulkIntervalManager::waitBulkAfterTransmission(const unsigned char* data, unsigned short size)
+void MidiBulkIntervalManager::waitBulkAfterTransmission(const unsigned char* data, std::size_t size)
 {
     if (size == 0 || data[size - 1] != EndOfExclusive)
         return;

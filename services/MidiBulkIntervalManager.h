@@ -3,6 +3,7 @@
 #include "model/ModelAssistant.h"
 
 #include <atomic>
+#include <cstddef>
 #include <condition_variable>
 #include <mutex>
 
@@ -28,9 +29,9 @@ public:
     // Off: no pause at all; on: the value of the parameter is in force again.
     void setEnabledBulkInterval(bool enabled);
     // The hook before a send; nothing to do there.
-    void waitBulkBeforeTransmission(const unsigned char* data, unsigned short size);
+    void waitBulkBeforeTransmission(const unsigned char* data, std::size_t size);
     // Sleeps the bulk interval when the message's last byte is 0xF7.
-    void waitBulkAfterTransmission(const unsigned char* data, unsigned short size);
+    void waitBulkAfterTransmission(const unsigned char* data, std::size_t size);
 
 private:
     void setInterval(int milliseconds);

@@ -1,39 +1,24 @@
 #include "services/MidiEditTransmittionThread.h"
 
 #include "app/MainWindow.h"
-#include "services/HexText.h"
-
-#include "midilib_data.h"
-#include "midilib_event.h"
+#include "services/HexTextChecker.h"
+#include "services/PacedSender.h"
 
 #include <QMutexLocker>
 
-namespace {
-
-QString removeSeparators(const QString& text)
-{
-    QString cleaned(text.size(), Qt::Uninitialized);
-    QChar* out = cleaned.data();
-    for (const QChar character : text) {
-        if (!HexText::isSeparator(character))
-            *out++ = character;
-    }
-    cleaned.truncate(static_cast<int>(out - cleaned.constData()));
-    return cleaned;
-}
-
-} // namespace
+#include <limits>
 
 MidiEditTransmittionThread::MidiEditTransmittionThread(QObject* parent)
     : QThread(parent)
     , m_stop(false)
+    // The text is checked before it is read; the main window refuses what is too long.
+    , m_reader(std::numeric_limits<std::size_t>::max())
+    , m_bytesPerSecond(0)
     , m_transmitting(false)
 {
-    midilib_parser_init(&m_parser);
     start(QThread::InheritPriority);
     setPriority(QThread::NormalPriority);
 }
-
 MidiEditTransmittionThread::~MidiEditTransmittionThread()
 {
     if (!isRunning())
@@ -49,10 +34,11 @@ MidiEditTransmittionThread::~MidiEditTransmittionThread()
     wait();
 }
 
-void MidiEditTransmittionThread::setTransmittionMessage(const QString& text)
+void MidiEditTransmittionThread::setTransmittionMessage(const QString& text, unsigned int bytesPerSecond)
 {
     QMutexLocker locker(&m_mutex);
     m_message = text;
+    m_bytesPerSecond = bytesPerSecond;
     m_waitCondition.wakeOne();
 }
 
@@ -75,74 +61,43 @@ void MidiEditTransmittionThread::run()
         if (m_stop)
             return;
         m_transmitting = true;
-        transmitMessage(m_message);
+        transmitMessage(m_message, m_bytesPerSecond);
         m_message.clear();
     }
 }
 
-void MidiEditTransmittionThread::transmitMessage(const QString& text)
+void MidiEditTransmittionThread::transmitMessage(const QString& text, unsigned int bytesPerSecond)
 {
-    const QString cleaned = removeSeparators(text);
-    const int total = cleaned.size();
-    if (total == 0) {
+    QByteArray bytes;
+    if (!HexTextChecker::check(text, &bytes, nullptr)) {
+        emit finishTransmittion(false);
+        return;
+    }
+    if (bytes.isEmpty()) {
         if (!text.isEmpty())
             emit finishTransmittion(true);
         return;
     }
-    midilib_parser_clearRunningStatus(&m_parser);
-    emit startTransmittion(static_cast<quint32>(total / 2));
-
-    unsigned char chunkBytes[SysExBufferSize];
-    unsigned char* pChunkBytes = chunkBytes;
-    midilib_event event;
-    midilib_data message;
-    quint32 sent = 0;
-    for (int offset = 0; offset < total; offset += ChunkLength) {
-        const QString chunk = cleaned.mid(offset, ChunkLength);
-        const int length = chunk.size();
-        // An odd last character is dropped; a chunk of one character has no pair.
-        if (length < 2 || !convertHexStringToHexNumber(&pChunkBytes, chunk, static_cast<unsigned short>(length / 2))) {
+    m_reader.clearRunningStatus();
+    emit startTransmittion(static_cast<quint32>(bytes.size()));
+    PacedSender pacer(bytesPerSecond, m_transmitting,
+                      [this](std::uint64_t sent) { emit transmittionProgress(static_cast<quint32>(sent)); });
+    m_reader.setData(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+    MidiStreamReader::Message message;
+    while (m_reader.next(&message) == MidiStreamReader::Result::Message) {
+        MainWindow* mainWindow = MainWindow::m_pInstance;
+        const bool accepted = mainWindow != nullptr && mainWindow->transmitMidi(message.data, message.size, &pacer);
+        if (!accepted || !m_transmitting || m_stop) {
             abortTransmission();
             return;
         }
-        midilib_parser_setData(&m_parser, chunkBytes, static_cast<size_t>(length / 2));
-        while (midilib_parser_parse(&m_parser, &event) == 0) {
-            midilib_eventToData(&event, &message);
-            const unsigned short size = static_cast<unsigned short>(midilib_data_getSize(&message));
-            MainWindow* mainWindow = MainWindow::m_pInstance;
-            const bool accepted
-                = mainWindow != nullptr && mainWindow->transmitMidi(midilib_data_getMemory(&message), size);
-            if (!accepted || !m_transmitting || m_stop) {
-                abortTransmission();
-                return;
-            }
-            sent += size;
-            emit transmittionProgress(sent);
-        }
     }
-    // A message left incomplete stays in the parser: the next text may end it.
+    pacer.finish();
     emit finishTransmittion(true);
 }
 
 void MidiEditTransmittionThread::abortTransmission()
 {
-    midilib_parser_clear(&m_parser);
+    m_reader.clear();
     emit finishTransmittion(!m_transmitting);
-}
-
-bool MidiEditTransmittionThread::convertHexStringToHexNumber(unsigned char** out, const QString& text,
-                                                             unsigned short count)
-{
-    if (text.size() < 2 * count)
-        return false;
-    const QChar* characters = text.constData();
-    unsigned char* bytes = *out;
-    for (unsigned short i = 0; i < count; ++i) {
-        const int high = HexText::digitValue(characters[2 * i]);
-        const int low = HexText::digitValue(characters[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes[i] = static_cast<unsigned char>(high * 16 + low);
-    }
-    return true;
 }

@@ -227,7 +227,8 @@ bool MidiEditGeneralView::transmitMidi(bool openReceiver)
     const QString selection = cursor.selectedText();
     const QString text = selection.isEmpty() ? m_pTextView->toPlainText() : selection;
     HexTextChecker::Problem problem;
-    if (!HexTextChecker::check(text, nullptr, &problem)) {
+    const std::size_t maxSystemExclusive = std::size_t(m_pModel->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB;
+    if (!HexTextChecker::check(text, nullptr, &problem, maxSystemExclusive)) {
         QTextCursor place(m_pTextView->document());
         place.setPosition((selection.isEmpty() ? 0 : cursor.selectionStart()) + problem.offset);
         m_pTextView->setTextCursor(place);

@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QtMath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,6 +16,8 @@ const char* const OkButtonText = QT_TRANSLATE_NOOP("MidiEditProgressView", "OK")
 const char* const CancelButtonText = QT_TRANSLATE_NOOP("MidiEditProgressView", "Cancel");
 const char* const ByteUnitText = "Byte";
 const char* const BytesUnitText = "Bytes";
+const char* const ProgressText = QT_TRANSLATE_NOOP("MidiEditProgressView", "%1 of %2 bytes, %3 %, %4 s left");
+const int PercentFull = 100;
 
 // Black at half opacity: the page darkens what lies behind it.
 const QColor SystemExclusiveProgressBarBackgroundColor(0, 0, 0, 128);
@@ -53,8 +57,18 @@ void MidiEditProgressView::setProgressBarValue(int value)
     if (m_pProgressBar != nullptr) {
         // Running status makes the sent count outgrow the announced size;
         // the bar then stays full instead of freezing below its end.
-        m_pProgressBar->setValue(qMin(value, m_pProgressBar->maximum()));
+        const int total = m_pProgressBar->maximum();
+        const int shown = qMin(value, total);
+        m_pProgressBar->setValue(shown);
         m_pProgressBar->repaint();
+        if (shown > 0) {
+            const double secondsLeft = m_elapsed.elapsed() / 1000.0 * (total - shown) / shown;
+            const QLocale locale;
+            m_pLabel->setText(tr(ProgressText)
+                                  .arg(locale.toString(shown), locale.toString(total),
+                                       QString::number(qint64(shown) * PercentFull / total),
+                                       QString::number(qCeil(secondsLeft))));
+        }
     }
 }
 
@@ -75,6 +89,7 @@ void MidiEditProgressView::setProgressBarEnabled(bool enabled, int minimum, int 
             m_pProgressBar->setValue(minimum);
             m_pProgressBar->show();
         }
+        m_elapsed.start();
         m_state = ProgressStateRunning;
         m_pButton->setText(tr(CancelButtonText));
     } else {
@@ -99,6 +114,8 @@ void MidiEditProgressView::setErrorMessage(const QString& message)
 
 void MidiEditProgressView::releasedButton()
 {
+    if (m_state == ProgressStateRunning)
+        m_pEditView->cancelTransmittion();
     setProgressBarEnabled(false, 0, 0);
     m_pEditView->setReceivedMessageEnabled(false);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class MidiEditView;
@@ -8,9 +9,10 @@ class QProgressBar;
 class QPushButton;
 class QVBoxLayout;
 
-// The second page of a message view: the progress of a long transmission,
-// the byte count of data being received, or a failure, with one button
-// ("Cancel" while a transmission runs, "OK" otherwise).
+// The second page of a message view: the progress of a long transmission
+// (bytes sent of the total, percent and time remaining), the byte count of
+// data being received, or a failure, with one button ("Cancel" while a
+// transmission runs, "OK" otherwise).
 class MidiEditProgressView : public QWidget
 {
     Q_OBJECT
@@ -46,6 +48,7 @@ private:
     QProgressBar* m_pProgressBar;
     QLabel* m_pLabel;
     int m_progressValue;
+    QElapsedTimer m_elapsed;
     unsigned int m_totalCommunicationSize;
     int m_state;
     QPushButton* m_pButton;

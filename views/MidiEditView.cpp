@@ -97,7 +97,7 @@ void MidiEditView::transmitMessage(const QString& text)
     }
     m_transmitting = true;
     m_pModel->setModelIntValue(TransmissionStateId, TransmissionRunning);
-    m_pTransmittionThread->setTransmittionMessage(text);
+    m_pTransmittionThread->setTransmittionMessage(text, static_cast<unsigned int>(m_pModel->getModelIntValue(RateLimitId)));
 }
 
 void MidiEditView::showTextProblem(const QString& description)
@@ -192,7 +192,11 @@ void MidiEditView::transmittionProgress(quint32 size)
         return;
     }
     progress->setProgressBarValue(static_cast<int>(size));
-    progress->setTotalCommunicationSize(size);
+}
+
+void MidiEditView::cancelTransmittion()
+{
+    m_pTransmittionThread->stopTransmittion();
 }
 
 void MidiEditView::finishTransmittion(bool result)

@@ -39,6 +39,8 @@ public:
     // Shows why a text cannot be sent, on the progress page.
     void showTextProblem(const QString& description);
     void transmitMessage(const QString& text);
+    // Stops the running transmission between two pieces.
+    void cancelTransmittion();
     // Data that arrived; size is the number of MIDI bytes the text stands for.
     void receivedMessage(const QString& text, unsigned int size);
     // Appends text (the MIDI Out Monitor's lines).

@@ -63,7 +63,7 @@ struct Flooder
 
 std::atomic<std::uint64_t> received{0};
 
-void countMessage(void*, const unsigned char*, unsigned short)
+void countMessage(void*, const unsigned char*, std::size_t)
 {
     received.fetch_add(1, std::memory_order_relaxed);
 }

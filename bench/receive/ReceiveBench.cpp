@@ -20,7 +20,7 @@ const int Rounds = 3;
 
 struct Counter
 {
-    static void callback(void* user, const unsigned char* data, unsigned short size)
+    static void callback(void* user, const unsigned char* data, std::size_t size)
     {
         Counter* self = static_cast<Counter*>(user);
         const std::uint32_t n = self->received.load(std::memory_order_relaxed);

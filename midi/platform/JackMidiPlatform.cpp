@@ -22,6 +22,9 @@ const std::size_t PacketsPerDelivery = 64;
 // Cycles after a connection before output goes out on it.
 const std::uint64_t ConnectionCycles = 2;
 const std::chrono::microseconds DeliveryPoll(50);
+// About a cycle: how often a sender looks for room in the output ring.
+const std::chrono::milliseconds RoomPoll(1);
+const int RoomPolls = 2000;
 
 } // namespace
 
@@ -44,6 +47,8 @@ JackMidiPlatform::JackMidiPlatform()
     , m_serverGone(false)
     , m_endpointsChanged(false)
     , m_xruns(0)
+    , m_queuedMessages(0)
+    , m_writtenMessages(0)
     , m_outRing(OutputRingCapacity)
     , m_pPending(new unsigned char[LargestOutputMessage])
     , m_pendingSize(0)
@@ -235,7 +240,30 @@ bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
 
 bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    // The ring drains once a cycle; waiting for it happens outside the lock.
+    for (int poll = 0; poll < RoomPolls; ++poll) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            bool hasRoom = false;
+            if (!sendable(outputPort, destination, size, &hasRoom)) {
+                return false;
+            }
+            if (hasRoom) {
+                const std::uint32_t header[2] = {static_cast<std::uint32_t>(size), 0};
+                m_outRing.write(reinterpret_cast<const unsigned char*>(header), OutputHeaderSize);
+                m_outRing.write(data, size);
+                m_outRing.publish();
+                ++m_queuedMessages;
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(RoomPoll);
+    }
+    return false;
+}
+
+bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom)
+{
     const Endpoint* endpoint = findEndpoint(destination, MidiEndpointKind::Destination);
     if (outputPort == NoRef || outputPort != m_outputPort || !endpoint || !m_pJack || !m_pOutPort || m_serverGone
         || size > LargestOutputMessage) {
@@ -246,13 +274,31 @@ bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char
         m_destination = destination;
     }
     // A destination that is gone fails the send, so it is not shown as sent.
-    if (!connectDestination(endpoint->name) || m_outRing.writable() < OutputHeaderSize + size) {
+    if (!connectDestination(endpoint->name)) {
         return false;
     }
-    const std::uint32_t header[2] = {static_cast<std::uint32_t>(size), 0};
-    m_outRing.write(reinterpret_cast<const unsigned char*>(header), OutputHeaderSize);
-    m_outRing.write(data, size);
-    m_outRing.publish();
+    *hasRoom = m_outRing.writable() >= OutputHeaderSize + size;
+    return true;
+}
+
+bool JackMidiPlatform::waitUntilSent(int timeoutMilliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    // Written to the port in a cycle, which has ended once the next one began.
+    const std::uint64_t queued = m_queuedMessages;
+    while (m_writtenMessages < queued) {
+        if (std::chrono::steady_clock::now() >= deadline || m_serverGone) {
+            return false;
+        }
+        std::this_thread::sleep_for(RoomPoll);
+    }
+    const std::uint64_t cycle = m_cycles;
+    while (m_cycles == cycle) {
+        if (std::chrono::steady_clock::now() >= deadline || m_serverGone) {
+            return false;
+        }
+        std::this_thread::sleep_for(RoomPoll);
+    }
     return true;
 }
 
@@ -488,11 +534,16 @@ void JackMidiPlatform::writeOutput(std::uint32_t frames)
         }
         const std::uint32_t frame = m_pendingFrame < frames ? m_pendingFrame : frames - 1;
         if (jack_midi_event_write(buffer, frame, m_pPending.get(), m_pendingSize) != 0) {
-            // A message that does not fit an empty buffer never will.
+            // A message that does not fit an empty buffer never will: it is
+            // dropped, and no longer waited for.
             m_hasPending = wroteAny;
+            if (!wroteAny) {
+                ++m_writtenMessages;
+            }
             return;
         }
         wroteAny = true;
         m_hasPending = false;
+        ++m_writtenMessages;
     }
 }

@@ -44,7 +44,9 @@ public:
     bool endpointUniqueId(Ref endpoint, std::int32_t* id) override;
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
+    // Waits up to a few hundred cycles for room in the output ring.
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    bool waitUntilSent(int timeoutMilliseconds) override;
     bool refresh() override;
     bool serviceAvailable() override;
 
@@ -63,7 +65,8 @@ private:
     void readInput(std::uint32_t frames);
     void writeOutput(std::uint32_t frames);
 
-    // Under m_mutex.
+    // Under m_mutex. Whether the destination takes sends, and room for size more bytes.
+    bool sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom);
     bool openServerClient();
     void closeServerClient();
     jack_port_t* registerPort(const std::string& name, bool input);
@@ -103,6 +106,10 @@ private:
     std::atomic<bool> m_serverGone;
     std::atomic<bool> m_endpointsChanged;
     std::atomic<std::uint64_t> m_xruns;
+    // Messages put in the output ring, and those the process callback has
+    // written to the port.
+    std::atomic<std::uint64_t> m_queuedMessages;
+    std::atomic<std::uint64_t> m_writtenMessages;
 
     // Records of send(): a 4-byte length, the 4-byte frame offset in the cycle,
     // the bytes. Written under m_mutex, read by the process callback only.

@@ -65,8 +65,14 @@ public:
     virtual bool connectSource(Ref inputPort, Ref source, void* connRefCon) = 0;
     virtual bool disconnectSource(Ref inputPort, Ref source) = 0;
 
-    // Sends one message, unchanged, to the destination at once.
+    // Sends one message, or a piece of one, unchanged, to the destination at
+    // once. May wait a little for room; fails when there is none.
     virtual bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) = 0;
+    // True when a message may be sent in several pieces, one send each.
+    virtual bool carriesPartialMessages() const { return true; }
+    // Waits until everything sent so far has left for the destinations; false
+    // when it did not within the timeout.
+    virtual bool waitUntilSent(int timeoutMilliseconds) { (void)timeoutMilliseconds; return true; }
 
     // Called about once a second on the GUI thread, so it must be cheap when
     // nothing happened. A platform whose service and endpoints can go away

@@ -47,6 +47,9 @@ public:
     // The sequencer is not asked to report ports coming and going: the device
     // layer looks at the endpoints at every refresh.
     bool refresh() override;
+    // RtMidi encodes each send for the ALSA sequencer whole, which splits long
+    // System Exclusive itself.
+    bool carriesPartialMessages() const override { return false; }
 
 private:
     // An RtMidi port is known by its name and by how many ports of the same

@@ -4,6 +4,7 @@
 #include "midi/MidiDataTransmissionThread.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
+#include "midi/MidiSendControlIF.h"
 
 #include <QFile>
 #include <QTemporaryFile>
@@ -23,8 +24,9 @@ const QByteArray NoteOn("\x90\x3C\x64", 3);
 const std::size_t SmallRing = 4096;
 const std::uint32_t StressRecords = 200000;
 const std::size_t LargestStressRecord = 300;
-// More than the 1 MiB receive ring holds.
-const int FloodPackets = 400;
+const int PieceSize = 256;
+// More than the 4 MiB receive ring holds.
+const int FloodPackets = 1100;
 const int FloodPacketSize = 4000;
 
 // A message of size bytes: status byte first, 0xF7 last for System Exclusive.
@@ -41,7 +43,7 @@ QByteArray midiMessage(unsigned char status, int size)
 // can be stalled, as a receive thread busy elsewhere is.
 struct StallingReceiver
 {
-    static void callback(void* user, const unsigned char* data, unsigned short size)
+    static void callback(void* user, const unsigned char* data, std::size_t size)
     {
         StallingReceiver* self = static_cast<StallingReceiver*>(user);
         std::lock_guard<std::mutex> stall(self->gate);
@@ -61,6 +63,15 @@ struct StallingReceiver
     std::atomic<std::uint64_t> lost{0};
 };
 
+// Lets pieces through until its allowance is used up.
+struct CancellingControl : MidiSendControlIF
+{
+    explicit CancellingControl(int pieces) : allowed(pieces) {}
+    bool beforePiece(std::size_t) override { return allowed-- > 0; }
+    void afterPiece(std::size_t) override {}
+    int allowed;
+};
+
 // The device layer as the main window builds it, over a virtual platform.
 struct Device : StallingReceiver
 {
@@ -78,7 +89,7 @@ struct Device : StallingReceiver
 
     MIDI_RESULT transmit(const QByteArray& message)
     {
-        return output.transmitMidi(reinterpret_cast<const unsigned char*>(message.constData()), static_cast<unsigned short>(message.size()));
+        return output.transmitMidi(reinterpret_cast<const unsigned char*>(message.constData()), std::size_t(message.size()));
     }
 
     MidiClient client;
@@ -163,23 +174,42 @@ private slots:
         QCOMPARE(Device::name(device.input), QStringLiteral("No Assign"));
     }
 
-    void outputSendsUnchangedWithinItsSize()
+    // Messages go out unchanged, a long one in pieces of the piece size; one
+    // cancelled midway is ended with F7, and a failed piece fails the message.
+    void outputSendsLongMessagesInPieces()
     {
         VirtualMidiPlatform platform;
         const auto synth = platform.addDestination(QStringLiteral("Synth"));
         Device device;
         QCOMPARE(device.output.openOutputPort(1u), MIDI_RESULT_ERROR);
         QCOMPARE(device.output.openOutputPort(0u), MIDI_RESULT_OK);
-        // Running status and real-time bytes pass as they are; the largest
-        // message is the buffer size less 12 bytes.
-        const QList<QByteArray> messages{NoteOn, QByteArray("\x3E\x40", 2), QByteArray("\xF8", 1), midiMessage(0xF0, MainWindowBufferSize - 12)};
+        device.output.setPieceSize(PieceSize);
+        const QByteArray dump = midiMessage(0xF0, 5 * PieceSize + 3);
+        const QList<QByteArray> messages{NoteOn, QByteArray("\x3E\x40", 2), QByteArray("\xF8", 1), dump};
         for (const QByteArray& message : messages)
             QCOMPARE(device.transmit(message), MIDI_RESULT_OK);
-        QCOMPARE(device.transmit(midiMessage(0xF0, MainWindowBufferSize - 11)), MIDI_RESULT_ERROR);
         const auto sent = platform.sentMessages();
-        QCOMPARE(sent.size(), messages.size());
-        for (int i = 0; i < messages.size(); ++i)
-            QVERIFY(sent[i].bytes == messages[i] && sent[i].destination == synth);
+        QCOMPARE(sent.size(), 3 + 6);
+        QByteArray joined;
+        for (int i = 3; i < sent.size(); ++i) {
+            QVERIFY(sent[i].bytes.size() <= PieceSize && sent[i].destination == synth);
+            joined += sent[i].bytes;
+        }
+        QCOMPARE(joined, dump);
+
+        platform.clearSentMessages();
+        CancellingControl control{2};
+        std::size_t handed = 0;
+        QCOMPARE(device.output.transmitMidi(reinterpret_cast<const unsigned char*>(dump.constData()),
+                                            std::size_t(dump.size()), &control, &handed),
+                 MIDI_RESULT_CANCELLED);
+        QCOMPARE(handed, std::size_t(2 * PieceSize));
+        QCOMPARE(platform.sentMessages().size(), 3);
+        QCOMPARE(platform.sentMessages().last().bytes, QByteArray("\xF7", 1));
+
+        platform.failOperation(Op::Send);
+        QCOMPARE(device.transmit(dump), MIDI_RESULT_ERROR);
+        platform.clearFailures();
         QCOMPARE(device.output.closeOutputPort(), MIDI_RESULT_OK);
         QCOMPARE(device.transmit(NoteOn), MIDI_RESULT_ERROR);
     }
@@ -227,7 +257,7 @@ private slots:
         const auto source = platform.addSource(QStringLiteral("Flood"));
         Device device;
         QCOMPARE(device.input.openInputPort(0u), MIDI_RESULT_OK);
-        QList<QByteArray> flood{NoteOn, midiMessage(0xF0, 70000)};
+        QList<QByteArray> flood{NoteOn};
         for (int i = 0; i < FloodPackets; ++i)
             flood << midiMessage(0xF0, FloodPacketSize);
         {

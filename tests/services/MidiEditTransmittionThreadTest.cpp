@@ -11,6 +11,21 @@ const int DumpMessages = 100;
 const int DumpMessageSize = 100;
 
 const QString DumpMessage = QStringLiteral("F0 ") + QStringLiteral("01 ").repeated(DumpMessageSize - 2) + QStringLiteral("F7\n");
+const int LongDumpSize = 1000000;
+const int PieceSize = 256;
+// Slow enough to cancel midway, in bytes per second.
+const unsigned int PacedRate = 20000;
+
+// A System Exclusive message of size bytes with varying data.
+QByteArray systemExclusive(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 1; i < size - 1; ++i)
+        bytes[i] = char(i % 0x80);
+    bytes[0] = '\xF0';
+    bytes[size - 1] = '\xF7';
+    return bytes;
+}
 
 } // namespace
 
@@ -41,11 +56,13 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("sent");
         const QList<QByteArray> none;
         QTest::newRow("running status") << "90 3C 40 3E 40" << true << QList<QByteArray>{QByteArray::fromHex("903C40"), QByteArray::fromHex("903E40")};
-        QTest::newRow("separators") << QString("f0,7E\n7\tF 06 0") + QChar(0x2029) + "1F7 1" << true << QList<QByteArray>{QByteArray::fromHex("F07E7F0601F7")};
-        // A stray data byte is dropped; a real-time byte inside a message goes first.
-        QTest::newRow("stray and real-time") << "3C 90 3C F8 40" << true << QList<QByteArray>{QByteArray::fromHex("F8"), QByteArray::fromHex("903C40")};
-        QTest::newRow("incomplete") << "C0" << true << none;
-        QTest::newRow("not hexadecimal") << "G0" << false << none;
+        QTest::newRow("separators") << QString("f0,7E\n7\tF 06 0") + QChar(0x2029) + "1F7" << true << QList<QByteArray>{QByteArray::fromHex("F07E7F0601F7")};
+        // A real-time byte inside a message goes first.
+        QTest::newRow("real-time inside") << "90 3C F8 40" << true << QList<QByteArray>{QByteArray::fromHex("F8"), QByteArray::fromHex("903C40")};
+        // A faulty text sends nothing, not even the good messages before the fault.
+        QTest::newRow("stray data byte") << "3C 90 3C 40" << false << none;
+        QTest::newRow("incomplete") << "90 3C 40 C0" << false << none;
+        QTest::newRow("not hexadecimal") << "90 3C 40 7G" << false << none;
         QTest::newRow("carriage return inside") << "90 3C\r40" << false << none;
         QTest::newRow("prefix") << "0x90 3C 40" << false << none;
     }
@@ -59,30 +76,39 @@ private slots:
         QCOMPARE(m_rig->sentBytes(), sent);
     }
 
-    void chunksOfText()
+    // A dump far beyond the parser's 4,096 bytes goes out whole, in pieces.
+    void longDumpGoesOutInPieces()
     {
-        // 1364 note-ons fill 8184 characters; the System Exclusive message
-        // after them crosses into the second chunk and is still sent whole.
-        QVERIFY(transmit(QStringLiteral("903C40").repeated(1364) + QStringLiteral("F0010203F7")));
-        QCOMPARE(m_rig->sentBytes().size(), 1365);
-        QCOMPARE(m_rig->sentBytes().last(), QByteArray::fromHex("F0010203F7"));
+        const QByteArray dump = systemExclusive(LongDumpSize);
+        QVERIFY(transmit(QString::fromLatin1(dump.toHex(' '))));
+        const QList<QByteArray> pieces = m_rig->sentBytes();
+        QCOMPARE(pieces.size(), (LongDumpSize + PieceSize - 1) / PieceSize);
+        QCOMPARE(pieces.join(), dump);
     }
 
-    void whatCarriesOverToTheNextTransmission()
+    void runningStatusAndFailuresEndWithTheTransmission()
     {
-        // A message in progress carries over, running status does not.
-        QVERIFY(transmit(QStringLiteral("F0 7E")));
-        QVERIFY(transmit(QStringLiteral("00 F7 90 3C 40")));
-        QVERIFY(transmit(QStringLiteral("3E 40")));
-        QCOMPARE(m_rig->sentBytes(), QList<QByteArray>({QByteArray::fromHex("F07E00F7"), QByteArray::fromHex("903C40")}));
-        // A failed send ends the transmission, which forgets its partial message.
-        m_rig->platform.clearSentMessages();
-        QVERIFY(transmit(QStringLiteral("F0 01 02")));
+        QVERIFY(transmit(QStringLiteral("90 3C 40")));
+        QVERIFY(!transmit(QStringLiteral("3E 40")));
         m_rig->platform.failOperation(VirtualMidiPlatform::Operation::Send);
-        QVERIFY(!transmit(QStringLiteral("F7 F8")));
+        QVERIFY(!transmit(QStringLiteral("F0 01 F7 F8")));
         m_rig->platform.clearFailures();
-        QVERIFY(transmit(QStringLiteral("F7 F8")));
-        QCOMPARE(m_rig->sentBytes(), QList<QByteArray>({QByteArray::fromHex("F8")}));
+        QCOMPARE(m_rig->sentBytes(), QList<QByteArray>({QByteArray::fromHex("903C40")}));
+    }
+
+    // Cancel stops between two pieces and ends the dump with F7, so that the
+    // receiver's parser starts anew.
+    void cancelMidDumpEndsWithEndOfExclusive()
+    {
+        const QByteArray dump = systemExclusive(LongDumpSize);
+        m_pThread->setTransmittionMessage(QString::fromLatin1(dump.toHex(' ')), PacedRate);
+        QTRY_VERIFY(m_rig->platform.sentMessages().size() > 2);
+        m_pThread->stopTransmittion();
+        QTRY_COMPARE(m_results, QList<bool>({true}));
+        const QByteArray sent = m_rig->sentBytes().join();
+        QVERIFY(sent.size() < dump.size());
+        QCOMPARE(sent.chopped(1), dump.left(sent.size() - 1));
+        QCOMPARE(sent.back(), '\xF7');
     }
 
     void stopEndsThePassAfterTheCurrentMessage()

@@ -108,7 +108,8 @@ private slots:
         const QByteArray noteOff = midiBytes("80 3C 00");
         QTest::newRow("every line") << lines << 0 << QList<QByteArray>{noteOn, noteOff, midiBytes("F0 7E F7")};
         QTest::newRow("selection alone") << lines << 17 << QList<QByteArray>{noteOn, noteOff};
-        QTest::newRow("long") << QString::fromLatin1(sysEx(300).toHex(' ')) << 0 << QList<QByteArray>{sysEx(300)};
+        // In pieces of the default 256 bytes.
+        QTest::newRow("long") << QString::fromLatin1(sysEx(300).toHex(' ')) << 0 << QList<QByteArray>{sysEx(300).left(256), sysEx(300).mid(256)};
         QTest::newRow("half a byte") << "F0 7E 7F 06 01 F7 1" << 0 << QList<QByteArray>{};
         QTest::newRow("status inside System Exclusive") << "90 3C 40\nF0 7E 80 06 01 F7" << 0 << QList<QByteArray>{};
     }
@@ -147,7 +148,8 @@ private slots:
         page.click("Transmit");
         QTRY_COMPARE(m_pBench->transmissionState(), TransmissionIdle);
         QCOMPARE(m_pBench->sent().size(), 200);
-        QCOMPARE(bar.size(), 200);
+        // Reported a few times a second, not once a message.
+        QVERIFY(bar.size() < 200);
         QCOMPARE(bar.last(), qMakePair(401, 401));
     }
 

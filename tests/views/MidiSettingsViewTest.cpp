@@ -21,7 +21,8 @@ private slots:
         QTest::keyClicks(interval, "600");
         QTest::keyClick(interval, Qt::Key_Enter);
         QCOMPARE(model.getModelIntValue(BulkIntervalId), 600);
-        QTest::mouseClick(view.findChild<CheckBox*>(), Qt::LeftButton);
+        auto* thru = view.findChild<CheckBox*>();
+        QTest::mouseClick(thru, Qt::LeftButton, {}, QPoint(thru->height() / 2, thru->height() / 2));
         QCOMPARE(model.getModelIntValue(MidiThruId), 1);
         QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
         model.setModelIntValue(BulkIntervalId, 42);
