@@ -606,13 +606,13 @@ void MainWindow::timerEvent(QTimerEvent* event)
     // and a view added now waits for the next tick.
     const QList<MidiEditView*> outputViews = m_outputMonitorViewList;
     for (MidiEditView* view : outputViews)
-        view->setText(QString::fromLatin1(transmittedText.constData()));
+        view->setText(QString::fromUtf8(transmittedText));
     const QList<MidiEditView*> inputViews = m_inputViewList;
     for (MidiEditView* view : inputViews) {
         if (!m_inputViewList.contains(view))
             continue;
         if (view->isMonitor())
-            view->receivedMessage(QString::fromLatin1(receivedText.constData()), receivedCount);
+            view->receivedMessage(QString::fromUtf8(receivedText), receivedCount);
         else
             view->receivedMessage(QString::fromLatin1(systemExclusiveText.constData()), systemExclusiveCount);
     }

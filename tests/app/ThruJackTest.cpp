@@ -6,6 +6,7 @@
 #include "model/TarvoModel.h"
 
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -15,6 +16,8 @@ namespace {
 const char* const PeerName = "thru-peer";
 // A port that comes back is reconnected within 2 s, a server within 5 s.
 const int ReconnectTimeoutMs = 6000;
+const int DumpSize = 65536;
+const int DumpPieceSize = 256;
 const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"), QByteArray::fromHex("803C00")};
 
 // Once the program listens to the peer, plays the notes and tells whether
@@ -79,6 +82,35 @@ private slots:
         QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), "FE \n" + expected);
         // The program's own ports are not offered.
         QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("ClientName"));
+    }
+
+    // A dump far beyond the parser's 4,096 bytes that arrives in pieces is
+    // assembled whole: echoed byte for byte, given whole to a receiving
+    // editor, shown shortened on one monitor line.
+    void dumpInPiecesThroughThruIntoAnEditor()
+    {
+        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        auto* editor = m_window->createMidiEditView(QString(), MidiEditView::SystemExclusiveReceive, QSize(-1, -1), QString());
+        QByteArray dump(DumpSize, '\0');
+        for (int i = 1; i < DumpSize - 1; ++i)
+            dump[i] = char(i * 7 % 0x80);
+        dump[0] = '\xF0';
+        dump[DumpSize - 1] = '\xF7';
+        QVERIFY(QTest::qWaitFor([this] { return m_peer->isHeard(); }, ReconnectTimeoutMs));
+        for (int i = 0; i < DumpSize; i += DumpPieceSize)
+            m_peer->send(dump.mid(i, DumpPieceSize));
+        QByteArray echoed;
+        QVERIFY(QTest::qWaitFor([&] {
+            echoed.clear();
+            for (const JackPeer::Event& event : m_peer->received())
+                echoed += event.bytes;
+            return echoed.size() >= DumpSize;
+        }, ReconnectTimeoutMs));
+        QCOMPARE(echoed, dump);
+        const QString hex = QString::fromLatin1(dump.toHex().toUpper());
+        QTRY_COMPARE(editor->findChild<QPlainTextEdit*>()->toPlainText().remove(QRegularExpression("\\s")), hex);
+        QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(),
+                     QString::fromUtf8("F0 07 0E \u2026 72 F7 (65,536 bytes)"));
     }
 
     void restartedPeerIsReconnected()

@@ -11,6 +11,8 @@ namespace {
 const int LongBulkIntervalMs = 1000;
 // A few ticks of the window's poll timer.
 const int CollectionTicksMs = 300;
+const int LimitKiB = 8;
+const int PieceSize = 256;
 
 struct Collected
 {
@@ -27,7 +29,7 @@ struct Collected
 void receive(MidiAnalyzer& analyzer, const QByteArray& packet)
 {
     MidiAnalyzer::callbackReceivedMidi(&analyzer, reinterpret_cast<const unsigned char*>(packet.constData()),
-                                       static_cast<unsigned short>(packet.size()));
+                                       std::size_t(packet.size()));
 }
 
 } // namespace
@@ -50,6 +52,11 @@ private slots:
         QTest::newRow("System Exclusive over packets")
             << QList<QByteArray>{QByteArray::fromHex("F04310"), QByteArray::fromHex("4C00F7803C"), QByteArray::fromHex("40")}
             << QByteArray("\nF0 43 10 4C 00 F7 \n80 3C 40 ") << QByteArray("\nF0 43 10 4C 00 F7 ");
+        // Real-time bytes come out of System Exclusive at once; undefined
+        // status bytes stay inside; any other status byte cuts it off unseen.
+        QTest::newRow("inside System Exclusive")
+            << QList<QByteArray>{QByteArray::fromHex("F001F8F402F7F00190"), QByteArray::fromHex("3C40")}
+            << QByteArray("\nF8 \nF0 01 F4 02 F7 \n90 3C 40 ") << QByteArray("\nF0 01 \nF4 02 F7 ");
     }
 
     void receivedLines()
@@ -75,6 +82,35 @@ private slots:
         const Collected c(analyzer);
         QVERIFY(c.any && c.receivedCount == 0);
         QCOMPARE(c.received, QByteArray("\n-- 27 messages lost: input faster than the program can take --"));
+    }
+
+    // System Exclusive beyond the parser's 4,096 bytes arrives whole and
+    // shows shortened on one line; beyond the maximum it is dropped and said
+    // so; one that lost its middle is counted with the lost messages.
+    void longSystemExclusive()
+    {
+        TarvoModel model;
+        model.setModelIntValue(MaxSystemExclusiveId, LimitKiB);
+        MidiAnalyzer analyzer(&model);
+        QByteArray dump(LimitKiB * 1024, '\x05');
+        dump[0] = '\xF0';
+        dump[1] = '\x43';
+        dump[dump.size() - 2] = '\x7E';
+        dump[dump.size() - 1] = '\xF7';
+        for (int i = 0; i < dump.size(); i += PieceSize)
+            receive(analyzer, dump.mid(i, PieceSize));
+        const Collected c(analyzer);
+        QCOMPARE(c.received, QByteArray("\nF0 43 05 \u2026 7E F7 (8,192 bytes)"));
+        QVERIFY(c.receivedCount == 8192u && c.sysExCount == 8192u);
+        QCOMPARE(c.sysEx, "\n" + dump.toHex(' ').toUpper() + ' ');
+        receive(analyzer, QByteArray(dump).insert(2, '\x05'));
+        QCOMPARE(Collected(analyzer).received,
+                 QByteArray("\n-- System Exclusive longer than 8192 bytes dropped: raise Maximum System Exclusive in "
+                            "MIDI Settings --"));
+        receive(analyzer, dump.left(PieceSize));
+        MidiAnalyzer::callbackLostMidi(&analyzer, 2);
+        receive(analyzer, dump.mid(PieceSize));
+        QCOMPARE(Collected(analyzer).received, QByteArray("\n-- 3 messages lost: input faster than the program can take --"));
     }
 
     void timeStamps()
