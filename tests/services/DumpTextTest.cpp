@@ -38,6 +38,8 @@ void DumpTextTest::check_data()
     QTest::newRow("cut short by another") << "90 3C B0 07 00" << "Line 1, column 1: message 90 is not complete";
     QTest::newRow("stray F7") << "90 3C 40 F7" << "Line 1, column 10: F7 without a System Exclusive to end";
     QTest::newRow("undefined status") << "F4" << "Line 1, column 1: status byte F4 is undefined";
+    QTest::newRow("longer than the maximum") << "90 3C 40\nF0" + QString(" 01").repeated(15) + " F7"
+                                             << "Line 2: System Exclusive longer than the maximum of 16 bytes (MIDI Settings)";
     QTest::newRow("half a byte") << "F0 7E 7F 06 01 F7 1" << "Line 1, column 19: 1 is half a byte";
 }
 
@@ -47,7 +49,8 @@ void DumpTextTest::check()
     QFETCH(QString, result);
     QByteArray bytes;
     HexTextChecker::Problem problem;
-    if (HexTextChecker::check(text, &bytes, &problem))
+    const std::size_t maximum = 16;
+    if (HexTextChecker::check(text, &bytes, &problem, maximum))
         QCOMPARE(QString::fromLatin1(bytes.toHex()).toUpper(), result);
     else
         QCOMPARE(HexTextChecker::describe(text, problem), result);
