@@ -2,6 +2,7 @@
 
 #include "project/AtomicFile.h"
 #include "project/Utility.h"
+#include "services/HexText.h"
 #include "services/HexTextChecker.h"
 
 #include <QCoreApplication>
@@ -17,9 +18,6 @@ const char* const SystemExclusiveSuffix = "syx";
 const char* const DroppableSuffixes[] = {"txt", "syx"};
 const char* const TooLargeText = QT_TRANSLATE_NOOP("DumpFile", "The file is larger than %1 MB.");
 const char* const NotRegularText = QT_TRANSLATE_NOOP("DumpFile", "It is not a regular file.");
-const char HexDigits[] = "0123456789ABCDEF";
-const unsigned char FirstRealtime = 0xF8;
-const unsigned char EndOfExclusive = 0xF7;
 
 QString translated(const char* text)
 {
@@ -84,16 +82,9 @@ bool DumpFile::save(const QString& path, const QString& text, QString* errorText
 
 QString DumpFile::bytesToText(const QByteArray& bytes)
 {
-    QString text;
-    text.reserve(bytes.size() * 3);
-    for (int index = 0; index < bytes.size(); ++index) {
-        const auto byte = static_cast<unsigned char>(bytes.at(index));
-        // A status byte that begins a message begins a line.
-        const bool beginsMessage = (byte & 0x80u) && byte < FirstRealtime && byte != EndOfExclusive;
-        if (index > 0)
-            text.append(beginsMessage ? QLatin1Char('\n') : QLatin1Char(' '));
-        text.append(QLatin1Char(HexDigits[byte >> 4]));
-        text.append(QLatin1Char(HexDigits[byte & 0x0F]));
-    }
-    return text;
+    QByteArray text;
+    HexText::appendBytes(text, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                         static_cast<std::size_t>(bytes.size()), true);
+    // The first message needs no line break before it.
+    return QString::fromLatin1(text.startsWith('\n') ? text.mid(1) : text);
 }

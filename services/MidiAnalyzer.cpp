@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
+#include "services/HexText.h"
 
 #include "midilib_data.h"
 #include "midilib_event.h"
@@ -18,8 +19,6 @@ namespace {
 const char HexDigits[] = "0123456789ABCDEF";
 const char LineSeparator = '\n';
 const char GroupSeparator = ' ';
-const unsigned char FirstStatusByte = 0x80;
-const unsigned char EndOfExclusive = 0xF7;
 // "HH:MM:SS" and a terminating zero.
 const int ClockTextSize = 9;
 const char ClockFormat[] = "%H:%M:%S";
@@ -69,11 +68,6 @@ int eventTypeAt(const int (&table)[Count], int index)
     if (index < 0 || index >= Count)
         return MidiAnalyzer::NoEventType;
     return table[index];
-}
-
-bool isSplitPoint(unsigned char byte)
-{
-    return byte >= FirstStatusByte && byte != EndOfExclusive;
 }
 
 // Sets the filter switch that the filter parameter id controls, if any.
@@ -310,20 +304,7 @@ bool MidiAnalyzer::convertDisplayFormatFromMidiData(QByteArray& text, const unsi
 {
     if (size == 0)
         return false;
-    std::size_t newlines = 0;
-    if (splitAtStatus) {
-        for (std::size_t i = 0; i < size; ++i)
-            newlines += isSplitPoint(data[i]) ? 1 : 0;
-    }
-    const int start = text.size();
-    text.resize(start + static_cast<int>(newlines + 3 * size));
-    char* out = text.data() + start;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (splitAtStatus && isSplitPoint(data[i]))
-            *out++ = LineSeparator;
-        out += convertHexStringFromDecimalValue(out, data[i]);
-        *out++ = GroupSeparator;
-    }
+    HexText::appendBytes(text, data, size, splitAtStatus);
     return true;
 }
 

@@ -2,7 +2,9 @@
 // message text through MidiEditTransmittionThread and the main window's
 // transmit path to the virtual platform, bulk interval 0, with the three
 // signals received queued on the GUI thread as the editor receives them.
-// Prints megabytes of text per second and whether every message arrived.
+// Prints megabytes of text per second, whether every message arrived and how
+// often progress was reported. Then the rate limit: a dump sent at 3,125 and
+// 100,000 bytes per second for about 5 s, with the rate the sends show.
 #include "VirtualMidiPlatform.h"
 
 #include "app/MainWindow.h"
@@ -15,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -22,6 +25,7 @@ namespace {
 const int TextSize = 1 << 20;
 const int Rounds = 3;
 const int OutputPortMenuIndex = 2;
+const int RateSeconds = 5;
 
 // Message text of System Exclusive messages of messageSize bytes, one per
 // line, filling about TextSize characters; returns the message count.
@@ -88,15 +92,33 @@ int main(int argc, char** argv)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             const double seconds = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
             QCoreApplication::processEvents();
-            const bool complete = result && platform.sentMessages().size() == count
-                && progressReports == (progressConnected ? count : 0);
+            const bool complete = result && platform.sentMessages().size() == count;
             std::printf("%4d-byte messages, progress %s, round %d: %d messages, %d characters in %.3f s: "
-                        "%.1f MB/s of text, %.0f messages/s, %s\n",
+                        "%.1f MB/s of text, %.0f messages/s, %d progress reports, %s\n",
                         messageSize, progressConnected ? "received" : "unconnected", round, count,
                         static_cast<int>(text.size()), seconds, text.size() / seconds / 1e6, count / seconds,
-                        complete ? "all sent" : "INCOMPLETE");
+                        progressReports, complete ? "all sent" : "INCOMPLETE");
         }
         }
+    }
+    for (const unsigned int rate : {3125u, 100000u}) {
+        const int dumpSize = static_cast<int>(rate) * RateSeconds;
+        QString text = QStringLiteral("F0 ") + QStringLiteral("01 ").repeated(dumpSize - 2) + QStringLiteral("F7");
+        platform.clearSentMessages();
+        MidiEditTransmittionThread thread(nullptr);
+        bool finished = false;
+        QObject::connect(&thread, &MidiEditTransmittionThread::finishTransmittion, &app,
+                         [&finished](bool) { finished = true; });
+        thread.setTransmittionMessage(text, rate);
+        while (!finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const auto sent = platform.sentMessages();
+        // From the first piece to the last: the bytes before the last took that long.
+        const double seconds = std::chrono::duration<double>(sent.last().time - sent.first().time).count();
+        const double measured = (dumpSize - sent.last().bytes.size()) / seconds;
+        std::printf("rate limit %u B/s: %d bytes in %d pieces over %.3f s: %.1f B/s, %+.2f %% (target within 2 %%)\n",
+                    rate, dumpSize, static_cast<int>(sent.size()), seconds, measured,
+                    (measured / rate - 1.0) * 100.0);
     }
     return 0;
 }

@@ -62,8 +62,10 @@ void DumpTextTest::systemExclusiveFilesRoundTrip()
     QByteArray dump = QByteArray::fromHex("F07E7F0601F7" "903C40" "F8" "F043100F");
     dump += QByteArray(5000, '\x35') + QByteArray::fromHex("F7");
     const QString text = DumpFile::bytesToText(dump);
-    // One message a line, real-time bytes where they stood.
-    QCOMPARE(text.section(QLatin1Char('\n'), 0, 1), QStringLiteral("F0 7E 7F 06 01 F7\n90 3C 40 F8"));
+    // One message a line, and so a real-time byte; a long message goes on in
+    // lines of 4,096 bytes.
+    QCOMPARE(text.section(QLatin1Char('\n'), 0, 2), QStringLiteral("F0 7E 7F 06 01 F7 \n90 3C 40 \nF8 "));
+    QCOMPARE(text.section(QLatin1Char('\n'), 3, 3).size(), 3 * 4096);
 
     const QString syx = dir.filePath(QStringLiteral("bank.SYX"));
     QString reason;
