@@ -7,6 +7,7 @@ namespace {
 const unsigned char StartOfExclusive = 0xF0;
 const unsigned char EndOfExclusive = 0xF7;
 const unsigned char FirstRealTime = 0xF8;
+const std::size_t KeptCapacity = 1 << 16;
 
 // Bytes the parser keeps inside System Exclusive as if they were data: the
 // undefined status bytes.
@@ -75,8 +76,10 @@ MidiStreamReader::Result MidiStreamReader::next(Message* message)
             }
             m_position = m_parserEnd;
         }
-        if (m_position >= m_inputSize)
+        if (m_position >= m_inputSize) {
+            releaseLargeBuffer();
             return Result::End;
+        }
         if (m_inExclusive) {
             const Result result = takeExclusiveBytes(message);
             if (result != Result::End)
@@ -97,6 +100,13 @@ MidiStreamReader::Result MidiStreamReader::next(Message* message)
         m_parserEnd = start ? static_cast<std::size_t>(static_cast<const unsigned char*>(start) - m_pInput) : m_inputSize;
         midilib_parser_setData(&m_parser, m_pInput + m_position, m_parserEnd - m_position);
     }
+}
+
+void MidiStreamReader::releaseLargeBuffer()
+{
+    // A dump's buffer is not kept between dumps.
+    if (!m_inExclusive && m_exclusive.capacity() > KeptCapacity)
+        std::vector<unsigned char>().swap(m_exclusive);
 }
 
 MidiStreamReader::Result MidiStreamReader::takeExclusiveBytes(Message* message)

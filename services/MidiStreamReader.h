@@ -53,6 +53,7 @@ public:
 private:
     Result takeExclusiveBytes(Message* message);
     Result endExclusive(bool complete, Message* message);
+    void releaseLargeBuffer();
 
     midilib_parser m_parser;
     midilib_event m_event;

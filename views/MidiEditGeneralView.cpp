@@ -159,15 +159,30 @@ void MidiEditGeneralView::insertText(const QString& text)
     const int maximum = scrollBar->maximum();
     const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
 
-    const QString lines = newestLines(text);
     QTextCursor cursor = m_pTextView->textCursor();
     cursor.movePosition(QTextCursor::End);
-    // The first line of an empty view loses its leading line break.
-    cursor.insertText(cursor.atStart() ? lines.trimmed() : lines);
+    const bool wasEmpty = cursor.atStart();
+    cursor.insertText(newestLines(text));
+    if (wasEmpty) {
+        // The first line of an empty view loses the white space around it,
+        // taken off in place: a dump's text is not copied once more for it.
+        trimDocumentEnds();
+    }
 
     if (following) {
         scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
     }
+}
+
+void MidiEditGeneralView::trimDocumentEnds()
+{
+    QTextDocument* document = m_pTextView->document();
+    QTextCursor cursor(document);
+    while (!cursor.atEnd() && document->characterAt(cursor.position()).isSpace())
+        cursor.deleteChar();
+    cursor.movePosition(QTextCursor::End);
+    while (!cursor.atStart() && document->characterAt(cursor.position() - 1).isSpace())
+        cursor.deletePreviousChar();
 }
 
 void MidiEditGeneralView::insertReceivedText(const QString& text)

@@ -51,6 +51,7 @@ private:
     bool isCommandAvailable();
     // A monitor's text cut to the lines that its limit keeps.
     QString newestLines(const QString& text) const;
+    void trimDocumentEnds();
     bool openReceivingEditor();
     // Puts text into this editor when it is empty, else into a new editor.
     void placeLoadedText(const QString& text, const QSize& size);
