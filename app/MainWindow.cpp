@@ -6,6 +6,7 @@
 #include "midi/MidiClient.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
+#include "midi/platform/MidiPlatform.h"
 #include "model/TarvoModel.h"
 #include "services/MidiAnalyzer.h"
 #include "services/MidiBulkIntervalManager.h"
@@ -46,6 +47,8 @@ const int PollInterval = 100;
 const char* const PortOpenFailedMessage = "Port open failed.";
 const char* const PortNotAvailableSuffix = " (not available)";
 const char* const ServiceNotAvailableText = "MIDI service not available";
+const char* const NoOutputPortText = "No output port is chosen (OutputPort menu).";
+const char* const OutputPortGoneText = "The output port %1 is not available.";
 // How often the MIDI service and the chosen ports are looked after.
 const int PortRefreshInterval = 1000;
 
@@ -404,6 +407,17 @@ bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiS
         m_pBulkIntervalManager->waitBulkAfterTransmission(bytes, static_cast<std::size_t>(shown.size()));
     }
     return result == MIDI_RESULT_OK;
+}
+
+QString MainWindow::outputPortProblem() const
+{
+    QString name;
+    m_pMidiOutputPort->getCurrentPortName(name);
+    if (name == QLatin1String(NoAssign))
+        return tr(NoOutputPortText);
+    if (!MidiPlatform::current().serviceAvailable())
+        return tr(ServiceNotAvailableText);
+    return tr(OutputPortGoneText).arg(name);
 }
 
 void MainWindow::viewsMenuSelected(QAction* action)

@@ -53,6 +53,8 @@ public:
     void showOpenFailedMessageBox(const QString& reason);
     bool closeAboutDialog();
     bool openFile(const QString& path);
+    // A .syx or .txt message file in a new editor.
+    bool openDumpFile(const QString& path);
     // Closes as the user would, without the save question: a signal asked.
     void closeForSignal();
     // True while a project file is being read.
@@ -63,6 +65,8 @@ public:
     // Exclusive are refused; the control paces the pieces of a long one.
     bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr);
     bool setCheckedPortMenu(QActionGroup* group, const QString& name);
+    // Why a send can fail now, for a failure message.
+    QString outputPortProblem() const;
 
     // Tool windows.
     QMdiSubWindow* createSubWindowByWindowId(WindowRestorationInfo::WindowId id, bool isStayOnTop, const QRect& rect,

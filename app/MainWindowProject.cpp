@@ -75,8 +75,25 @@ void MainWindow::closeAllCommand()
     resetToUntitled();
 }
 
+bool MainWindow::openDumpFile(const QString& path)
+{
+    QString text;
+    QString reason;
+    m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
+    if (!DumpFile::load(path, &text, &reason)) {
+        showOpenFailedMessageBox(reason);
+        return false;
+    }
+    return createMidiEditView(tr(ViewsMenuTable[ViewsMenuSystemExclusive].label), MidiEditView::SystemExclusive,
+                              QSize(-1, -1), text)
+        != nullptr;
+}
+
 bool MainWindow::openFile(const QString& path)
 {
+    // A message file, as from the command line, opens in an editor of its own.
+    if (DumpFile::isDroppableFile(path))
+        return openDumpFile(path);
     // Nothing is discarded until a project really opens, so a cancelled dialog
     // or a refused file keeps the edit mark.
     if (m_pModel->getParameterEditFlag() == ParameterEdited && !confirmDiscardOrSave())
@@ -237,14 +254,7 @@ bool MainWindow::handleDropEvent(QEvent* event)
         const QString path = QUrl(firstDroppedLine(data)).toLocalFile();
         const QFileInfo file(path);
         if (DumpFile::isDroppableFile(path)) {
-            QString text;
-            QString reason;
-            m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, file.absolutePath());
-            if (DumpFile::load(path, &text, &reason))
-                createMidiEditView(tr(ViewsMenuTable[ViewsMenuSystemExclusive].label), MidiEditView::SystemExclusive,
-                                   QSize(-1, -1), text);
-            else
-                showOpenFailedMessageBox(reason);
+            openDumpFile(path);
         } else if (file.completeSuffix() == QLatin1String(ProjectFileExtension) && confirmDiscardOrSave()) {
             openProjectFile(path);
         }

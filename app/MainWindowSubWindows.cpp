@@ -287,7 +287,8 @@ QMdiSubWindow* MainWindow::createMidiSettingsView(const QString& title)
     auto* view = new MidiSettingsView(this, m_pModel);
     QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
     m_pMidiSettingsSubWindow = subWindow;
-    subWindow->setFixedSize(NarrowFixedViewWidth, subWindow->height());
+    // As wide as its longest label needs.
+    subWindow->setFixedSize(qMax(NarrowFixedViewWidth, subWindow->sizeHint().width()), subWindow->height());
     showRecorded(m_normalRectHash, subWindow);
     return subWindow;
 }

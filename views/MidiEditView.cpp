@@ -213,7 +213,7 @@ void MidiEditView::finishTransmittion(bool result)
         m_pStackedLayout->setCurrentIndex(GeneralView);
     } else {
         m_pStackedLayout->setCurrentIndex(ProgressView);
-        progress->setErrorMessage(tr(TransmitFailedMessage));
+        progress->setErrorMessage(tr(TransmitFailedMessage) + QLatin1Char('\n') + MainWindow::m_pInstance->outputPortProblem());
     }
 }
 

@@ -64,16 +64,24 @@ int main(int argc, char* argv[])
     });
     poll.start(20);
 
+    // Read with read(), not stdio: lines stdio had buffered would wait for
+    // more input to wake the notifier.
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
     QObject::connect(&input, &QSocketNotifier::activated, [&]() {
-        char line[65536];
-        if (!fgets(line, sizeof(line), stdin)) {
+        char chunk[65536];
+        const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (count <= 0) {
             input.setEnabled(false);
             return;
         }
-        const QByteArray bytes = QByteArray::fromHex(QByteArray(line).simplified().replace(' ', ""));
-        if (!bytes.isEmpty())
-            peer.send(bytes);
+        pending.append(chunk, static_cast<int>(count));
+        for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QByteArray bytes = QByteArray::fromHex(pending.left(end).simplified().replace(' ', ""));
+            pending.remove(0, end + 1);
+            if (!bytes.isEmpty())
+                peer.send(bytes);
+        }
     });
     return application.exec();
 }
