@@ -293,6 +293,9 @@ void MainWindow::buildPortMenu(QMenu* menu, QActionGroup* group, const QString& 
     QAction* noAssign = group->addAction(QString::fromLatin1(NoAssign));
     noAssign->setData(InvalidPortIndex);
     noAssign->setCheckable(true);
+    QAction* virtualPort = group->addAction(tr(VirtualPort));
+    virtualPort->setData(VirtualPortIndex);
+    virtualPort->setCheckable(true);
     for (int index = 0; index < names.size(); ++index) {
         QAction* action = group->addAction(menuText(names.at(index)));
         action->setData(quint32(index));

@@ -5,6 +5,7 @@
 namespace {
 
 const char* const InputPortName = "InputPort";
+const char* const VirtualInputName = "Tarvo Suite In";
 // Room for a burst of several large System Exclusive dumps while the receive
 // thread is busy: the platform's MIDI thread drops what does not fit.
 const std::size_t ReceiveRingCapacity = 1 << 22;
@@ -52,6 +53,9 @@ unsigned int MidiInputPort::getInputPortCount(MIDI_RESULT* result) const
 
 MIDI_RESULT MidiInputPort::openInputPort(const QString& name)
 {
+    if (name == QLatin1String(VirtualPort)) {
+        return openVirtual();
+    }
     closeInputPort();
     const quint32 index = findPortIndex(MidiEndpointKind::Source, name);
     if (index != InvalidPortIndex && connect(index)) {
@@ -63,6 +67,9 @@ MIDI_RESULT MidiInputPort::openInputPort(const QString& name)
 
 MIDI_RESULT MidiInputPort::openInputPort(unsigned int index)
 {
+    if (index == VirtualPortIndex) {
+        return openVirtual();
+    }
     closeInputPort();
     return connect(index) ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
 }
@@ -79,8 +86,27 @@ MIDI_RESULT MidiInputPort::closeInputPort()
     return disconnected ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
 }
 
+MIDI_RESULT MidiInputPort::openVirtual()
+{
+    closeInputPort();
+    // Chosen even when the platform cannot open it yet: refresh() tries again.
+    m_portName = QLatin1String(VirtualPort);
+    MidiPlatformIF::Ref source = MidiPlatformIF::NoRef;
+    if (!platform().openVirtualInput(m_inputPort, VirtualInputName, m_pReceiveThread, &source)) {
+        return MIDI_RESULT_ERROR;
+    }
+    m_source = source;
+    return MIDI_RESULT_OK;
+}
+
 void MidiInputPort::refresh(bool endpointsChanged)
 {
+    if (m_portName == QLatin1String(VirtualPort)) {
+        if (m_source == MidiPlatformIF::NoRef) {
+            openVirtual();
+        }
+        return;
+    }
     if (m_portName.isEmpty() || (!endpointsChanged && m_source != MidiPlatformIF::NoRef)) {
         return;
     }

@@ -20,6 +20,8 @@ public:
     unsigned int getInputPortCount(MIDI_RESULT* result) const;
     // Opens the first source of that exact name; one that is not there (an
     // error) stays chosen and is opened by refresh() when it appears.
+    // VirtualPort, or VirtualPortIndex, opens the program's own destination
+    // "Tarvo Suite In" instead.
     MIDI_RESULT openInputPort(const QString& name);
     MIDI_RESULT openInputPort(unsigned int index);
     MIDI_RESULT closeInputPort();
@@ -32,6 +34,7 @@ private:
     static void readProc(const MidiPacketList& packets, void* readRefCon, void* connRefCon);
     // Connects the source at index and makes it the chosen one.
     bool connect(quint32 index);
+    MIDI_RESULT openVirtual();
     void disconnect();
 
     MidiDataTransmissionThread* m_pReceiveThread;

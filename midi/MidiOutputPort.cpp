@@ -9,6 +9,7 @@
 namespace {
 
 const char* const OutputPortName = "OutputPort";
+const char* const VirtualOutputName = "Tarvo Suite Out";
 
 const std::size_t DefaultPieceSize = 256;
 const unsigned char EndOfExclusive = 0xF7;
@@ -50,6 +51,9 @@ unsigned int MidiOutputPort::getOutputPortCount(MIDI_RESULT* result) const
 
 MIDI_RESULT MidiOutputPort::openOutputPort(const QString& name)
 {
+    if (name == QLatin1String(VirtualPort)) {
+        return openVirtual();
+    }
     const quint32 index = findPortIndex(MidiEndpointKind::Destination, name);
     if (index != InvalidPortIndex && openOutputPort(index) == MIDI_RESULT_OK) {
         return MIDI_RESULT_OK;
@@ -60,6 +64,9 @@ MIDI_RESULT MidiOutputPort::openOutputPort(const QString& name)
 
 MIDI_RESULT MidiOutputPort::openOutputPort(unsigned int index)
 {
+    if (index == VirtualPortIndex) {
+        return openVirtual();
+    }
     if (index >= platform().endpointCount(MidiEndpointKind::Destination)) {
         return MIDI_RESULT_ERROR;
     }
@@ -78,8 +85,23 @@ MIDI_RESULT MidiOutputPort::closeOutputPort()
     return MIDI_RESULT_OK;
 }
 
+MIDI_RESULT MidiOutputPort::openVirtual()
+{
+    // Chosen even when the platform cannot open it yet: refresh() tries again.
+    MidiPlatformIF::Ref destination = MidiPlatformIF::NoRef;
+    const bool opened = platform().openVirtualOutput(m_outputPort, VirtualOutputName, &destination);
+    select(destination, QLatin1String(VirtualPort));
+    return opened ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+}
+
 void MidiOutputPort::refresh(bool endpointsChanged)
 {
+    if (m_portName == QLatin1String(VirtualPort)) {
+        if (m_destination == MidiPlatformIF::NoRef) {
+            openVirtual();
+        }
+        return;
+    }
     if (m_portName.isEmpty() || (!endpointsChanged && m_destination != MidiPlatformIF::NoRef)) {
         return;
     }
@@ -144,6 +166,9 @@ bool MidiOutputPort::sendPiece(const unsigned char* data, std::size_t size)
 void MidiOutputPort::select(MidiPlatformIF::Ref destination, const QString& name)
 {
     QMutexLocker lock(&m_mutex);
+    if (m_portName == QLatin1String(VirtualPort) && name != QLatin1String(VirtualPort)) {
+        platform().closeVirtualOutput(m_outputPort);
+    }
     m_destination = destination;
     m_portName = name;
 }

@@ -28,7 +28,8 @@ public:
     // Selects the first destination of that exact name; one that is not
     // there (an error) stays chosen and is selected by refresh() when it appears.
     MIDI_RESULT openOutputPort(const QString& name);
-    // An index beyond the count keeps the previous selection.
+    // An index beyond the count keeps the previous selection. VirtualPort, or
+    // VirtualPortIndex, opens the program's own source "Tarvo Suite Out".
     MIDI_RESULT openOutputPort(unsigned int index);
     MIDI_RESULT closeOutputPort();
     // Follows the chosen destination by name: sends fail while it is gone and
@@ -47,6 +48,7 @@ public:
 
 private:
     void select(MidiPlatformIF::Ref destination, const QString& name);
+    MIDI_RESULT openVirtual();
     bool sendPiece(const unsigned char* data, std::size_t size);
 
     // Guards the selection against the sending threads; never held while

@@ -20,5 +20,9 @@ constexpr quint32 InvalidPortIndex = 0xFFFFFFFF;
 constexpr qint32 InvalidPortId = 0x7FFFFFFF;
 // Shown as the current port's name when none is open.
 extern const char* const NoAssign;
+// The choice, and stored name, of a port of the program's own that other
+// programs connect to.
+extern const char* const VirtualPort;
+constexpr quint32 VirtualPortIndex = 0xFFFFFFFE;
 
 #endif // MIDIRESULT_H

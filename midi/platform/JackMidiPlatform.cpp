@@ -98,6 +98,7 @@ bool JackMidiPlatform::createInputPort(Ref client, const QString& name, ReadProc
     m_readRefCon = readRefCon;
     m_readProc = readProc;
     m_inputPortName = name.toStdString();
+    m_inputPortDefaultName = m_inputPortName;
     m_inputPort = nextRef();
     if (m_pJack) {
         m_pInPort = registerPort(m_inputPortName, true);
@@ -113,6 +114,7 @@ bool JackMidiPlatform::createOutputPort(Ref client, const QString& name, Ref* po
         return false;
     }
     m_outputPortName = name.toStdString();
+    m_outputPortDefaultName = m_outputPortName;
     m_outputPort = nextRef();
     if (m_pJack) {
         m_pOutPort = registerPort(m_outputPortName, false);
@@ -201,7 +203,10 @@ bool JackMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon
         return false;
     }
     const Endpoint* previous = findEndpoint(m_source, MidiEndpointKind::Source);
-    if (previous && previous != endpoint) {
+    if (previous && previous->own) {
+        jack_port_disconnect(m_pJack, ours);
+        renamePort(ours, &m_inputPortName, m_inputPortDefaultName);
+    } else if (previous && previous != endpoint) {
         jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
     }
     m_connRefCon = connRefCon;
@@ -226,7 +231,13 @@ bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         m_connRefCon = nullptr;
         m_source = NoRef;
         jack_port_t* ours = m_pInPort;
-        if (m_pJack && ours) {
+        if (endpoint->own) {
+            // Peers that connected to it are let go of with its name.
+            if (m_pJack && ours) {
+                jack_port_disconnect(m_pJack, ours);
+            }
+            renamePort(ours, &m_inputPortName, m_inputPortDefaultName);
+        } else if (m_pJack && ours) {
             jack_disconnect(m_pJack, endpoint->name.c_str(), jack_port_name(ours));
         }
     }
@@ -236,6 +247,58 @@ bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         std::this_thread::sleep_for(DeliveryPoll);
     }
     return true;
+}
+
+bool JackMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (inputPort == NoRef || inputPort != m_inputPort) {
+        return false;
+    }
+    jack_port_t* ours = m_pInPort;
+    const Endpoint* previous = findEndpoint(m_source, MidiEndpointKind::Source);
+    if (previous && !previous->own && m_pJack && ours) {
+        jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
+    }
+    renamePort(ours, &m_inputPortName, name.toStdString());
+    const Ref ref = nextRef();
+    m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Source, m_inputPortName, true});
+    m_connRefCon = connRefCon;
+    m_source = ref;
+    *source = ref;
+    return true;
+}
+
+bool JackMidiPlatform::openVirtualOutput(Ref outputPort, const QString& name, Ref* destination)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (outputPort == NoRef || outputPort != m_outputPort) {
+        return false;
+    }
+    jack_port_t* ours = m_pOutPort;
+    if (m_pJack && ours && !isOwn(m_destination)) {
+        jack_port_disconnect(m_pJack, ours);
+    }
+    renamePort(ours, &m_outputPortName, name.toStdString());
+    const Ref ref = nextRef();
+    m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Destination, m_outputPortName, true});
+    m_destination = ref;
+    *destination = ref;
+    return true;
+}
+
+void JackMidiPlatform::closeVirtualOutput(Ref outputPort)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (outputPort == NoRef || outputPort != m_outputPort || !isOwn(m_destination)) {
+        return;
+    }
+    jack_port_t* ours = m_pOutPort;
+    if (m_pJack && ours) {
+        jack_port_disconnect(m_pJack, ours);
+    }
+    renamePort(ours, &m_outputPortName, m_outputPortDefaultName);
+    m_destination = NoRef;
 }
 
 bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
@@ -269,8 +332,16 @@ bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t siz
         || size > LargestOutputMessage) {
         return false;
     }
+    if (endpoint->own) {
+        // Whoever connected to the port gets it.
+        *hasRoom = m_outRing.writable() >= OutputHeaderSize + size;
+        return destination == m_destination;
+    }
     if (destination != m_destination) {
         jack_port_disconnect(m_pJack, m_pOutPort);
+        if (isOwn(m_destination)) {
+            renamePort(m_pOutPort, &m_outputPortName, m_outputPortDefaultName);
+        }
         m_destination = destination;
     }
     // A destination that is gone fails the send, so it is not shown as sent.
@@ -392,6 +463,20 @@ void JackMidiPlatform::closeServerClient()
     m_endpointsChanged = true;
 }
 
+void JackMidiPlatform::renamePort(jack_port_t* port, std::string* portName, const std::string& name)
+{
+    *portName = name;
+    if (m_pJack && port) {
+        jack_port_rename(m_pJack, port, name.c_str());
+    }
+}
+
+bool JackMidiPlatform::isOwn(Ref endpoint) const
+{
+    const auto found = m_endpoints.find(endpoint);
+    return found != m_endpoints.end() && found->second.own;
+}
+
 jack_port_t* JackMidiPlatform::registerPort(const std::string& name, bool input)
 {
     return jack_port_register(m_pJack, name.c_str(), JACK_DEFAULT_MIDI_TYPE, input ? JackPortIsInput : JackPortIsOutput,
@@ -405,13 +490,13 @@ void JackMidiPlatform::reconnect()
     bool retry = false;
     const Endpoint* source = findEndpoint(m_source, MidiEndpointKind::Source);
     jack_port_t* ours = m_pInPort;
-    if (source && ours && jack_port_by_name(m_pJack, source->name.c_str())
+    if (source && !source->own && ours && jack_port_by_name(m_pJack, source->name.c_str())
         && !jack_port_connected_to(ours, source->name.c_str())) {
         const int result = jack_connect(m_pJack, source->name.c_str(), jack_port_name(ours));
         retry = result != 0 && result != EEXIST;
     }
     const Endpoint* destination = findEndpoint(m_destination, MidiEndpointKind::Destination);
-    if (destination && jack_port_by_name(m_pJack, destination->name.c_str())) {
+    if (destination && !destination->own && jack_port_by_name(m_pJack, destination->name.c_str())) {
         retry = !connectDestination(destination->name) || retry;
     }
     if (retry) {

@@ -44,6 +44,10 @@ public:
     bool endpointUniqueId(Ref endpoint, std::int32_t* id) override;
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
+    // Renames the client's own port: peers connect to it by that name.
+    bool openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source) override;
+    bool openVirtualOutput(Ref outputPort, const QString& name, Ref* destination) override;
+    void closeVirtualOutput(Ref outputPort) override;
     // Waits up to a few hundred cycles for room in the output ring.
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
     bool waitUntilSent(int timeoutMilliseconds) override;
@@ -58,6 +62,8 @@ private:
     {
         MidiEndpointKind kind;
         std::string name;
+        // One of the client's own ports, opened for others to connect to.
+        bool own = false;
     };
 
     // The real-time part.
@@ -70,6 +76,9 @@ private:
     bool openServerClient();
     void closeServerClient();
     jack_port_t* registerPort(const std::string& name, bool input);
+    // Gives the port a new short name, also for when it is registered again.
+    void renamePort(jack_port_t* port, std::string* portName, const std::string& name);
+    bool isOwn(Ref endpoint) const;
     void reconnect();
     bool connectDestination(const std::string& name);
     std::vector<std::string> portNames(MidiEndpointKind kind) const;
@@ -85,8 +94,10 @@ private:
     std::string m_clientName;
     Ref m_inputPort;
     std::string m_inputPortName;
+    std::string m_inputPortDefaultName;
     Ref m_outputPort;
     std::string m_outputPortName;
+    std::string m_outputPortDefaultName;
     // The connected source and the destination of the latest send, kept while
     // they are gone so that they are reconnected when they come back.
     Ref m_source;

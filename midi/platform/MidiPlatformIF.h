@@ -63,6 +63,22 @@ public:
     virtual bool endpointUniqueId(Ref endpoint, std::int32_t* id) = 0;
 
     virtual bool connectSource(Ref inputPort, Ref source, void* connRefCon) = 0;
+    // Ports of the program's own that other programs connect to. The input
+    // port takes the name and delivers, with connRefCon, what others send to
+    // it; *source then stands for it, and disconnectSource ends it. Sends to
+    // the output port's *destination reach everything connected to it;
+    // closeVirtualOutput ends it. False where the platform has none.
+    virtual bool openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source)
+    {
+        (void)inputPort, (void)name, (void)connRefCon, (void)source;
+        return false;
+    }
+    virtual bool openVirtualOutput(Ref outputPort, const QString& name, Ref* destination)
+    {
+        (void)outputPort, (void)name, (void)destination;
+        return false;
+    }
+    virtual void closeVirtualOutput(Ref outputPort) { (void)outputPort; }
     virtual bool disconnectSource(Ref inputPort, Ref source) = 0;
 
     // Sends one message, or a piece of one, unchanged, to the destination at

@@ -243,6 +243,15 @@ bool RtMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         return false;
     }
     QMutexLocker inLock(&m_inMutex);
+    if (endpoint.own) {
+        if (inputPort == NoRef || inputPort != m_inputPort || source != m_connectedSource) {
+            return false;
+        }
+        m_pIn->closePort();
+        m_inputRoute.connRefCon = nullptr;
+        m_connectedSource = NoRef;
+        return true;
+    }
     Endpoint connected;
     // Equal names share one unique id, so a source of the connected name
     // stands for the connected one.
@@ -258,6 +267,65 @@ bool RtMidiPlatform::disconnectSource(Ref inputPort, Ref source)
     return !m_inFailed;
 }
 
+bool RtMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source)
+{
+    QMutexLocker inLock(&m_inMutex);
+    if (inputPort == NoRef || inputPort != m_inputPort) {
+        return false;
+    }
+    m_inFailed = false;
+    m_pIn->closePort();
+    m_inputRoute.connRefCon = connRefCon;
+    m_pIn->openVirtualPort(name.toStdString());
+    if (m_inFailed) {
+        m_pIn->closePort();
+        m_inputRoute.connRefCon = nullptr;
+        m_connectedSource = NoRef;
+        return false;
+    }
+    m_connectedSource = addOwnEndpoint(MidiEndpointKind::Source, name);
+    *source = m_connectedSource;
+    return true;
+}
+
+bool RtMidiPlatform::openVirtualOutput(Ref outputPort, const QString& name, Ref* destination)
+{
+    QMutexLocker outLock(&m_outMutex);
+    if (outputPort == NoRef || outputPort != m_outputPort) {
+        return false;
+    }
+    m_outFailed = false;
+    m_pOut->closePort();
+    m_pOut->openVirtualPort(name.toStdString());
+    if (m_outFailed) {
+        m_pOut->closePort();
+        m_openDestination = NoRef;
+        return false;
+    }
+    m_openDestination = addOwnEndpoint(MidiEndpointKind::Destination, name);
+    *destination = m_openDestination;
+    return true;
+}
+
+void RtMidiPlatform::closeVirtualOutput(Ref outputPort)
+{
+    Endpoint endpoint;
+    QMutexLocker outLock(&m_outMutex);
+    if (outputPort != NoRef && outputPort == m_outputPort
+        && findEndpoint(m_openDestination, MidiEndpointKind::Destination, &endpoint) && endpoint.own) {
+        m_pOut->closePort();
+        m_openDestination = NoRef;
+    }
+}
+
+MidiPlatformIF::Ref RtMidiPlatform::addOwnEndpoint(MidiEndpointKind kind, const QString& name)
+{
+    QMutexLocker lock(&m_mutex);
+    const Ref ref = nextRef();
+    m_endpoints.emplace(ref, Endpoint{kind, name.toStdString(), 0, true});
+    return ref;
+}
+
 bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
 {
     Endpoint endpoint;
@@ -269,6 +337,13 @@ bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* 
         return false;
     }
     m_outFailed = false;
+    if (endpoint.own) {
+        if (destination != m_openDestination) {
+            return false;
+        }
+        m_pOut->sendMessage(data, size);
+        return !m_outFailed;
+    }
     // A destination that went away is found again by name when it is back.
     unsigned int index = 0;
     if (!currentIndex(endpoint, &index)) {

@@ -43,6 +43,9 @@ public:
     bool endpointUniqueId(Ref endpoint, std::int32_t* id) override;
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
+    bool openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source) override;
+    bool openVirtualOutput(Ref outputPort, const QString& name, Ref* destination) override;
+    void closeVirtualOutput(Ref outputPort) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
     // The sequencer is not asked to report ports coming and going: the device
     // layer looks at the endpoints at every refresh.
@@ -59,6 +62,8 @@ private:
         MidiEndpointKind kind;
         std::string name;
         unsigned int occurrence;
+        // A virtual port of RtMidi's, opened for others to connect to.
+        bool own = false;
     };
 
     // Where the RtMidi input callback delivers. It lives as long as the
@@ -78,6 +83,7 @@ private:
     Ref nextRef();
     // Take m_mutex.
     Ref newRef();
+    Ref addOwnEndpoint(MidiEndpointKind kind, const QString& name);
     bool isClient(Ref client);
     // Under the mutex of the kind's RtMidi object.
     bool portNames(MidiEndpointKind kind, std::vector<std::string>* names);

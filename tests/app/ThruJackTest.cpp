@@ -6,6 +6,7 @@
 #include "model/TarvoModel.h"
 
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -35,6 +36,14 @@ bool notesComeBack(JackPeer& peer)
             echoed << event.bytes;
         return echoed.size() >= Notes.size();
     }, ReconnectTimeoutMs) && echoed == Notes;
+}
+
+QString jackPorts()
+{
+    QProcess lister;
+    lister.start(QStringLiteral("jack_lsp"), QStringList());
+    lister.waitForFinished();
+    return QString::fromLocal8Bit(lister.readAllStandardOutput());
 }
 
 } // namespace
@@ -111,6 +120,34 @@ private slots:
         QTRY_COMPARE(editor->findChild<QPlainTextEdit*>()->toPlainText().remove(QRegularExpression("\\s")), hex);
         QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(),
                      QString::fromUtf8("F0 07 0E \u2026 72 F7 (65,536 bytes)"));
+    }
+
+    // With its own ports chosen, the program is what peers connect to: what it
+    // plays reaches whoever reads "Tarvo Suite Out", what is sent to "Tarvo
+    // Suite In" arrives, and so after the server came back.
+    void virtualPortsTakePeersConnections()
+    {
+        m_model.setModelIntValue(MidiThruId, 0);
+        QVERIFY(choosePort(*m_window, InputPortMenu, QLatin1String(VirtualPort)));
+        QVERIFY(choosePort(*m_window, OutputPortMenu, QLatin1String(VirtualPort)));
+        QVERIFY(!portMenuTexts(*m_window, InputPortMenu).join(' ').contains("Tarvo Suite"));
+        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(QProcess::execute("jack_connect", {"ClientName:Tarvo Suite Out", m_peer->inputPortName()}), 0);
+            QCOMPARE(QProcess::execute("jack_connect", {m_peer->outputPortName(), "ClientName:Tarvo Suite In"}), 0);
+            QVERIFY(m_window->transmitMidi(reinterpret_cast<const unsigned char*>(Notes[round].constData()), 3));
+            QTRY_COMPARE(m_peer->received().size(), 1);
+            QCOMPARE(m_peer->received().last().bytes, Notes[round]);
+            m_peer->send(Notes[2]);
+            QTRY_VERIFY(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().contains("80 3C 00"));
+            inMonitor->findChild<QPlainTextEdit*>()->clear();
+            m_peer.reset();
+            m_server->stop();
+            QTRY_VERIFY(portMenuTexts(*m_window, InputPortMenu).contains(QLatin1String("MIDI service not available")));
+            QVERIFY2(m_server->start(), qPrintable(m_server->log()));
+            m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
+            QTRY_VERIFY_WITH_TIMEOUT(jackPorts().contains("ClientName:Tarvo Suite Out"), ReconnectTimeoutMs);
+        }
     }
 
     void restartedPeerIsReconnected()
