@@ -91,6 +91,7 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_isRestored(false)
     , m_isOpeningProjectFile(false)
     , m_isClosed(false)
+    , m_midiServiceStarted(false)
     , m_isClosingForSignal(false)
     , m_isLimitMessageShowing(false)
 {
@@ -315,8 +316,24 @@ void MainWindow::buildPortMenu(QMenu* menu, QActionGroup* group, const QString& 
     menu->addActions(group->actions());
 }
 
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_midiServiceStarted)
+        QTimer::singleShot(0, this, &MainWindow::startMidiService);
+}
+
+void MainWindow::startMidiService()
+{
+    if (m_midiServiceStarted)
+        return;
+    m_midiServiceStarted = true;
+    refreshPorts();
+}
+
 void MainWindow::createInputPortMenu()
 {
+    startMidiService();
     QString currentName;
     m_pMidiInputPort->getCurrentPortName(currentName);
     buildPortMenu(m_pInputPortMenu, m_pInputPortGroup, currentName, m_pMidiInputPort->getInputPortNameList(nullptr));
@@ -324,6 +341,7 @@ void MainWindow::createInputPortMenu()
 
 void MainWindow::createOutputPortMenu()
 {
+    startMidiService();
     QString currentName;
     m_pMidiOutputPort->getCurrentPortName(currentName);
     buildPortMenu(m_pOutputPortMenu, m_pOutputPortGroup, currentName,
@@ -410,6 +428,21 @@ bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiS
         m_pBulkIntervalManager->waitBulkAfterTransmission(bytes, static_cast<std::size_t>(shown.size()));
     }
     return result == MIDI_RESULT_OK;
+}
+
+bool MainWindow::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
+{
+    if (!m_pBulkIntervalManager)
+        return false;
+    const bool sent = m_pMidiOutputPort->transmitMidiAt(data, size, dueMicroseconds) == MIDI_RESULT_OK;
+    if (sent)
+        m_pMidiAnalyzer->setTransmittedMidiData(data, size);
+    return sent;
+}
+
+bool MainWindow::schedulesByDueTime() const
+{
+    return m_pMidiOutputPort->schedulesByDueTime();
 }
 
 QString MainWindow::outputPortProblem() const

@@ -64,6 +64,10 @@ public:
     // accepted the whole message. Messages longer than the maximum System
     // Exclusive are refused; the control paces the pieces of a long one.
     bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr);
+    // A short message placed at its due time (microseconds of the monotonic
+    // clock) where the platform can; at once where it cannot.
+    bool transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
+    bool schedulesByDueTime() const;
     bool setCheckedPortMenu(QActionGroup* group, const QString& name);
     // Why a send can fail now, for a failure message.
     QString outputPortProblem() const;
@@ -126,6 +130,10 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The MIDI service is joined after the first paint, so that a slow or
+    // absent one never holds up the window.
+    void paintEvent(QPaintEvent* event) override;
+    void startMidiService();
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -202,6 +210,7 @@ private:
     bool m_isRestored;
     bool m_isOpeningProjectFile;
     bool m_isClosed;
+    bool m_midiServiceStarted;
     bool m_isClosingForSignal;
     bool m_isLimitMessageShowing;
     QPointer<QMdiSubWindow> m_pInMonitorSubWindow;

@@ -152,6 +152,20 @@ MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, std::size_t 
     return result;
 }
 
+MIDI_RESULT MidiOutputPort::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_destination != MidiPlatformIF::NoRef
+            && platform().sendAt(m_outputPort, m_destination, data, size, dueMicroseconds)
+        ? MIDI_RESULT_OK
+        : MIDI_RESULT_ERROR;
+}
+
+bool MidiOutputPort::schedulesByDueTime() const
+{
+    return platform().schedulesByDueTime();
+}
+
 void MidiOutputPort::setPieceSize(std::size_t size)
 {
     m_pieceSize = std::max<std::size_t>(size, 1);
@@ -169,6 +183,8 @@ void MidiOutputPort::select(MidiPlatformIF::Ref destination, const QString& name
     if (m_portName == QLatin1String(VirtualPort) && name != QLatin1String(VirtualPort)) {
         platform().closeVirtualOutput(m_outputPort);
     }
+    // Connected now, so that the first message, a first clock say, leaves at once.
+    platform().selectDestination(m_outputPort, destination);
     m_destination = destination;
     m_portName = name;
 }

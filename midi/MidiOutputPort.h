@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 
 class MidiSendControlIF;
@@ -45,6 +46,11 @@ public:
     MIDI_RESULT transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
                              std::size_t* sent = nullptr, bool mayWait = true);
     void setPieceSize(std::size_t size);
+    // A real-time byte or another short message, placed at its due time in
+    // microseconds of the monotonic clock where the platform can schedule;
+    // sent at once where it cannot.
+    MIDI_RESULT transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
+    bool schedulesByDueTime() const;
 
 private:
     void select(MidiPlatformIF::Ref destination, const QString& name);

@@ -5,12 +5,29 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
-const qint64 MicrosecondsPerMillisecond = 1000;
-const qint64 NanosecondsPerMillisecond = 1000000;
+const qint64 NanosecondsPerMicrosecond = 1000;
+// How far ahead of its due time a clock is handed to a platform that places
+// it at its frame: more than a JACK period and a late wake-up.
+const qint64 SchedulingLead = 4000;
+// Above every thread of normal priority, below the audio server's.
+const int RealTimePriority = 1;
+
+// Real-time scheduling where the system grants it; without the privilege the
+// thread stays as it is.
+void raiseToRealTimePriority()
+{
+    sched_param parameters{};
+    parameters.sched_priority = RealTimePriority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameters);
+}
 
 } // namespace
 
@@ -20,13 +37,12 @@ MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* pa
     , m_stop(false)
     , m_play(false)
     , m_clockCount(0)
-    , m_lastElapsed(0)
+    , m_origin(0)
+    , m_clocksSinceOrigin(0)
 {
     midilib_timingClockGenerator_init(&m_generator);
     midilib_timingClockGenerator_setTempo(&m_generator, m_tempo);
-    m_time.start();
     start(QThread::InheritPriority);
-    setPriority(QThread::NormalPriority);
 }
 
 MidiTimingClockTransmittionThread::~MidiTimingClockTransmittionThread()
@@ -44,7 +60,15 @@ MidiTimingClockTransmittionThread::~MidiTimingClockTransmittionThread()
 void MidiTimingClockTransmittionThread::setTempo(int tempo)
 {
     QMutexLocker locker(&m_mutex);
-    m_tempo = std::clamp<int>(tempo, MIDILIB_Tempo_Min, MIDILIB_Tempo_Max);
+    const int clamped = std::clamp<int>(tempo, MIDILIB_Tempo_Min, MIDILIB_Tempo_Max);
+    if (clamped == m_tempo)
+        return;
+    // The new tempo counts from the last clock sent.
+    if (m_play) {
+        m_origin = nextClockDue() - static_cast<qint64>(m_generator.clockInterval);
+        m_clocksSinceOrigin = 1;
+    }
+    m_tempo = clamped;
     midilib_timingClockGenerator_setTempo(&m_generator, m_tempo);
     // A faster tempo may bring the next clock forward.
     m_condition.wakeAll();
@@ -55,11 +79,10 @@ void MidiTimingClockTransmittionThread::setPlayTimingClockFlag(bool play)
     {
         QMutexLocker locker(&m_mutex);
         if (play && !m_play) {
-            // The first beat starts now: neither the time spent stopped nor a
-            // part clock left from the last run counts.
-            midilib_timingClockGenerator_init(&m_generator);
-            midilib_timingClockGenerator_setTempo(&m_generator, m_tempo);
-            m_lastElapsed = m_time.elapsed();
+            // The first clock is due now: neither the time spent stopped nor
+            // a part clock left from the last run counts.
+            m_origin = nowMicroseconds();
+            m_clocksSinceOrigin = 0;
         }
         m_play = play;
         if (!play)
@@ -73,6 +96,7 @@ void MidiTimingClockTransmittionThread::setPlayTimingClockFlag(bool play)
 
 void MidiTimingClockTransmittionThread::run()
 {
+    raiseToRealTimePriority();
     QMutexLocker locker(&m_mutex);
     while (!m_stop) {
         if (!m_play) {
@@ -81,31 +105,27 @@ void MidiTimingClockTransmittionThread::run()
             m_condition.wait(&m_mutex);
             continue;
         }
-        generateClocks();
-        // Sleep until the millisecond in which the next clock falls due; a
-        // change of tempo, a stop or the end wakes the thread earlier, and the
-        // next pass works the due time out afresh.
-        const qint64 sleep = nextClockElapsed() * NanosecondsPerMillisecond - m_time.nsecsElapsed();
+        MainWindow* mainWindow = MainWindow::m_pInstance;
+        const qint64 lead = mainWindow != nullptr && mainWindow->schedulesByDueTime() ? SchedulingLead : 0;
+        sendDueClocks(nowMicroseconds(), lead);
+        // A change of tempo, a stop or the end wakes the thread earlier, and
+        // the next pass works the due time out afresh.
+        const qint64 sleep = nextClockDue() - lead - nowMicroseconds();
         if (sleep > 0) {
             QDeadlineTimer deadline(Qt::PreciseTimer);
-            deadline.setPreciseRemainingTime(0, sleep, Qt::PreciseTimer);
+            deadline.setPreciseRemainingTime(0, sleep * NanosecondsPerMicrosecond, Qt::PreciseTimer);
             m_condition.wait(&m_mutex, deadline);
         }
     }
 }
 
-void MidiTimingClockTransmittionThread::generateClocks()
+void MidiTimingClockTransmittionThread::sendDueClocks(qint64 now, qint64 lead)
 {
-    const qint64 now = m_time.elapsed();
-    const qint64 passed = now - m_lastElapsed;
-    m_lastElapsed = now;
-    uint32_t clocks = 0;
-    if (midilib_timingClockGenerator_generate(&m_generator, static_cast<uint32_t>(passed), &clocks) != 0)
-        return;
-    for (uint32_t i = 0; i < clocks; ++i) {
+    for (qint64 due = nextClockDue(); due - lead <= now; due = nextClockDue()) {
+        ++m_clocksSinceOrigin;
         ++m_clockCount;
         if (MainWindow::m_pInstance != nullptr)
-            MainWindow::m_pInstance->transmitMidi(&TempoMessage, TempoMessageSize);
+            MainWindow::m_pInstance->transmitMidiAt(&TempoMessage, TempoMessageSize, due);
         if (m_clockCount >= BeatClockCount) {
             emit blinkLed();
             m_clockCount = 0;
@@ -113,10 +133,15 @@ void MidiTimingClockTransmittionThread::generateClocks()
     }
 }
 
-qint64 MidiTimingClockTransmittionThread::nextClockElapsed() const
+qint64 MidiTimingClockTransmittionThread::nextClockDue() const
 {
-    // The generator gives a clock once the time it was given exceeds the
-    // clock interval.
-    const qint64 missing = static_cast<qint64>(m_generator.clockInterval - m_generator.accumulatedTime);
-    return m_lastElapsed + missing / MicrosecondsPerMillisecond + 1;
+    // From the tempo in tenths of a beat per minute, exactly: 60 s / 24 clocks * 10.
+    const qint64 microsecondsTimesTempo = 25000000;
+    return m_origin + m_clocksSinceOrigin * microsecondsTimesTempo / m_tempo;
+}
+
+qint64 MidiTimingClockTransmittionThread::nowMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }

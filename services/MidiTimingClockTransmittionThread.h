@@ -2,19 +2,20 @@
 
 #include "midilib_timingClockGenerator.h"
 
-#include <QElapsedTimer>
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
 
 // Sends MIDI Timing Clock (0xF8, 24 per beat) at a settable tempo through the
 // main window's transmit operation while playing. The thread runs from
-// construction to destruction. While stopped it sleeps; while playing it
-// sleeps until the millisecond in which the next clock falls due and sends the
-// clocks that the generator finds due for the milliseconds passed, so each
-// clock leaves within the millisecond in which it falls due without the thread
-// polling a core away. blinkLed is emitted when playing starts and after every
-// 24 clocks.
+// construction to destruction, at real-time priority where the system allows
+// it. While stopped it sleeps. While playing, every clock has a due time in
+// microseconds of the monotonic clock, counted from Play (the first clock) or
+// from the last change of tempo, so no rounding adds up; the thread wakes a
+// little ahead of it and hands the clock over with its due time to a platform
+// that places it at its frame, or wakes at the due time itself for one that
+// sends at once. blinkLed is emitted when playing starts and after every 24
+// clocks.
 class MidiTimingClockTransmittionThread : public QThread
 {
     Q_OBJECT
@@ -41,21 +42,21 @@ protected:
     void run() override;
 
 private:
-    // Sends the clocks due since the last pass. Holds m_mutex.
-    void generateClocks();
-    // The clock reading at which the generator will have the next clock due.
+    // Sends the clocks due within the lead. Holds m_mutex.
+    void sendDueClocks(qint64 now, qint64 lead);
     // Holds m_mutex.
-    qint64 nextClockElapsed() const;
+    qint64 nextClockDue() const;
+    static qint64 nowMicroseconds();
 
     midilib_timingClockGenerator m_generator;
     int m_tempo;
     QMutex m_mutex;
     bool m_stop;
     bool m_play;
-    // Monotonic: setting the wall clock never makes a burst of clocks.
-    QElapsedTimer m_time;
     quint8 m_clockCount;
-    qint64 m_lastElapsed;
+    // Due times count from here (monotonic microseconds), clock by clock.
+    qint64 m_origin;
+    qint64 m_clocksSinceOrigin;
     // The stopped thread sleeps on it, and the playing one between clocks.
     QWaitCondition m_condition;
 };

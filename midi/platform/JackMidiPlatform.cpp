@@ -16,7 +16,16 @@ namespace {
 // Several seconds of dense output, and the largest message the ports send.
 const std::size_t OutputRingCapacity = 1 << 18;
 const std::size_t LargestOutputMessage = 1 << 16;
-const std::size_t OutputHeaderSize = 2 * sizeof(std::uint32_t);
+// A message's record in the output ring, before its bytes. JACK's frame
+// counter is 32 bits wide and wraps around.
+struct OutputHeader
+{
+    std::uint32_t size;
+    std::uint32_t hasDueFrame;
+    std::uint32_t dueFrame;
+    std::uint32_t reserved;
+};
+const std::size_t OutputHeaderSize = sizeof(OutputHeader);
 // Events handed to the read procedure at once.
 const std::size_t PacketsPerDelivery = 64;
 // Cycles after a connection before output goes out on it.
@@ -30,6 +39,7 @@ const int RoomPolls = 2000;
 
 JackMidiPlatform::JackMidiPlatform()
     : m_pJack(nullptr)
+    , m_active(false)
     , m_lastRef(NoRef)
     , m_client(NoRef)
     , m_inputPort(NoRef)
@@ -52,6 +62,7 @@ JackMidiPlatform::JackMidiPlatform()
     , m_outRing(OutputRingCapacity)
     , m_pPending(new unsigned char[LargestOutputMessage])
     , m_pendingSize(0)
+    , m_hasPendingFrame(false)
     , m_pendingFrame(0)
     , m_hasPending(false)
 {
@@ -71,7 +82,6 @@ bool JackMidiPlatform::createClient(const QString& name, Ref* client)
     }
     m_clientName = name.toStdString();
     m_client = nextRef();
-    openServerClient();
     *client = m_client;
     return true;
 }
@@ -143,6 +153,7 @@ void JackMidiPlatform::disposePort(Ref port)
             m_destination = NoRef;
             m_outputPort = NoRef;
         }
+        updateActivation();
     }
     while (wasInput && m_delivering) {
         std::this_thread::sleep_for(DeliveryPoll);
@@ -210,13 +221,15 @@ bool JackMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon
         jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
     }
     m_connRefCon = connRefCon;
+    m_source = source;
+    updateActivation();
     const int result = jack_connect(m_pJack, endpoint->name.c_str(), jack_port_name(ours));
     if (result != 0 && result != EEXIST) {
         m_connRefCon = nullptr;
         m_source = NoRef;
+        updateActivation();
         return false;
     }
-    m_source = source;
     return true;
 }
 
@@ -230,6 +243,7 @@ bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         }
         m_connRefCon = nullptr;
         m_source = NoRef;
+        updateActivation();
         jack_port_t* ours = m_pInPort;
         if (endpoint->own) {
             // Peers that connected to it are let go of with its name.
@@ -265,6 +279,7 @@ bool JackMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void
     m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Source, m_inputPortName, true});
     m_connRefCon = connRefCon;
     m_source = ref;
+    updateActivation();
     *source = ref;
     return true;
 }
@@ -283,6 +298,7 @@ bool JackMidiPlatform::openVirtualOutput(Ref outputPort, const QString& name, Re
     const Ref ref = nextRef();
     m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Destination, m_outputPortName, true});
     m_destination = ref;
+    updateActivation();
     *destination = ref;
     return true;
 }
@@ -299,9 +315,22 @@ void JackMidiPlatform::closeVirtualOutput(Ref outputPort)
     }
     renamePort(ours, &m_outputPortName, m_outputPortDefaultName);
     m_destination = NoRef;
+    updateActivation();
 }
 
 bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
+{
+    return queue(outputPort, destination, data, size, 0);
+}
+
+bool JackMidiPlatform::sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                              std::int64_t dueMicroseconds)
+{
+    return queue(outputPort, destination, data, size, dueMicroseconds);
+}
+
+bool JackMidiPlatform::queue(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                             std::int64_t dueMicroseconds)
 {
     // The ring drains once a cycle; waiting for it happens outside the lock.
     for (int poll = 0; poll < RoomPolls; ++poll) {
@@ -312,8 +341,12 @@ bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char
                 return false;
             }
             if (hasRoom) {
-                const std::uint32_t header[2] = {static_cast<std::uint32_t>(size), 0};
-                m_outRing.write(reinterpret_cast<const unsigned char*>(header), OutputHeaderSize);
+                // JACK's clock is the monotonic one too.
+                const OutputHeader header{
+                    static_cast<std::uint32_t>(size), dueMicroseconds > 0 ? 1u : 0u,
+                    dueMicroseconds > 0 ? jack_time_to_frames(m_pJack, static_cast<jack_time_t>(dueMicroseconds)) : 0u,
+                    0u};
+                m_outRing.write(reinterpret_cast<const unsigned char*>(&header), OutputHeaderSize);
                 m_outRing.write(data, size);
                 m_outRing.publish();
                 ++m_queuedMessages;
@@ -323,6 +356,23 @@ bool JackMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char
         std::this_thread::sleep_for(RoomPoll);
     }
     return false;
+}
+
+void JackMidiPlatform::selectDestination(Ref outputPort, Ref destination)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (outputPort == NoRef || outputPort != m_outputPort || isOwn(m_destination) || isOwn(destination)) {
+        return;
+    }
+    if (destination != m_destination && m_pJack && m_pOutPort) {
+        jack_port_disconnect(m_pJack, m_pOutPort);
+    }
+    m_destination = destination;
+    updateActivation();
+    const Endpoint* endpoint = findEndpoint(destination, MidiEndpointKind::Destination);
+    if (endpoint && m_pJack) {
+        connectDestination(endpoint->name);
+    }
 }
 
 bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom)
@@ -343,6 +393,7 @@ bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t siz
             renamePort(m_pOutPort, &m_outputPortName, m_outputPortDefaultName);
         }
         m_destination = destination;
+        updateActivation();
     }
     // A destination that is gone fails the send, so it is not shown as sent.
     if (!connectDestination(endpoint->name)) {
@@ -442,10 +493,8 @@ bool JackMidiPlatform::openServerClient()
     if (m_outputPort != NoRef) {
         m_pOutPort = registerPort(m_outputPortName, false);
     }
-    if (jack_activate(m_pJack) != 0) {
-        closeServerClient();
-        return false;
-    }
+    m_active = false;
+    updateActivation();
     reconnect();
     return true;
 }
@@ -458,9 +507,25 @@ void JackMidiPlatform::closeServerClient()
     // Closing waits for the cycle in progress; afterwards no callback runs.
     jack_client_close(m_pJack);
     m_pJack = nullptr;
+    m_active = false;
     m_pInPort = nullptr;
     m_pOutPort = nullptr;
     m_endpointsChanged = true;
+}
+
+void JackMidiPlatform::updateActivation()
+{
+    const bool inUse = m_source != NoRef || m_destination != NoRef;
+    if (!m_pJack || inUse == m_active) {
+        return;
+    }
+    if (inUse) {
+        m_active = jack_activate(m_pJack) == 0;
+    } else {
+        // Waits for the cycle in progress; no callback runs after it.
+        jack_deactivate(m_pJack);
+        m_active = false;
+    }
 }
 
 void JackMidiPlatform::renamePort(jack_port_t* port, std::string* portName, const std::string& name)
@@ -603,22 +668,37 @@ void JackMidiPlatform::writeOutput(std::uint32_t frames)
     if (m_cycles < m_holdUntilCycle) {
         return;
     }
+    // A message due at frame D goes out one period later at the same offset,
+    // so that every due time within the period keeps its distance.
+    const std::uint32_t cycleStart = jack_last_frame_time(m_pJack);
+    std::uint32_t lastOffset = 0;
     bool wroteAny = false;
     for (;;) {
         if (!m_hasPending) {
             if (m_outRing.readable() < OutputHeaderSize) {
                 return;
             }
-            std::uint32_t header[2];
-            m_outRing.read(reinterpret_cast<unsigned char*>(header), OutputHeaderSize);
-            m_pendingSize = header[0];
-            m_pendingFrame = header[1];
+            OutputHeader header;
+            m_outRing.read(reinterpret_cast<unsigned char*>(&header), OutputHeaderSize);
+            m_pendingSize = header.size;
+            m_hasPendingFrame = header.hasDueFrame != 0;
+            m_pendingFrame = header.dueFrame;
             m_outRing.read(m_pPending.get(), m_pendingSize);
             m_outRing.release();
             m_hasPending = true;
         }
-        const std::uint32_t frame = m_pendingFrame < frames ? m_pendingFrame : frames - 1;
-        if (jack_midi_event_write(buffer, frame, m_pPending.get(), m_pendingSize) != 0) {
+        std::uint32_t offset = 0;
+        if (m_hasPendingFrame) {
+            const auto ahead = static_cast<std::int32_t>(m_pendingFrame + frames - cycleStart);
+            if (ahead >= static_cast<std::int32_t>(frames)) {
+                // Due in a later cycle; what follows waits behind it.
+                return;
+            }
+            offset = ahead > 0 ? static_cast<std::uint32_t>(ahead) : 0;
+        }
+        // Offsets within a cycle may not go back.
+        offset = offset > lastOffset ? offset : lastOffset;
+        if (jack_midi_event_write(buffer, offset, m_pPending.get(), m_pendingSize) != 0) {
             // A message that does not fit an empty buffer never will: it is
             // dropped, and no longer waited for.
             m_hasPending = wroteAny;
@@ -627,6 +707,7 @@ void JackMidiPlatform::writeOutput(std::uint32_t frames)
             }
             return;
         }
+        lastOffset = offset;
         wroteAny = true;
         m_hasPending = false;
         ++m_writtenMessages;

@@ -20,9 +20,12 @@ typedef struct _jack_port jack_port_t;
 // by their full JACK names, so one that goes and comes back keeps its
 // reference. The process callback (JACK's real-time thread) hands the input's
 // events to the read procedure and writes what send() put in a lock-free ring
-// at the start of the next cycle; it takes no lock and never waits. The server
-// may stop and start again: the client is then recreated by refresh(), with
-// its ports and connections by name. One client at a time.
+// at the start of the next cycle, or at the frame of its due time; it takes no
+// lock and never waits. The client joins the server only in refresh(), so a
+// slow or absent server never holds up whoever creates it, and it is active
+// (its process callback running) only while a source or a destination is in
+// use. The server may stop and start again: the client is then recreated by
+// refresh(), with its ports and connections by name. One client at a time.
 class JackMidiPlatform : public MidiPlatformIF
 {
 public:
@@ -50,6 +53,11 @@ public:
     void closeVirtualOutput(Ref outputPort) override;
     // Waits up to a few hundred cycles for room in the output ring.
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    // Written one period after its due time at the exact frame.
+    bool sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                std::int64_t dueMicroseconds) override;
+    bool schedulesByDueTime() const override { return true; }
+    void selectDestination(Ref outputPort, Ref destination) override;
     bool waitUntilSent(int timeoutMilliseconds) override;
     bool refresh() override;
     bool serviceAvailable() override;
@@ -73,6 +81,11 @@ private:
 
     // Under m_mutex. Whether the destination takes sends, and room for size more bytes.
     bool sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom);
+    bool queue(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+               std::int64_t dueMicroseconds);
+    // Activates the client while a source or a destination is in use, and
+    // deactivates it otherwise, so that an idle program has no cycles to run.
+    void updateActivation();
     bool openServerClient();
     void closeServerClient();
     jack_port_t* registerPort(const std::string& name, bool input);
@@ -88,6 +101,7 @@ private:
     // Guards everything but the atomics; the process callback never takes it.
     std::mutex m_mutex;
     jack_client_t* m_pJack;
+    bool m_active;
     Ref m_lastRef;
     std::map<Ref, Endpoint> m_endpoints;
     Ref m_client;
@@ -122,11 +136,13 @@ private:
     std::atomic<std::uint64_t> m_queuedMessages;
     std::atomic<std::uint64_t> m_writtenMessages;
 
-    // Records of send(): a 4-byte length, the 4-byte frame offset in the cycle,
-    // the bytes. Written under m_mutex, read by the process callback only.
+    // Records of send(): the OutputHeader, the bytes. Written under m_mutex,
+    // read by the process callback only.
     CRingBuffer<unsigned char> m_outRing;
     std::unique_ptr<unsigned char[]> m_pPending;
     std::uint32_t m_pendingSize;
+    // The frame the message is due at; without one it goes at the start of the next cycle.
+    bool m_hasPendingFrame;
     std::uint32_t m_pendingFrame;
     bool m_hasPending;
 };

@@ -84,6 +84,20 @@ public:
     // Sends one message, or a piece of one, unchanged, to the destination at
     // once. May wait a little for room; fails when there is none.
     virtual bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) = 0;
+    // The same, placed at its due time: microseconds of the monotonic clock
+    // (std::chrono::steady_clock), given ahead of it. A platform that cannot
+    // schedule sends at once.
+    virtual bool sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                        std::int64_t dueMicroseconds)
+    {
+        (void)dueMicroseconds;
+        return send(outputPort, destination, data, size);
+    }
+    // True when sendAt places messages at their due time.
+    virtual bool schedulesByDueTime() const { return false; }
+    // The destination sends will go to, prepared now so that the first send
+    // is not held up; NoRef when there is none.
+    virtual void selectDestination(Ref outputPort, Ref destination) { (void)outputPort, (void)destination; }
     // True when a message may be sent in several pieces, one send each.
     virtual bool carriesPartialMessages() const { return true; }
     // Waits until everything sent so far has left for the destinations; false
