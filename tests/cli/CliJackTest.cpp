@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -17,6 +18,9 @@ const int ReplyTimeoutMs = 10000;
 const int SendSize = 100000;
 const int DumpSize = 65536;
 const int DumpPieceSize = 256;
+// Slow enough that the dump is far from done when it is interrupted.
+const int PacedRate = 8192;
+const int SigIntExitCode = 128 + SIGINT;
 
 struct Run
 {
@@ -104,6 +108,25 @@ private slots:
         const Run run = runCli({QStringLiteral("send"), QStringLiteral("--to"), m_peer->inputPortName(), path});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(joined(m_peer->received()), dump);
+    }
+
+    // Ctrl+C stops a paced dump between pieces; the receiver sees it ended.
+    void interruptedSendEndsTheDumpWithF7()
+    {
+        const QByteArray dump = makeDump(DumpSize);
+        const QString path = m_dir.filePath(QStringLiteral("paced.syx"));
+        QVERIFY(writeFile(path, dump));
+        QProcess process;
+        startCli(process, {QStringLiteral("send"), QStringLiteral("--to"), m_peer->inputPortName(),
+                           QStringLiteral("--rate"), QString::number(PacedRate), path});
+        QVERIFY(QTest::qWaitFor([this] { return !m_peer->received().isEmpty(); }, ReplyTimeoutMs));
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        const Run run = finish(process);
+        QCOMPARE(run.exitCode, SigIntExitCode);
+        const QByteArray received = joined(m_peer->received());
+        QVERIFY(received.size() > 1 && received.size() < DumpSize);
+        QCOMPARE(received.chopped(1), dump.left(received.size() - 1));
+        QCOMPARE(received.back(), '\xF7');
     }
 
     void receiveWritesADumpThatCameInPieces()
