@@ -1,3 +1,4 @@
 #include "app/ProductInfo.h"
 
 const char* const ProductName = "Tarvo Suite";
+const char* const ProductVersion = TARVO_VERSION;

@@ -51,7 +51,7 @@ const ParameterRun ParameterTable[] = {
     {IntParameter, SystemRealtimeFilterFirstId, SystemRealtimeFilterCount, 0, 1, 0, NoName, nullptr},
     {IntParameter, KnobModeId, 1, 0, 1, 0, KnobModeName, getKnobModeString},
     {IntParameter, TimeStampId, 1, 0, 1, 0, TimeStampName, nullptr},
-    {IntParameter, MaxSystemExclusiveId, 1, 4, 16384, 1024, MaxSystemExclusiveName, nullptr},
+    {IntParameter, MaxSystemExclusiveId, 1, 4, 16384, DefaultMaxSystemExclusiveKiB, MaxSystemExclusiveName, nullptr},
     {IntParameter, PieceSizeId, 1, 16, 4096, 256, PieceSizeName, nullptr},
     {IntParameter, RateLimitId, 1, 0, 1000000, 0, RateLimitName, nullptr},
 };

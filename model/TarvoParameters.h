@@ -23,6 +23,8 @@ constexpr unsigned int PieceSizeId = 503;
 // Bytes per second of an editor's transmission; 0 for as fast as the port takes.
 constexpr unsigned int RateLimitId = 504;
 constexpr int BytesPerKiB = 1024;
+// Default of MaxSystemExclusiveId, also the display-less program's.
+constexpr int DefaultMaxSystemExclusiveKiB = 1024;
 
 // Channel filter: ChannelFilterFirstId + n is MIDI channel n + 1.
 constexpr unsigned int ChannelFilterFirstId = 600;

@@ -1,0 +1,59 @@
+#include "cli/CaptureOutput.h"
+
+#include "cli/CliTexts.h"
+#include "project/AtomicFile.h"
+#include "services/DumpFile.h"
+#include "services/HexText.h"
+#include "services/MidiAnalyzer.h"
+
+CaptureOutput::CaptureOutput(const QString& path, bool timestamp)
+    : m_path(path)
+    , m_timestamp(timestamp)
+    , m_count(0)
+{
+}
+
+void CaptureOutput::add(const MessageCollector::Message& message)
+{
+    ++m_count;
+    if (!m_path.isEmpty()) {
+        m_pending.append(message.bytes);
+        return;
+    }
+    if (m_timestamp) {
+        char stamp[MidiAnalyzer::TimeStampBufferSize];
+        m_pending.append(stamp, MidiAnalyzer::formatTimeStamp(stamp, message.seconds, message.microseconds));
+    }
+    HexText::appendBytes(m_pending, reinterpret_cast<const unsigned char*>(message.bytes.constData()),
+                         static_cast<std::size_t>(message.bytes.size()), false);
+    // The space after the last byte.
+    m_pending.chop(1);
+    m_pending.append('\n');
+}
+
+void CaptureOutput::flush()
+{
+    if (!m_path.isEmpty())
+        return;
+    std::fwrite(m_pending.constData(), 1, static_cast<std::size_t>(m_pending.size()), stdout);
+    std::fflush(stdout);
+    m_pending.clear();
+}
+
+int CaptureOutput::count() const
+{
+    return m_count;
+}
+
+bool CaptureOutput::finish(QString* error)
+{
+    if (m_path.isEmpty())
+        return true;
+    const QByteArray contents
+        = DumpFile::isSystemExclusiveFile(m_path) ? m_pending : DumpFile::bytesToText(m_pending).toUtf8();
+    QString reason;
+    if (writeFileAtomically(m_path, contents, &reason))
+        return true;
+    *error = QString::fromLatin1(WriteFailedFormat).arg(m_path, reason);
+    return false;
+}

@@ -1,0 +1,109 @@
+#include "cli/CliTexts.h"
+
+const char* const ProgramName = "tarvo-cli";
+
+const char* const HelpText =
+    "Usage:\n"
+    "  tarvo-cli ports\n"
+    "  tarvo-cli send --to PORT [--interval MS] [--chunk BYTES] [--rate BYTES_PER_S] (FILE... | --hex TEXT)\n"
+    "  tarvo-cli receive --from PORT [--count N] [--timeout S] [--sysex-only] [--timestamp] [--out FILE]\n"
+    "  tarvo-cli request --to PORT --from PORT [--count N] [--timeout S] [--timestamp] [--out FILE]\n"
+    "                    [--interval MS] [--chunk BYTES] [--rate BYTES_PER_S] (FILE... | --hex TEXT)\n"
+    "  tarvo-cli --help | --version\n"
+    "\n"
+    "Sends and receives MIDI, System Exclusive dumps above all, from scripts, through the\n"
+    "MIDI layer of Tarvo Suite: the ALSA sequencer when there is one, otherwise a running\n"
+    "JACK server. No display is needed. Data goes to standard output, messages to\n"
+    "standard error.\n"
+    "\n"
+    "Commands:\n"
+    "  ports     One line per port: \"in<TAB>NAME\" for each source to receive from,\n"
+    "            \"out<TAB>NAME\" for each destination to send to.\n"
+    "  send      Checks every input whole, then sends it. A FILE ending in .syx holds raw\n"
+    "            bytes; any other file, and --hex, is hex text as the message editor takes\n"
+    "            it: pairs of hex digits separated by spaces, commas, tabs or line breaks,\n"
+    "            running status allowed. Text that fails the check sends nothing. Ends once\n"
+    "            the last byte has left for the destination.\n"
+    "  receive   Prints each message that arrives as a monitor line (hex bytes, with\n"
+    "            --timestamp the time \"HH:MM:SS:mmm\" first), or with --out writes them to\n"
+    "            a file. Without --count and --timeout it runs until interrupted (Ctrl+C),\n"
+    "            then ends normally.\n"
+    "  request   Starts listening, sends as send does, then collects the System Exclusive\n"
+    "            replies as receive --sysex-only does. Defaults: --count 1, --timeout 5.\n"
+    "\n"
+    "Options:\n"
+    "  --to PORT           Destination to send to.\n"
+    "  --from PORT         Source to receive from.\n"
+    "                      A PORT is taken by its exact name, else by a part of one name\n"
+    "                      (letter case ignored) that no other port's name contains.\n"
+    "  --hex TEXT          Hex text to send instead of files.\n"
+    "  --interval MS       Pause after each message that ends with F7 (default 0).\n"
+    "  --chunk BYTES       Longer messages go out in pieces of this size (default 256).\n"
+    "  --rate BYTES_PER_S  Bytes per second at most; 0 sends as fast as the port takes\n"
+    "                      (default 0).\n"
+    "  --count N           End after N messages.\n"
+    "  --timeout S         End after S seconds (fractions allowed), counted from when\n"
+    "                      sending ended for request. A dump at the 3,125 bytes a second\n"
+    "                      of a MIDI cable needs about a second for each 3 KB.\n"
+    "  --sysex-only        Keep System Exclusive messages only.\n"
+    "  --timestamp         Start each printed line with the time of arrival.\n"
+    "  --out FILE          Write what arrived to FILE instead of printing it: raw bytes to a\n"
+    "                      FILE ending in .syx, hex text, a message a line, to any other.\n"
+    "                      The file is replaced only once it is complete.\n"
+    "  --max-sysex KIB     Longest System Exclusive message sent or received, in KiB\n"
+    "                      (default 1024). Longer ones are refused when sending and dropped,\n"
+    "                      with a warning, when receiving.\n"
+    "  -h, --help          This text.\n"
+    "  -v, --version       The version.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    Done.\n"
+    "  1    The timeout passed, or an interrupt came, before the --count messages arrived;\n"
+    "       what did arrive is printed or written all the same.\n"
+    "  2    Bad arguments, a file that cannot be read, text that fails the check (the\n"
+    "       message names the file, line and column), no MIDI service, or no such port.\n"
+    "  3    The destination or the MIDI service went away while sending.\n"
+    "  128+signal  Sending was interrupted (130 for Ctrl+C). A System Exclusive message\n"
+    "       cut short is ended with F7, so the receiver starts anew.\n"
+    "\n"
+    "Examples:\n"
+    "  tarvo-cli ports\n"
+    "  tarvo-cli send --to 'synth:midi_in' --interval 50 patches.syx\n"
+    "  tarvo-cli send --to synth --hex 'F0 7E 7F 06 01 F7'\n"
+    "  tarvo-cli request --to synth --from synth --hex 'F0 7E 7F 06 01 F7'\n"
+    "  tarvo-cli request --to synth --from synth --count 3 --timeout 20 --out bank.syx dump-request.txt\n"
+    "  tarvo-cli receive --from synth --sysex-only --count 1 --timeout 60 --out dump.syx\n"
+    "  tarvo-cli receive --from keyboard --timestamp\n";
+
+const char* const VersionFormat = "%1 (%2) %3";
+const char* const TryHelpText = "Try 'tarvo-cli --help'.";
+
+const char* const NoCommandText = "No command given.";
+const char* const UnknownCommandFormat = "Unknown command '%1'.";
+const char* const OptionNotForCommandFormat = "--%1 does not go with %2.";
+const char* const MissingOptionFormat = "%1 needs --%2.";
+const char* const BadNumberFormat = "--%1 takes a number from %2 to %3, not '%4'.";
+const char* const NothingToSendText = "Nothing to send: give files or --hex.";
+const char* const FileAndHexText = "Give either files or --hex, not both.";
+const char* const UnexpectedArgumentFormat = "Unexpected argument '%1'.";
+const char* const HexTextSource = "--hex";
+const char* const InputProblemFormat = "%1: %2";
+
+const char* const NoServiceText = "No MIDI service: neither the ALSA sequencer nor a JACK server answers.";
+const char* const NoSuchPortFormat = "No %1 fits '%2'. Known: %3";
+const char* const AmbiguousPortFormat = "'%2' fits more than one %1: %3";
+const char* const PortListSeparator = ", ";
+const char* const NoPortsText = "none";
+const char* const PortOpenFailedFormat = "The %1 '%2' cannot be opened.";
+const char* const SourcePortKind = "source";
+const char* const DestinationPortKind = "destination";
+const char* const SourceListPrefix = "in\t";
+const char* const DestinationListPrefix = "out\t";
+
+const char* const SendFailedFormat = "Sending failed after %1 bytes: the destination or the MIDI service went away.";
+const char* const NotDeliveredText = "The last bytes did not leave for the destination.";
+const char* const SendCancelledFormat = "Interrupted after %1 bytes.";
+const char* const LostMessagesFormat = "%1 messages lost: they came faster than they could be taken.";
+const char* const TooLongDroppedFormat = "A System Exclusive message longer than %1 bytes was dropped.";
+const char* const TimedOutFormat = "%1 of %2 messages arrived.";
+const char* const WriteFailedFormat = "%1 cannot be written: %2";

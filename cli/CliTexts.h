@@ -1,0 +1,53 @@
+#pragma once
+
+// What tarvo-cli tells its user and its caller: the exit statuses and the
+// fixed texts, in one place.
+
+enum ExitStatus : int {
+    ExitDone = 0,
+    // The timeout passed, or a signal came, before the messages asked for arrived.
+    ExitTimedOut = 1,
+    // Bad arguments, an unreadable file, text that fails the check, no such port.
+    ExitBadInput = 2,
+    // The destination or the MIDI service went away while sending.
+    ExitSendFailed = 3,
+    // A signal cancelled sending: 128 and its number, as shells report it.
+    ExitSignalBase = 128,
+};
+
+extern const char* const ProgramName;
+extern const char* const HelpText;
+// "%1 (%2) %3": program, product, version.
+extern const char* const VersionFormat;
+extern const char* const TryHelpText;
+
+extern const char* const NoCommandText;
+extern const char* const UnknownCommandFormat;
+extern const char* const OptionNotForCommandFormat;
+extern const char* const MissingOptionFormat;
+extern const char* const BadNumberFormat;
+extern const char* const NothingToSendText;
+extern const char* const FileAndHexText;
+extern const char* const UnexpectedArgumentFormat;
+extern const char* const HexTextSource;
+// "%1: %2": a file or --hex, and what is wrong with it.
+extern const char* const InputProblemFormat;
+
+extern const char* const NoServiceText;
+extern const char* const NoSuchPortFormat;
+extern const char* const AmbiguousPortFormat;
+extern const char* const PortListSeparator;
+extern const char* const NoPortsText;
+extern const char* const PortOpenFailedFormat;
+extern const char* const SourcePortKind;
+extern const char* const DestinationPortKind;
+extern const char* const SourceListPrefix;
+extern const char* const DestinationListPrefix;
+
+extern const char* const SendFailedFormat;
+extern const char* const NotDeliveredText;
+extern const char* const SendCancelledFormat;
+extern const char* const LostMessagesFormat;
+extern const char* const TooLongDroppedFormat;
+extern const char* const TimedOutFormat;
+extern const char* const WriteFailedFormat;

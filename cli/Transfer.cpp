@@ -1,0 +1,173 @@
+#include "cli/Transfer.h"
+
+#include "app/TerminationSignalHandler.h"
+#include "cli/CliTexts.h"
+#include "cli/DumpSender.h"
+#include "midi/MidiInputPort.h"
+#include "midi/MidiOutputPort.h"
+
+#include <QTextStream>
+
+#include <cmath>
+
+namespace {
+
+// How often the platform may finish connections and follow ports, as the editor's window does.
+const int RefreshIntervalMs = 1000;
+// How long the last bytes may take to leave once they were handed over.
+const int DeliveryTimeoutMs = 5000;
+const double MillisecondsPerSecond = 1000.0;
+
+void report(const QString& text)
+{
+    QTextStream(stderr) << text << '\n';
+}
+
+} // namespace
+
+Transfer::Transfer(const CliOptions& options)
+    : m_options(options)
+    , m_collector(options.maxSystemExclusive, options.sysexOnly)
+    , m_output(options.out, options.timestamp)
+    , m_collecting(false)
+    , m_signal(0)
+{
+    m_refreshTimer.setInterval(RefreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, [this] { m_session.refresh(); });
+    m_timeoutTimer.setSingleShot(true);
+    connect(&m_timeoutTimer, &QTimer::timeout, this, [this] { end(collectedStatus()); });
+    connect(&m_collector, &MessageCollector::arrived, this, &Transfer::takeArrived, Qt::QueuedConnection);
+}
+
+Transfer::~Transfer() = default;
+
+int Transfer::run(const QList<QByteArray>& inputs)
+{
+    QString error;
+    if (!m_session.serviceAvailable()) {
+        report(QLatin1String(NoServiceText));
+        return ExitBadInput;
+    }
+    if (!openPorts(&error)) {
+        report(error);
+        return ExitBadInput;
+    }
+    TerminationSignalHandler signalHandler;
+    connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &Transfer::signalled);
+    m_refreshTimer.start();
+    if (m_options.sends()) {
+        m_pSender = std::make_unique<DumpSender>(&m_session.outputPort(), inputs, m_options.rate, m_options.intervalMs);
+        connect(m_pSender.get(), &QThread::finished, this, &Transfer::sendingFinished);
+        m_pSender->start();
+    } else {
+        startCollecting();
+    }
+    const int status = m_loop.exec();
+    m_refreshTimer.stop();
+    if (m_options.receives() && !m_output.finish(&error)) {
+        report(error);
+        return ExitBadInput;
+    }
+    return status;
+}
+
+bool Transfer::openPorts(QString* error)
+{
+    // Listening starts first, so that no reply is missed.
+    if (m_options.receives()) {
+        m_session.inputPort().setReceivedMidiCallbackFunc(MessageCollector::received, &m_collector,
+                                                           MessageCollector::lost);
+        if (!m_session.openSource(m_options.from, error))
+            return false;
+    }
+    if (m_options.sends()) {
+        if (m_options.chunk > 0)
+            m_session.outputPort().setPieceSize(m_options.chunk);
+        if (!m_session.openDestination(m_options.to, error))
+            return false;
+    }
+    return true;
+}
+
+void Transfer::sendingFinished()
+{
+    const std::uint64_t sent = m_pSender->sentBytes();
+    switch (m_pSender->outcome()) {
+    case DumpSender::Outcome::Cancelled:
+        // What was handed over, the closing F7 included, still goes out.
+        m_session.waitUntilSent(DeliveryTimeoutMs);
+        report(QString::fromLatin1(SendCancelledFormat).arg(sent));
+        end(ExitSignalBase + m_signal);
+        return;
+    case DumpSender::Outcome::Failed:
+        report(QString::fromLatin1(SendFailedFormat).arg(sent));
+        end(ExitSendFailed);
+        return;
+    case DumpSender::Outcome::Done:
+        break;
+    }
+    if (!m_session.waitUntilSent(DeliveryTimeoutMs)) {
+        report(QLatin1String(NotDeliveredText));
+        end(ExitSendFailed);
+    } else if (!m_options.receives()) {
+        end(ExitDone);
+    } else if (m_signal != 0) {
+        end(collectedStatus());
+    } else {
+        startCollecting();
+    }
+}
+
+void Transfer::startCollecting()
+{
+    m_collecting = true;
+    if (m_options.timeoutSeconds >= 0.0)
+        m_timeoutTimer.start(static_cast<int>(std::lround(m_options.timeoutSeconds * MillisecondsPerSecond)));
+    // Replies that came while sending may be all there is to wait for.
+    takeArrived();
+}
+
+void Transfer::takeArrived()
+{
+    std::uint64_t lost = 0;
+    std::uint64_t tooLong = 0;
+    const std::vector<MessageCollector::Message> messages = m_collector.take(&lost, &tooLong);
+    if (lost > 0)
+        report(QString::fromLatin1(LostMessagesFormat).arg(lost));
+    for (std::uint64_t i = 0; i < tooLong; ++i)
+        report(QString::fromLatin1(TooLongDroppedFormat).arg(m_options.maxSystemExclusive));
+    for (const MessageCollector::Message& message : messages) {
+        // Messages beyond the count are not asked for.
+        if (m_options.count > 0 && m_output.count() >= m_options.count)
+            break;
+        m_output.add(message);
+    }
+    m_output.flush();
+    if (m_collecting && m_options.count > 0 && m_output.count() >= m_options.count)
+        end(ExitDone);
+}
+
+void Transfer::signalled(int signalNumber)
+{
+    m_signal = signalNumber;
+    if (m_collecting)
+        end(collectedStatus());
+    else if (m_pSender)
+        m_pSender->cancel();
+}
+
+void Transfer::end(int status)
+{
+    m_collecting = false;
+    m_timeoutTimer.stop();
+    m_loop.exit(status);
+}
+
+int Transfer::collectedStatus()
+{
+    takeArrived();
+    if (m_options.count == 0 || m_output.count() >= m_options.count)
+        return ExitDone;
+    report(QString::fromLatin1(TimedOutFormat).arg(m_output.count()).arg(m_options.count));
+    return ExitTimedOut;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "cli/CaptureOutput.h"
+#include "cli/CommandLine.h"
+#include "cli/MessageCollector.h"
+#include "cli/MidiSession.h"
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QList>
+#include <QTimer>
+
+#include <memory>
+
+class DumpSender;
+
+// One send, receive or request: opens the ports, sends the inputs, collects
+// what arrives until the count or the timeout, and tells how it ended as an
+// exit status. Runs the main thread's event loop meanwhile, so that a signal
+// cancels sending (see TerminationSignalHandler) or ends collecting.
+class Transfer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Transfer(const CliOptions& options);
+    ~Transfer() override;
+
+    int run(const QList<QByteArray>& inputs);
+
+private:
+    bool openPorts(QString* error);
+    void sendingFinished();
+    void startCollecting();
+    void takeArrived();
+    void signalled(int signalNumber);
+    // Ends the event loop with the status.
+    void end(int status);
+    int collectedStatus();
+
+    const CliOptions m_options;
+    // Outlives the session, whose input port calls it.
+    MessageCollector m_collector;
+    CaptureOutput m_output;
+    MidiSession m_session;
+    std::unique_ptr<DumpSender> m_pSender;
+    QEventLoop m_loop;
+    QTimer m_refreshTimer;
+    QTimer m_timeoutTimer;
+    bool m_collecting;
+    int m_signal;
+};
