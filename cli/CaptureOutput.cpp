@@ -4,7 +4,7 @@
 #include "project/AtomicFile.h"
 #include "services/DumpFile.h"
 #include "services/HexText.h"
-#include "services/MidiAnalyzer.h"
+#include "services/TimeStamp.h"
 
 CaptureOutput::CaptureOutput(const QString& path, bool timestamp)
     : m_path(path)
@@ -21,8 +21,8 @@ void CaptureOutput::add(const MessageCollector::Message& message)
         return;
     }
     if (m_timestamp) {
-        char stamp[MidiAnalyzer::TimeStampBufferSize];
-        m_pending.append(stamp, MidiAnalyzer::formatTimeStamp(stamp, message.seconds, message.microseconds));
+        char stamp[TimeStamp::BufferSize];
+        m_pending.append(stamp, TimeStamp::format(stamp, message.seconds, message.microseconds));
     }
     HexText::appendBytes(m_pending, reinterpret_cast<const unsigned char*>(message.bytes.constData()),
                          static_cast<std::size_t>(message.bytes.size()), false);

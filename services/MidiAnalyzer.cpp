@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 #include "services/HexText.h"
+#include "services/TimeStamp.h"
 
 #include "midilib_data.h"
 #include "midilib_event.h"
@@ -11,19 +12,11 @@
 #include <QMutexLocker>
 
 #include <sys/time.h>
-#include <cstring>
-#include <ctime>
 
 namespace {
 
 const char HexDigits[] = "0123456789ABCDEF";
 const char LineSeparator = '\n';
-const char GroupSeparator = ' ';
-// "HH:MM:SS" and a terminating zero.
-const int ClockTextSize = 9;
-const char ClockFormat[] = "%H:%M:%S";
-const int ClockTextLength = 8;
-const int MicrosecondsPerMillisecond = 1000;
 const char LostLineFormat[] = "-- %1 messages lost: input faster than the program can take --";
 const char TooLongLineFormat[] =
     "-- System Exclusive longer than %1 bytes dropped: raise Maximum System Exclusive in MIDI Settings --";
@@ -251,28 +244,7 @@ bool MidiAnalyzer::getCurrentTime(QString& text)
 
 int MidiAnalyzer::formatTimeStamp(char* text, long seconds, long microseconds)
 {
-    // localtime_r costs more than the rest of a line; lines come in bursts
-    // within one second, so each thread keeps the clock text of its last second.
-    thread_local long cachedSeconds = -1;
-    thread_local char clockText[ClockTextSize] = {};
-    if (seconds != cachedSeconds) {
-        const time_t time = static_cast<time_t>(seconds);
-        struct tm local;
-        localtime_r(&time, &local);
-        strftime(clockText, sizeof clockText, ClockFormat, &local);
-        cachedSeconds = seconds;
-    }
-    const int milliseconds = static_cast<int>(microseconds / MicrosecondsPerMillisecond);
-    char* out = text;
-    std::memcpy(out, clockText, ClockTextLength);
-    out += ClockTextLength;
-    *out++ = ':';
-    *out++ = static_cast<char>('0' + milliseconds / 100);
-    *out++ = static_cast<char>('0' + milliseconds / 10 % 10);
-    *out++ = static_cast<char>('0' + milliseconds % 10);
-    *out++ = GroupSeparator;
-    *out = '\0';
-    return static_cast<int>(out - text);
+    return TimeStamp::format(text, seconds, microseconds);
 }
 
 int MidiAnalyzer::prepareTimeStamp(char* text) const

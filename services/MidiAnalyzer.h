@@ -3,6 +3,7 @@
 #include "model/ModelAssistant.h"
 
 #include "services/MidiStreamReader.h"
+#include "services/TimeStamp.h"
 
 #include "midilib_filter.h"
 
@@ -65,7 +66,7 @@ public:
     // that has no event type of its own.
     static constexpr int NoEventType = 19;
     // "HH:MM:SS:mmm " and a terminating zero.
-    static constexpr int TimeStampBufferSize = 14;
+    static constexpr int TimeStampBufferSize = TimeStamp::BufferSize;
 
     explicit MidiAnalyzer(TarvoModel* model);
     virtual ~MidiAnalyzer();

@@ -13,7 +13,6 @@ namespace {
 
 const char* const AboutInfo = "MIDI tool for instrument developers.";
 const char* const Version = "Ver.";
-const char* const VersionNumber = "1.1.1";
 const char* const CopyrightNotice = "Copyright (C) 2026 HALVEK GROUP. All rights reserved.";
 const char* const AboutPixmapPath = ":/images/about.png";
 
@@ -36,7 +35,7 @@ AboutView::AboutView(QWidget* parent)
     : QDialog(parent),
       m_aboutInfo(QString::fromLatin1(AboutInfo)),
       m_versionText(QString::fromLatin1(ProductName) + QLatin1Char(' ') + QLatin1String(Version)
-                    + QLatin1String(VersionNumber)),
+                    + QLatin1String(ProductVersion)),
       m_noticeText(QString::fromLatin1(CopyrightNotice))
 {
     QFont font(QString::fromUtf8(AboutViewFontFamily));
