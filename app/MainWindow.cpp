@@ -140,7 +140,10 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     m_pBulkIntervalManager = new MidiBulkIntervalManager(m_pModel);
     updateParameter(MaxSystemExclusiveId);
     updateParameter(PieceSizeId);
-    m_timerId = startTimer(PollInterval, Qt::CoarseTimer);
+    // The poll runs while there is monitor text to collect, and stops when a
+    // tick finds none: an idle program has no timer waking it.
+    m_pMidiAnalyzer->setDataNotifier([this]() { QMetaObject::invokeMethod(this, &MainWindow::startPolling, Qt::QueuedConnection); });
+    startPolling();
 
     m_pModel->registerModelAssistant(this);
     m_pModel->unlockParameterEditFlag();
@@ -156,7 +159,9 @@ MainWindow::~MainWindow()
     QMdiArea* area = m_pMdiArea;
     m_pMdiArea = nullptr;
     delete area;
-    killTimer(m_timerId);
+    m_pMidiAnalyzer->setDataNotifier(nullptr);
+    if (m_timerId != 0)
+        killTimer(m_timerId);
     m_pModel->unregisterModelAssistant(this);
     storeSettings();
     delete m_pMidiInputPort;
@@ -639,6 +644,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_isClosed = true;
 }
 
+void MainWindow::startPolling()
+{
+    if (m_timerId == 0)
+        m_timerId = startTimer(PollInterval, Qt::CoarseTimer);
+}
+
 void MainWindow::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_timerId)
@@ -650,8 +661,11 @@ void MainWindow::timerEvent(QTimerEvent* event)
     unsigned int systemExclusiveCount = 0;
     unsigned int transmittedCount = 0;
     if (!m_pMidiAnalyzer->getMidiData(receivedText, receivedCount, systemExclusiveText, systemExclusiveCount,
-                                      transmittedText, transmittedCount))
+                                      transmittedText, transmittedCount)) {
+        killTimer(m_timerId);
+        m_timerId = 0;
         return;
+    }
     // Copies of the lists: a view may open or close another while it is fed,
     // and a view added now waits for the next tick.
     const QList<MidiEditView*> outputViews = m_outputMonitorViewList;

@@ -134,6 +134,7 @@ protected:
     // absent one never holds up the window.
     void paintEvent(QPaintEvent* event) override;
     void startMidiService();
+    void startPolling();
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

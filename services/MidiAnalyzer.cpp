@@ -97,6 +97,7 @@ MidiAnalyzer::MidiAnalyzer(TarvoModel* model)
     , m_receivedSysExCount(0)
     , m_receivedCount(0)
     , m_transmittedCount(0)
+    , m_notified(false)
     , m_thru(model->getModelIntValue(MidiThruId) != 0)
     , m_timeStamp(model->getModelIntValue(TimeStampId) != 0)
     , m_maxSystemExclusive(std::size_t(model->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB)
@@ -148,6 +149,7 @@ void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size)
         // Exclusive text without the newlines: the unsplit groups.
         appendLine(m_receivedText, stamp, stampLength, message.data, message.size);
         m_receivedCount += static_cast<unsigned int>(message.size);
+        noteData();
     }
 }
 
@@ -169,6 +171,22 @@ void MidiAnalyzer::appendReceivedTextLine(const QString& line)
     QMutexLocker locker(&m_mutex);
     m_receivedText.append(LineSeparator);
     m_receivedText.append(text);
+    noteData();
+}
+
+void MidiAnalyzer::noteData()
+{
+    if (!m_notified && m_notifier) {
+        m_notified = true;
+        m_notifier();
+    }
+}
+
+void MidiAnalyzer::setDataNotifier(std::function<void()> notifier)
+{
+    QMutexLocker locker(&m_mutex);
+    m_notifier = std::move(notifier);
+    m_notified = false;
 }
 
 void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, std::size_t size)
@@ -180,6 +198,7 @@ void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, std::size_t
     QMutexLocker locker(&m_mutex);
     appendLine(m_transmittedText, stamp, stampLength, data, size);
     m_transmittedCount += size;
+    noteData();
 }
 
 bool MidiAnalyzer::getMidiData(QByteArray& receivedText, unsigned int& receivedCount,
@@ -200,7 +219,10 @@ bool MidiAnalyzer::getMidiData(QByteArray& receivedText, unsigned int& receivedC
     m_transmittedText.clear();
     m_transmittedCount = 0;
     // A lost-messages line is text without bytes.
-    return receivedCount != 0 || sysExCount != 0 || transmittedCount != 0 || !receivedText.isEmpty();
+    const bool any = receivedCount != 0 || sysExCount != 0 || transmittedCount != 0 || !receivedText.isEmpty();
+    if (!any)
+        m_notified = false;
+    return any;
 }
 
 void MidiAnalyzer::clearTransmittedDataBuffer()

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 class TarvoModel;
 
@@ -90,6 +91,10 @@ public:
                      QByteArray& sysExText, unsigned int& sysExCount,
                      QByteArray& transmittedText, unsigned int& transmittedCount);
     void clearTransmittedDataBuffer();
+    // Called, from whichever thread adds it, when text arrives for a collector
+    // that found nothing last time, so that the GUI thread polls only while
+    // there is something to collect.
+    void setDataNotifier(std::function<void()> notifier);
 
     void updateParameter(unsigned int id) override;
 
@@ -116,6 +121,8 @@ private:
     static void appendLine(QByteArray& text, const char* stamp, int stampLength,
                            const unsigned char* data, std::size_t size);
     void appendReceivedTextLine(const QString& line);
+    // Under m_mutex: text was added.
+    void noteData();
 
     // Touched by the receive thread only.
     MidiStreamReader m_reader;
@@ -128,6 +135,9 @@ private:
     unsigned int m_receivedCount;
     QByteArray m_transmittedText;
     unsigned int m_transmittedCount;
+    // Set once the notifier was called, cleared when a collection found nothing.
+    bool m_notified;
+    std::function<void()> m_notifier;
     // Written on the GUI thread, read by the receive and sending threads.
     std::atomic<bool> m_thru;
     std::atomic<bool> m_timeStamp;

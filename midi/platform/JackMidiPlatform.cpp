@@ -7,6 +7,8 @@
 #include <jack/midiport.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -40,6 +42,11 @@ const int RoomPolls = 2000;
 JackMidiPlatform::JackMidiPlatform()
     : m_pJack(nullptr)
     , m_active(false)
+    , m_anchored(false)
+    , m_anchorTime(0)
+    , m_anchorFrame(0)
+    , m_sampleRate(0)
+    , m_periodFrames(0)
     , m_lastRef(NoRef)
     , m_client(NoRef)
     , m_inputPort(NoRef)
@@ -341,11 +348,8 @@ bool JackMidiPlatform::queue(Ref outputPort, Ref destination, const unsigned cha
                 return false;
             }
             if (hasRoom) {
-                // JACK's clock is the monotonic one too.
-                const OutputHeader header{
-                    static_cast<std::uint32_t>(size), dueMicroseconds > 0 ? 1u : 0u,
-                    dueMicroseconds > 0 ? jack_time_to_frames(m_pJack, static_cast<jack_time_t>(dueMicroseconds)) : 0u,
-                    0u};
+                const OutputHeader header{static_cast<std::uint32_t>(size), dueMicroseconds > 0 ? 1u : 0u,
+                                          dueMicroseconds > 0 ? dueFrame(dueMicroseconds) : 0u, 0u};
                 m_outRing.write(reinterpret_cast<const unsigned char*>(&header), OutputHeaderSize);
                 m_outRing.write(data, size);
                 m_outRing.publish();
@@ -356,6 +360,31 @@ bool JackMidiPlatform::queue(Ref outputPort, Ref destination, const unsigned cha
         std::this_thread::sleep_for(RoomPoll);
     }
     return false;
+}
+
+std::uint32_t JackMidiPlatform::dueFrame(std::int64_t dueMicroseconds)
+{
+    // JACK's clock need not be the steady clock: only the distance from now
+    // is carried over.
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    const auto nowJack = static_cast<std::int64_t>(jack_get_time());
+    // Frames count from a fixed point at the nominal rate, so that equal
+    // distances in time stay equal in frames; JACK's own conversion wobbles
+    // with the period's timing. The point moves when the frame clock has
+    // drifted a period away from it.
+    const std::uint32_t nowFrame = jack_time_to_frames(m_pJack, static_cast<jack_time_t>(nowJack));
+    const auto framesSince = [this](std::int64_t time) {
+        return static_cast<std::int64_t>(std::llround(double(time - m_anchorTime) * m_sampleRate / 1e6));
+    };
+    const auto drift = static_cast<std::int32_t>(nowFrame - (m_anchorFrame + std::uint32_t(framesSince(nowJack))));
+    if (!m_anchored || std::abs(drift) > static_cast<std::int32_t>(m_periodFrames)) {
+        m_anchored = true;
+        m_anchorTime = nowJack;
+        m_anchorFrame = nowFrame;
+    }
+    return m_anchorFrame + static_cast<std::uint32_t>(framesSince(nowJack + (dueMicroseconds - now)));
 }
 
 void JackMidiPlatform::selectDestination(Ref outputPort, Ref destination)
@@ -494,6 +523,9 @@ bool JackMidiPlatform::openServerClient()
         m_pOutPort = registerPort(m_outputPortName, false);
     }
     m_active = false;
+    m_anchored = false;
+    m_sampleRate = jack_get_sample_rate(m_pJack);
+    m_periodFrames = jack_get_buffer_size(m_pJack);
     updateActivation();
     reconnect();
     return true;

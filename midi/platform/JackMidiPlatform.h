@@ -83,6 +83,7 @@ private:
     bool sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom);
     bool queue(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
                std::int64_t dueMicroseconds);
+    std::uint32_t dueFrame(std::int64_t dueMicroseconds);
     // Activates the client while a source or a destination is in use, and
     // deactivates it otherwise, so that an idle program has no cycles to run.
     void updateActivation();
@@ -102,6 +103,12 @@ private:
     std::mutex m_mutex;
     jack_client_t* m_pJack;
     bool m_active;
+    // Due times become frames from this point of JACK's clock on.
+    bool m_anchored;
+    std::int64_t m_anchorTime;
+    std::uint32_t m_anchorFrame;
+    std::uint32_t m_sampleRate;
+    std::uint32_t m_periodFrames;
     Ref m_lastRef;
     std::map<Ref, Endpoint> m_endpoints;
     Ref m_client;

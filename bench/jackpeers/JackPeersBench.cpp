@@ -1,0 +1,157 @@
+// The program as users run it (build/app/tarvo, offscreen), over a real JACK
+// server (dummy driver, 64 frames at 48 kHz), measured by the CPU time its
+// threads take:
+// - idle for 15 s after start, with no port, and with the In Monitor open on
+//   a source that sends nothing (target under 0.3 % of a core);
+// - a 10 s flood of 10,000 and 50,000 messages/s with the In Monitor open and
+//   Thru on, beside jack_midi_dump on the same flood (target at most 1.5
+//   times jack_midi_dump's CPU).
+// With JACK_DEFAULT_SERVER set it uses that server, else one of its own.
+#include "JackTestServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const int CyclesPerSecond = 48000 / 64;
+const int IdleSeconds = 15;
+const int FloodSeconds = 10;
+const int SettleMs = 3000;
+
+// A source that writes messagesPerCycle note-ons every cycle while on, and a
+// sink for the program's Thru.
+struct Flooder
+{
+    static int process(jack_nframes_t frames, void* user)
+    {
+        auto* self = static_cast<Flooder*>(user);
+        jack_midi_clear_buffer(jack_port_get_buffer(self->sink, frames));
+        void* buffer = jack_port_get_buffer(self->port, frames);
+        jack_midi_clear_buffer(buffer);
+        const int count = self->messagesPerCycle;
+        for (int i = 0; i < count; ++i) {
+            const jack_midi_data_t note[3] = {0x90, static_cast<jack_midi_data_t>(i & 0x7F), 0x40};
+            jack_midi_event_write(buffer, static_cast<jack_nframes_t>(i * frames / count), note, 3);
+        }
+        return 0;
+    }
+
+    jack_client_t* client = nullptr;
+    jack_port_t* port = nullptr;
+    jack_port_t* sink = nullptr;
+    std::atomic<int> messagesPerCycle{0};
+};
+
+// Seconds of CPU all threads of a process have taken so far.
+double cpuSeconds(qint64 pid)
+{
+    double total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            total += stat.readAll().split(' ').first().toDouble() / 1e9;
+    }
+    return total;
+}
+
+// Starts the program with these settings in a home of its own.
+std::unique_ptr<QProcess> startProgram(const QString& program, const QTemporaryDir& home, const QByteArray& settings)
+{
+    QDir(home.path()).mkpath(QStringLiteral(".config/tarvo"));
+    QFile file(home.filePath(QStringLiteral(".config/tarvo/Tarvo.ini")));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(settings);
+    file.close();
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(program, QStringList());
+    process->waitForStarted();
+    QThread::msleep(SettleMs);
+    return process;
+}
+
+double percentOver(qint64 pid, int seconds)
+{
+    const double before = cpuSeconds(pid);
+    QThread::sleep(static_cast<unsigned long>(seconds));
+    return (cpuSeconds(pid) - before) / seconds * 100.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../app/tarvo");
+    JackTestServer server;
+    if (qEnvironmentVariableIsEmpty("JACK_DEFAULT_SERVER") && !server.start()) {
+        std::printf("no JACK server: %s\n", qPrintable(server.log()));
+        return 1;
+    }
+    Flooder flooder;
+    jack_status_t status;
+    flooder.client = jack_client_open("flood", JackNoStartServer, &status);
+    flooder.port = jack_port_register(flooder.client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    flooder.sink = jack_port_register(flooder.client, "sink", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(flooder.client, Flooder::process, &flooder);
+    jack_activate(flooder.client);
+
+    {
+        QTemporaryDir home;
+        auto tarvo = startProgram(program, home, "[PortName]\nInputPortName=No Assign\nOutputPortName=No Assign\n");
+        std::printf("idle, no port, %d s: %.3f %% of a core (target under 0.3 %%)\n", IdleSeconds,
+                    percentOver(tarvo->processId(), IdleSeconds));
+        tarvo->terminate();
+        tarvo->waitForFinished();
+    }
+    QTemporaryDir home;
+    auto tarvo = startProgram(program, home,
+                              "[PortName]\nInputPortName=flood:out\nOutputPortName=flood:sink\n[MidiThru]\nMidiThru=1\n");
+    std::printf("idle, In Monitor open on a silent source, %d s: %.3f %% of a core (target under 0.3 %%)\n",
+                IdleSeconds, percentOver(tarvo->processId(), IdleSeconds));
+    QProcess dump;
+    dump.setStandardOutputFile(QProcess::nullDevice());
+    dump.start(QStringLiteral("jack_midi_dump"), QStringList());
+    dump.waitForStarted();
+    QThread::msleep(SettleMs);
+    QProcess::execute(QStringLiteral("jack_connect"), {QStringLiteral("flood:out"), QStringLiteral("midi-monitor:input")});
+    for (const int rate : {10000, 50000}) {
+        flooder.messagesPerCycle = rate / CyclesPerSecond;
+        QThread::msleep(500);
+        const double tarvoBefore = cpuSeconds(tarvo->processId());
+        const double dumpBefore = cpuSeconds(dump.processId());
+        QThread::sleep(FloodSeconds);
+        const double tarvoPercent = (cpuSeconds(tarvo->processId()) - tarvoBefore) / FloodSeconds * 100.0;
+        const double dumpPercent = (cpuSeconds(dump.processId()) - dumpBefore) / FloodSeconds * 100.0;
+        std::printf("flood of %d messages/s for %d s, In Monitor open, Thru on: program %.1f %%, jack_midi_dump "
+                    "%.1f %% of a core: %.2f times (target at most 1.5)\n",
+                    (rate / CyclesPerSecond) * CyclesPerSecond, FloodSeconds, tarvoPercent, dumpPercent,
+                    tarvoPercent / dumpPercent);
+        flooder.messagesPerCycle = 0;
+        QThread::msleep(1000);
+    }
+    dump.terminate();
+    dump.waitForFinished();
+    tarvo->terminate();
+    tarvo->waitForFinished();
+    jack_client_close(flooder.client);
+    return 0;
+}
