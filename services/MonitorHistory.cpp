@@ -31,6 +31,11 @@ QVector<MonitorEntry> MonitorHistory::resume(const QString& droppedLineFormat)
 {
     m_paused = false;
     QVector<MonitorEntry> added;
+    // The line that counts the dropped lines takes the place of one more.
+    while (m_droppedWhilePaused > 0 && int(m_waiting.size()) >= m_limit) {
+        m_waiting.pop_front();
+        ++m_droppedWhilePaused;
+    }
     if (m_droppedWhilePaused > 0) {
         const QString line = droppedLineFormat.arg(QLocale().toString(m_droppedWhilePaused));
         added.append(MonitorEntry{line, line, QByteArray()});

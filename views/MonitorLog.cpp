@@ -214,11 +214,12 @@ void MonitorLog::showAll()
     const int top = scrollBar->value();
     QString all;
     for (const MonitorEntry& entry : m_history.shown()) {
-        all += LineBreak;
+        if (!all.isEmpty()) {
+            all += LineBreak;
+        }
         all += lineOf(entry);
     }
-    // As if the lines had arrived in one piece (MidiEditGeneralView::insertText).
-    m_pText->setPlainText(all.trimmed());
+    m_pText->setPlainText(all);
     // Both views have a line for each line, so the same lines stay in sight.
     scrollBar->setValue(following ? scrollBar->maximum() : top);
     m_pFindBar->refreshHighlights();
