@@ -21,7 +21,13 @@ const QColor MatchForeground(Qt::black);
 } // namespace
 
 MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, QWidget* parent)
-    : QWidget(parent), m_pText(text), m_pEdit(new QLineEdit(this)), m_pCount(new QLabel(this))
+    : QWidget(parent)
+    , m_pText(text)
+    , m_pEdit(new QLineEdit(this))
+    , m_pCount(new QLabel(this))
+    , m_matchCount(0)
+    , m_matchIndex(0)
+    , m_countedRevision(-1)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -95,6 +101,10 @@ void MonitorFindBar::step(bool backward)
         wrap.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
         found = document->find(term, wrap, flags);
     }
+    const bool wrapped = !m_current.isNull() && !found.isNull()
+        && (backward ? found.selectionStart() >= m_current.selectionStart()
+                     : found.selectionStart() <= m_current.selectionStart());
+    const bool stepped = !m_current.isNull() && !found.isNull() && found.selectionStart() != m_current.selectionStart();
     m_current = found;
     if (!found.isNull()) {
         QTextCursor place(found);
@@ -102,27 +112,33 @@ void MonitorFindBar::step(bool backward)
         m_pText->setTextCursor(place);
         m_pText->ensureCursorVisible();
     }
-    updateCount();
+    updateCount(!stepped ? m_matchIndex : wrapped ? (backward ? m_matchCount : 1) : m_matchIndex + (backward ? -1 : 1));
     refreshHighlights();
 }
 
-void MonitorFindBar::updateCount()
+void MonitorFindBar::updateCount(int steppedIndex)
 {
     const QString term = m_pEdit->text();
-    const int current = m_current.isNull() ? -1 : m_current.selectionStart();
-    int total = 0;
-    int index = 0;
-    for (QTextBlock block = m_pText->document()->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
+    QTextDocument* document = m_pText->document();
+    if (document->revision() == m_countedRevision && term == m_countedTerm) {
+        m_matchIndex = steppedIndex;
+    } else {
+        // Positions in the plain text are positions in the document.
+        const QString text = document->toPlainText();
+        const int current = m_current.isNull() ? -1 : m_current.selectionStart();
+        m_matchCount = 0;
+        m_matchIndex = 0;
         for (int at = text.indexOf(term, 0, Qt::CaseInsensitive); at >= 0;
              at = text.indexOf(term, at + term.size(), Qt::CaseInsensitive)) {
-            ++total;
-            if (block.position() + at <= current) {
-                index = total;
+            ++m_matchCount;
+            if (at <= current) {
+                m_matchIndex = m_matchCount;
             }
         }
+        m_countedRevision = document->revision();
+        m_countedTerm = term;
     }
-    m_pCount->setText(total == 0 ? tr(NoMatchText) : tr(CountText).arg(index).arg(total));
+    m_pCount->setText(m_matchCount == 0 ? tr(NoMatchText) : tr(CountText).arg(m_matchIndex).arg(m_matchCount));
 }
 
 void MonitorFindBar::refreshHighlights()

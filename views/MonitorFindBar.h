@@ -32,11 +32,18 @@ private:
     void step(bool backward);
     void termChanged();
     void close();
-    // "3 of 12" for the current match, counted over every line.
-    void updateCount();
+    // "3 of 12" for the current match. The matches are counted over every
+    // line when the lines or the text changed, else steppedIndex, where a
+    // step from the previous match leads, is the current one's number.
+    void updateCount(int steppedIndex);
 
     QPlainTextEdit* m_pText;
     QLineEdit* m_pEdit;
     QLabel* m_pCount;
     QTextCursor m_current;
+    int m_matchCount;
+    int m_matchIndex;
+    // The document revision and text that m_matchCount counts; -1 for none.
+    int m_countedRevision;
+    QString m_countedTerm;
 };

@@ -1,10 +1,13 @@
 // A monitor's own commands: pausing keeps every line the history holds and
 // counts those it cannot, the decoded view switches back to the very same
-// hex lines, and captured System Exclusive messages are saved byte for byte.
+// hex lines, finding steps through the matches, the Out Monitor hides
+// timing clock and active sensing, and the log and captured System Exclusive
+// messages are saved as shown and byte for byte.
 
 #include "SendingMainWindow.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
+#include "views/MonitorFindBar.h"
 #include "views/MonitorStatusLine.h"
 
 namespace {
@@ -33,13 +36,42 @@ class MonitorLogTest : public QObject
 
     MidiEditTextView* text() const { return m_pMonitor->findChild<MidiEditTextView*>(); }
     QString status() const { return m_pMonitor->findChild<MonitorStatusLine*>()->text(); }
-    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(text(), key, modifiers); }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    void trigger(const char* actionText)
+    {
+        for (QAction* action : m_pMonitor->findChildren<QAction*>()) {
+            if (action->text() == QLatin1String(actionText))
+                action->trigger();
+        }
+    }
+    // Saves with the file the dialog proposes in directory and reads it back.
+    QByteArray save(const char* actionText, const QString& directory, const char* fileName)
+    {
+        m_pBench->m_model.setModelStringValue(DumpFileWorkingDirectoryId, directory);
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [] {
+            if (QDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        answer.start(5);
+        trigger(actionText);
+        // The dialog took the focus with it.
+        QApplication::setActiveWindow(m_pMonitor.get());
+        text()->setFocus();
+        QFile file(QDir(directory).filePath(QLatin1String(fileName)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
 private slots:
     void init()
     {
         m_pBench = std::make_unique<SendingMainWindow>();
-        m_pMonitor = std::make_unique<MidiEditView>(nullptr, &m_pBench->m_model, MidiEditView::MidiInMonitor, QString());
+        const bool out = QByteArray(QTest::currentTestFunction()).startsWith("out");
+        m_pMonitor = std::make_unique<MidiEditView>(
+            nullptr, &m_pBench->m_model, out ? MidiEditView::MidiOutMonitor : MidiEditView::MidiInMonitor, QString());
         QVERIFY(showExposed(m_pMonitor.get()));
         QApplication::setActiveWindow(m_pMonitor.get());
         text()->setFocus();
@@ -81,32 +113,48 @@ private slots:
         QCOMPARE(text()->toPlainText(), hex);
     }
 
+    void findStepsThroughTheMatches()
+    {
+        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F "), 12);
+        key(Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3c"));
+        QLabel* count = m_pMonitor->findChild<MonitorFindBar*>()->findChild<QLabel*>();
+        QCOMPARE(count->text(), QStringLiteral("1 of 3"));
+        QCOMPARE(text()->extraSelections().size(), 3);
+        const QList<QPair<Qt::KeyboardModifiers, int>> steps
+            = {{Qt::NoModifier, 1}, {Qt::NoModifier, 3}, {Qt::NoModifier, 0}, {Qt::ShiftModifier, 3}};
+        for (const auto& step : steps) {
+            key(Qt::Key_F3, step.first);
+            QCOMPARE(text()->textCursor().blockNumber(), step.second);
+        }
+        QCOMPARE(count->text(), QStringLiteral("3 of 3"));
+        // New lines are counted at the next step.
+        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 00 "), 3);
+        key(Qt::Key_F3);
+        QCOMPARE(count->text(), QStringLiteral("4 of 4"));
+    }
+
+    void outMonitorHidesNoiseAndSavesItsLog()
+    {
+        trigger("&Hide Timing Clock and Active Sensing");
+        m_pMonitor->setText(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 "));
+        QTemporaryDir hex;
+        QCOMPARE(save("Save &Log As...", hex.path(), "monitor.txt"), QByteArray("90 3C 64 \n80 3C 40\n"));
+        key(Qt::Key_D, Qt::ControlModifier);
+        QTemporaryDir decoded;
+        QVERIFY(save("Save &Log As...", decoded.path(), "monitor.txt").endsWith("Note Off                C3 (60) "
+                                                                                 "velocity 64                           80 3C 40\n"));
+    }
+
     void systemExclusiveIsSavedAsCaptured()
     {
-        QTemporaryDir directory;
-        m_pBench->m_model.setModelStringValue(DumpFileWorkingDirectoryId, directory.path());
         // A long message shows shortened; the bytes come from the System Exclusive text.
         const QByteArray dump = char(0xF0) + QByteArray(4998, 0x11) + char(0xF7);
         const QByteArray request = midiBytes("F0 7E 7F 06 01 F7");
         m_pMonitor->receivedMessage(QStringLiteral("\nF0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64 \nF0 7E 7F 06 01 F7 "),
                                     5009, '\n' + dump.toHex(' ').toUpper() + " \n" + request.toHex(' ').toUpper() + ' ');
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, [] {
-            // The dialog proposes capture.syx in the working directory.
-            if (QDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                dialog->accept();
-            }
-        });
-        answer.start(5);
-        const QList<QAction*> actions = m_pMonitor->findChildren<QAction*>();
-        const auto save = std::find_if(actions.begin(), actions.end(), [](QAction* action) {
-            return action->text() == QLatin1String("Save System E&xclusive As...");
-        });
-        QVERIFY(save != actions.end());
-        (*save)->trigger();
-        QFile file(directory.filePath(QStringLiteral("capture.syx")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), dump + request);
+        QTemporaryDir directory;
+        QCOMPARE(save("Save System E&xclusive As...", directory.path(), "capture.syx"), dump + request);
     }
 };
 

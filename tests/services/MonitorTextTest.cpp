@@ -1,15 +1,17 @@
-// Monitor lines read back and decoded: every kind of message, what later
-// messages complete (RPN, NRPN, 14-bit controllers, banks), universal System
-// Exclusive messages and manufacturers, and the columns of a decoded line.
+// Monitor lines read back, decoded and counted: every kind of message, what
+// later messages complete (RPN, NRPN, 14-bit controllers, banks), universal
+// System Exclusive messages and manufacturers, the columns of a decoded
+// line, and the tempo of timing clock.
 
 #include "model/TarvoParameters.h"
 #include "services/MidiMessageDecoder.h"
 #include "services/MonitorLine.h"
 #include "services/MonitorLineDecoder.h"
+#include "services/MonitorStatistics.h"
 
 #include <QTest>
 
-class MidiMessageDecoderTest : public QObject
+class MonitorTextTest : public QObject
 {
     Q_OBJECT
 
@@ -17,9 +19,11 @@ private slots:
     void decode_data();
     void decode();
     void decodedLineHasColumns();
+    void figures_data();
+    void figures();
 };
 
-void MidiMessageDecoderTest::decode_data()
+void MonitorTextTest::decode_data()
 {
     QTest::addColumn<QString>("lines");
     QTest::addColumn<int>("middleC");
@@ -88,7 +92,7 @@ void MidiMessageDecoderTest::decode_data()
            "44099 Hz, 1000 words, loop 0-999 forward)";
 }
 
-void MidiMessageDecoderTest::decode()
+void MonitorTextTest::decode()
 {
     QFETCH(QString, lines);
     QFETCH(int, middleC);
@@ -102,7 +106,7 @@ void MidiMessageDecoderTest::decode()
     QTEST(QStringLiteral("%1|%2|%3").arg(decoded.channel).arg(decoded.kind, decoded.values), "decoded");
 }
 
-void MidiMessageDecoderTest::decodedLineHasColumns()
+void MonitorTextTest::decodedLineHasColumns()
 {
     MonitorLineDecoder decoder;
     const QVector<MonitorLine> lines = MonitorLine::parseLines(QStringLiteral(
@@ -118,5 +122,47 @@ void MidiMessageDecoderTest::decodedLineHasColumns()
                             "                                B0 07 64"));
 }
 
-QTEST_MAIN(MidiMessageDecoderTest)
-#include "MidiMessageDecoderTest.moc"
+void MonitorTextTest::figures_data()
+{
+    QTest::addColumn<double>("beatsPerMinute");
+    QTest::addColumn<bool>("stamped");
+    QTest::addColumn<double>("expectedTempo");
+    QTest::addColumn<bool>("jitterKnown");
+    // Time stamps in whole milliseconds: 27 and 28 ms intervals.
+    QTest::newRow("stamped clock") << 90.0 << true << 90.0 << true;
+    // Clocks that arrive together every 100 ms.
+    QTest::newRow("clock by arrival") << 120.0 << false << 120.0 << false;
+    QTest::newRow("no clock") << 0.0 << true << 0.0 << false;
+}
+
+void MonitorTextTest::figures()
+{
+    QFETCH(double, beatsPerMinute);
+    QFETCH(bool, stamped);
+    const qint64 Second = 1000000;
+    const qint64 Batch = 100000;
+    MonitorStatistics statistics;
+    statistics.addLost(7);
+    for (int message = 0; message < 300; ++message) {
+        statistics.addMessage(3, false, message * Second / 300, stamped);
+    }
+    for (int clock = 0; beatsPerMinute > 0 && clock < 2 * beatsPerMinute * 24 / 60; ++clock) {
+        const qint64 time = qint64(clock * 60.0 * Second / (beatsPerMinute * 24));
+        statistics.addMessage(1, true, stamped ? time / 1000 * 1000 : (time / Batch + 1) * Batch, stamped);
+    }
+    const MonitorStatistics::Figures figures = statistics.read(2 * Second);
+    QCOMPARE(figures.lost, quint64(7));
+    QCOMPARE(figures.bytes, quint64(900 + figures.messages - 300));
+    QCOMPARE(figures.messagesPerSecond, figures.messages / 2.0);
+    QFETCH(double, expectedTempo);
+    QVERIFY2(qAbs(figures.beatsPerMinute - expectedTempo) <= expectedTempo / 100,
+             qPrintable(QString::number(figures.beatsPerMinute)));
+    QFETCH(bool, jitterKnown);
+    QCOMPARE(figures.jitterMilliseconds >= 0.0, jitterKnown);
+    QVERIFY(figures.jitterMilliseconds < 1.0);
+    // Nothing new: no rates and no tempo.
+    QCOMPARE(statistics.read(Second).beatsPerMinute, 0.0);
+}
+
+QTEST_MAIN(MonitorTextTest)
+#include "MonitorTextTest.moc"
