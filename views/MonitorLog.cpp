@@ -63,15 +63,16 @@ bool isSystemExclusive(const MonitorLine& line)
     return line.isMessage() && statusOf(line) == StartOfExclusive;
 }
 
-// The messages of received System Exclusive text: one a line.
+// The messages of received System Exclusive text, which goes on over lines
+// within a long message: each begins with F0.
 QVector<QByteArray> systemExclusiveMessages(const QByteArray& text)
 {
+    const QByteArray bytes = QByteArray::fromHex(text);
     QVector<QByteArray> messages;
-    for (const QByteArray& line : text.split('\n')) {
-        const QByteArray bytes = QByteArray::fromHex(line);
-        if (!bytes.isEmpty()) {
-            messages.append(bytes);
-        }
+    for (int start = bytes.indexOf(char(StartOfExclusive)); start >= 0;) {
+        const int next = bytes.indexOf(char(StartOfExclusive), start + 1);
+        messages.append(bytes.mid(start, next < 0 ? -1 : next - start));
+        start = next;
     }
     return messages;
 }

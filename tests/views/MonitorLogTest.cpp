@@ -5,6 +5,7 @@
 // messages are saved as shown and byte for byte.
 
 #include "SendingMainWindow.h"
+#include "services/HexText.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 #include "views/MonitorFindBar.h"
@@ -151,8 +152,13 @@ private slots:
         // A long message shows shortened; the bytes come from the System Exclusive text.
         const QByteArray dump = char(0xF0) + QByteArray(4998, 0x11) + char(0xF7);
         const QByteArray request = midiBytes("F0 7E 7F 06 01 F7");
+        QByteArray systemExclusiveText;
+        for (const QByteArray& message : {dump, request}) {
+            HexText::appendBytes(systemExclusiveText, reinterpret_cast<const unsigned char*>(message.constData()),
+                                 std::size_t(message.size()), true);
+        }
         m_pMonitor->receivedMessage(QStringLiteral("\nF0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64 \nF0 7E 7F 06 01 F7 "),
-                                    5009, '\n' + dump.toHex(' ').toUpper() + " \n" + request.toHex(' ').toUpper() + ' ');
+                                    5009, systemExclusiveText);
         QTemporaryDir directory;
         QCOMPARE(save("Save System E&xclusive As...", directory.path(), "capture.syx"), dump + request);
     }
