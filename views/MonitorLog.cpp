@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -95,8 +96,10 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoM
     , m_pFindBar(new MonitorFindBar(text, view))
     , m_pStatusLine(new MonitorStatusLine(view))
     , m_history(model->getModelIntValue(MonitorHistoryId))
+    , m_linesAtOnce(model->getModelMinimumValue(MonitorHistoryId))
     , m_decoded(false)
     , m_noiseHidden(false)
+    , m_insertScheduled(false)
     , m_pNoiseAction(nullptr)
     , m_pSaveSystemExclusiveAction(nullptr)
 {
@@ -195,21 +198,45 @@ const QString& MonitorLog::lineOf(const MonitorEntry& entry) const
 
 void MonitorLog::show(const QVector<MonitorEntry>& entries)
 {
-    if (entries.isEmpty()) {
-        return;
-    }
     // The text keeps no more lines than the history: older ones would go at once.
+    const int limit = m_history.limit();
+    for (int index = qMax(0, entries.size() - limit); index < entries.size(); ++index) {
+        m_unshown.push_back(entries[index]);
+    }
+    while (int(m_unshown.size()) > limit) {
+        m_unshown.pop_front();
+    }
+    if (!m_insertScheduled) {
+        insertUnshown();
+    }
+}
+
+void MonitorLog::insertUnshown()
+{
+    m_insertScheduled = false;
     QString piece;
-    for (int index = qMax(0, entries.size() - m_history.limit()); index < entries.size(); ++index) {
+    for (int count = 0; count < m_linesAtOnce && !m_unshown.empty(); ++count) {
         piece += LineBreak;
-        piece += lineOf(entries[index]);
+        piece += lineOf(m_unshown.front());
+        m_unshown.pop_front();
+    }
+    if (piece.isEmpty()) {
+        return;
     }
     m_pView->insertText(piece);
     m_pFindBar->refreshHighlights();
+    // The rest after the events that wait: the text takes a line going out at
+    // the top at a cost, and a long history sheds many at a time.
+    if (!m_unshown.empty()) {
+        m_insertScheduled = true;
+        QTimer::singleShot(0, this, &MonitorLog::insertUnshown);
+    }
 }
 
 void MonitorLog::showAll()
 {
+    // The history holds the lines still to be inserted as well.
+    m_unshown.clear();
     QScrollBar* scrollBar = m_pText->verticalScrollBar();
     const bool following = scrollBar->value() >= scrollBar->maximum();
     const int top = scrollBar->value();
@@ -266,6 +293,7 @@ void MonitorLog::choiceChanged()
 void MonitorLog::clear()
 {
     m_history.clear();
+    m_unshown.clear();
     if (m_history.isPaused()) {
         m_pStatusLine->setWaiting(0);
     }

@@ -61,8 +61,9 @@ private:
     QAction* addAction(const char* text, const char* shortcut, bool checkable);
     // A user's choice changes the project; a restored one does not.
     void choiceChanged();
-    // Appends entries to the text as one piece.
+    // Appends entries to the text, m_linesAtOnce at a time.
     void show(const QVector<MonitorEntry>& entries);
+    void insertUnshown();
     // Replaces the text with every shown line in the current view.
     void showAll();
     const QString& lineOf(const MonitorEntry& entry) const;
@@ -75,10 +76,16 @@ private:
     MonitorFindBar* m_pFindBar;
     MonitorStatusLine* m_pStatusLine;
     MonitorHistory m_history;
+    // Lines that go into the text in one piece, as many as the shortest
+    // history holds; more wait for the next turn of the event loop.
+    const int m_linesAtOnce;
     MonitorLineDecoder m_decoder;
     QElapsedTimer m_clock;
+    // Shown lines on their way into the text.
+    std::deque<MonitorEntry> m_unshown;
     bool m_decoded;
     bool m_noiseHidden;
+    bool m_insertScheduled;
     QAction* m_pDecodedAction;
     QAction* m_pPauseAction;
     QAction* m_pFindAction;
