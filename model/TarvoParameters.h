@@ -75,7 +75,6 @@ enum KnobMode {
     KnobModeLinear = 1,
 };
 constexpr const char* KnobModeStringTable[] = {"Circle", "Linear"};
-constexpr int KnobModeCount = 2;
 
 // Values of MiddleCNameId.
 enum MiddleCName {
