@@ -3,8 +3,8 @@
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 #include "services/MidiEditTransmittionThread.h"
-#include "views/MidiEditGeneralView.h"
 #include "views/IntParameterRecords.h"
+#include "views/MidiEditGeneralView.h"
 #include "views/MidiEditProgressView.h"
 #include "views/MonitorLog.h"
 
