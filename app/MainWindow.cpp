@@ -676,7 +676,7 @@ void MainWindow::timerEvent(QTimerEvent* event)
         if (!m_inputViewList.contains(view))
             continue;
         if (view->isMonitor())
-            view->receivedMessage(QString::fromUtf8(receivedText), receivedCount);
+            view->receivedMessage(QString::fromUtf8(receivedText), receivedCount, systemExclusiveText);
         else
             view->receivedMessage(QString::fromLatin1(systemExclusiveText.constData()), systemExclusiveCount);
     }

@@ -221,6 +221,8 @@ void MainWindow::restoreRegistory()
     settings.beginGroup(QLatin1String(PreferencesGroup));
     restoreIntParameter(settings, QLatin1String(KnobModeKey), m_pModel, KnobModeId);
     restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
+    restoreIntParameter(settings, QLatin1String(MiddleCNameKey), m_pModel, MiddleCNameId);
+    restoreIntParameter(settings, QLatin1String(MonitorHistoryKey), m_pModel, MonitorHistoryId);
     settings.endGroup();
 
     setUpdatesEnabled(true);
@@ -282,6 +284,8 @@ void MainWindow::storeSettings()
     settings.beginGroup(QLatin1String(PreferencesGroup));
     settings.setValue(QLatin1String(KnobModeKey), m_pModel->getModelIntValue(KnobModeId));
     settings.setValue(QLatin1String(TimeStampKey), m_pModel->getModelIntValue(TimeStampId));
+    settings.setValue(QLatin1String(MiddleCNameKey), m_pModel->getModelIntValue(MiddleCNameId));
+    settings.setValue(QLatin1String(MonitorHistoryKey), m_pModel->getModelIntValue(MonitorHistoryId));
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(MidiFilterGroup));

@@ -300,7 +300,7 @@ QMdiSubWindow* MainWindow::createPreferencesView(const QString& title)
     auto* view = new PreferencesView(this, m_pModel);
     QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
     m_pPreferencesSubWindow = subWindow;
-    subWindow->setFixedSize(NarrowFixedViewWidth, subWindow->height());
+    subWindow->setFixedSize(qMax(NarrowFixedViewWidth, subWindow->sizeHint().width()), subWindow->height());
     showRecorded(m_normalRectHash, subWindow);
     return subWindow;
 }

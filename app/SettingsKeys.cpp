@@ -17,3 +17,5 @@ const char* const OutputPortNameKey = "OutputPortName";
 const char* const PreferencesGroup = "Preferences";
 const char* const KnobModeKey = "KnobMode";
 const char* const TimeStampKey = "TimeStamp";
+const char* const MiddleCNameKey = "MiddleC";
+const char* const MonitorHistoryKey = "MonitorHistory";

@@ -18,3 +18,5 @@ extern const char* const OutputPortNameKey;
 extern const char* const PreferencesGroup;
 extern const char* const KnobModeKey;
 extern const char* const TimeStampKey;
+extern const char* const MiddleCNameKey;
+extern const char* const MonitorHistoryKey;

@@ -17,6 +17,8 @@ const char* const PieceSizeName = "Piece Size (bytes)";
 const char* const RateLimitName = "Rate Limit (bytes/s)";
 const char* const KnobModeName = "Knob Mode";
 const char* const TimeStampName = "Time Stamp";
+const char* const MiddleCNameName = "Middle C (60)";
+const char* const MonitorHistoryName = "Monitor History (lines)";
 
 enum ParameterKind {
     IntParameter,
@@ -54,7 +56,20 @@ const ParameterRun ParameterTable[] = {
     {IntParameter, MaxSystemExclusiveId, 1, 4, 16384, DefaultMaxSystemExclusiveKiB, MaxSystemExclusiveName, nullptr},
     {IntParameter, PieceSizeId, 1, 16, 4096, 256, PieceSizeName, nullptr},
     {IntParameter, RateLimitId, 1, 0, 1000000, 0, RateLimitName, nullptr},
+    {IntParameter, MiddleCNameId, 1, MiddleCIsC3, MiddleCIsC4, MiddleCIsC3, MiddleCNameName, getMiddleCNameString},
+    {IntParameter, MonitorHistoryId, 1, 512, 100000, 512, MonitorHistoryName, nullptr},
 };
+
+template <int Count>
+QString tableString(const char* const (&table)[Count], int value, MODEL_RESULT* result)
+{
+    if (value < 0 || value >= Count) {
+        setModelResult(result, MODEL_RESULT_ERROR);
+        return QString();
+    }
+    setModelResult(result, MODEL_RESULT_OK);
+    return QString::fromLatin1(table[value]);
+}
 
 } // namespace
 
@@ -66,12 +81,12 @@ QString getDocumentDirectory()
 
 QString getKnobModeString(int value, MODEL_RESULT* result)
 {
-    if (value < 0 || value >= KnobModeCount) {
-        setModelResult(result, MODEL_RESULT_ERROR);
-        return QString();
-    }
-    setModelResult(result, MODEL_RESULT_OK);
-    return QString::fromLatin1(KnobModeStringTable[value]);
+    return tableString(KnobModeStringTable, value, result);
+}
+
+QString getMiddleCNameString(int value, MODEL_RESULT* result)
+{
+    return tableString(MiddleCNameStringTable, value, result);
 }
 
 TarvoParameters::TarvoParameters(ModelIF* model)

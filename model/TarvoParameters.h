@@ -66,6 +66,10 @@ constexpr unsigned int SystemResetFilterId = 1105;
 
 constexpr unsigned int KnobModeId = 1200;
 constexpr unsigned int TimeStampId = 1201;
+// What the monitors' decoded view calls middle C, note 60.
+constexpr unsigned int MiddleCNameId = 1202;
+// Lines each monitor keeps.
+constexpr unsigned int MonitorHistoryId = 1203;
 
 // Values of KnobModeId: how a dial follows the mouse.
 enum KnobMode {
@@ -73,12 +77,20 @@ enum KnobMode {
     KnobModeLinear = 1,
 };
 constexpr const char* KnobModeStringTable[] = {"Circle", "Linear"};
-constexpr int KnobModeCount = 2;
+
+// Values of MiddleCNameId.
+enum MiddleCName {
+    MiddleCIsC3 = 0,
+    MiddleCIsC4 = 1,
+};
+constexpr const char* MiddleCNameStringTable[] = {"C3", "C4"};
 
 // The first documents directory of the system, or an empty string.
 QString getDocumentDirectory();
 // Display text of a knob mode value.
 QString getKnobModeString(int value, MODEL_RESULT* result);
+// Display text of a middle C name value.
+QString getMiddleCNameString(int value, MODEL_RESULT* result);
 
 // Creates every parameter of the application on a model.
 class TarvoParameters

@@ -7,6 +7,7 @@
 #include "services/DumpFile.h"
 #include "services/HexTextChecker.h"
 #include "views/MidiEditTextView.h"
+#include "views/MonitorLog.h"
 #include "views/ViewStyle.h"
 
 #include <QApplication>
@@ -22,9 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Lines kept by a monitor; older lines are dropped first.
-const int MonitorViewLineLimit = 512;
 
 const char* const SystemExclusiveTitle = QT_TRANSLATE_NOOP("MidiEditGeneralView", "&System Exclusive");
 const char* const OpenDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Open");
@@ -90,9 +88,9 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model
     : QWidget(parent)
     , m_pEditView(parent)
     , m_pTextView(nullptr)
-    , m_maximumLineCount(mode < MidiEditView::SystemExclusive ? MonitorViewLineLimit : 0)
     , m_pModel(model)
     , m_pToolBar(nullptr)
+    , m_pMonitorLog(nullptr)
 {
     auto* layout = new QVBoxLayout();
     const bool isEditor = mode >= MidiEditView::SystemExclusive;
@@ -129,11 +127,13 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model
         monitorPalette.setColor(QPalette::All, QPalette::Text, MonitorTextColor);
         m_pTextView->setPalette(monitorPalette);
         m_pTextView->setAcceptDrops(false);
-        m_pTextView->setMaximumBlockCount(m_maximumLineCount);
     } else {
         m_pTextView->viewport()->installEventFilter(this);
     }
     layout->addWidget(m_pTextView);
+    if (!isEditor) {
+        m_pMonitorLog = new MonitorLog(this, m_pTextView, model, mode == MidiEditView::MidiInMonitor, layout);
+    }
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
     setLayout(layout);
@@ -162,7 +162,7 @@ void MidiEditGeneralView::insertText(const QString& text)
     QTextCursor cursor = m_pTextView->textCursor();
     cursor.movePosition(QTextCursor::End);
     const bool wasEmpty = cursor.atStart();
-    cursor.insertText(newestLines(text));
+    cursor.insertText(text);
     if (wasEmpty) {
         // The first line of an empty view loses the white space around it,
         // taken off in place: a dump's text is not copied once more for it.
@@ -191,23 +191,6 @@ void MidiEditGeneralView::insertReceivedText(const QString& text)
     m_pTextView->setUndoRedoEnabled(false);
     insertText(text);
     m_pTextView->setUndoRedoEnabled(true);
-}
-
-QString MidiEditGeneralView::newestLines(const QString& text) const
-{
-    if (m_maximumLineCount <= 0) {
-        return text;
-    }
-    // From the line break before the newest m_maximumLineCount lines on: the
-    // document would drop everything before it anyway.
-    int position = text.size();
-    for (int count = 0; count < m_maximumLineCount; ++count) {
-        position = text.lastIndexOf(QLatin1Char('\n'), position - 1);
-        if (position <= 0) {
-            return text;
-        }
-    }
-    return text.mid(position);
 }
 
 bool MidiEditGeneralView::getText(QString& text)

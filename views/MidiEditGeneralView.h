@@ -6,11 +6,12 @@
 #include <QWidget>
 
 class MidiEditTextView;
+class MonitorLog;
 class QToolBar;
 class TarvoModel;
 
 // The first page of a message view: the editor's tool bar above the text.
-// Monitors have no tool bar and keep at most MonitorViewLineLimit lines.
+// Monitors have no tool bar; their log looks after their lines.
 class MidiEditGeneralView : public QWidget, public ModelAssistant
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
     void insertText(const QString& text);
     // Received data is no edit of the user's: it never enters the undo history.
     void insertReceivedText(const QString& text);
+    // The monitor's log; null in editors.
+    MonitorLog* monitorLog() const { return m_pMonitorLog; }
     // False when the text is empty.
     bool getText(QString& text);
     void minimalizeScrollAreaForMac();
@@ -49,8 +52,6 @@ protected:
 private:
     // The commands act in editors only, and not while any editor transmits.
     bool isCommandAvailable();
-    // A monitor's text cut to the lines that its limit keeps.
-    QString newestLines(const QString& text) const;
     void trimDocumentEnds();
     bool openReceivingEditor();
     // Puts text into this editor when it is empty, else into a new editor.
@@ -62,7 +63,7 @@ private:
 
     MidiEditView* m_pEditView;
     MidiEditTextView* m_pTextView;
-    int m_maximumLineCount;
     TarvoModel* m_pModel;
     QToolBar* m_pToolBar;
+    MonitorLog* m_pMonitorLog;
 };

@@ -117,6 +117,7 @@ void MidiEditTextView::contextMenuEvent(QContextMenuEvent* event)
     menu->setContextMenuPolicy(Qt::CustomContextMenu);
     if (isReadOnly()) {
         menu->addAction(tr(ClearMenuText), this, SLOT(clearText()));
+        emit readOnlyMenuAboutToShow(menu.data());
     } else {
         QWidget* generalView = parentWidget();
         menu->addSeparator();
@@ -137,6 +138,7 @@ void MidiEditTextView::contextMenuEvent(QContextMenuEvent* event)
 void MidiEditTextView::clearText()
 {
     setPlainText(QString());
+    emit cleared();
 }
 
 void MidiEditTextView::editTextChanged()

@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 
+class QMenu;
 class TarvoModel;
 
 // The text area of the message editors and the monitors. The parent is the
@@ -25,6 +26,9 @@ signals:
     void transmitShortcutKeyPressed();
     void receiveShorcutKeyPressed();
     void transmitAndReceiveShortcutKeyPressed();
+    // A monitor's menu, before it opens, for the monitor's own entries.
+    void readOnlyMenuAboutToShow(QMenu* menu);
+    void cleared();
 
 public slots:
     void clearText();

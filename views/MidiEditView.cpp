@@ -3,8 +3,10 @@
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 #include "services/MidiEditTransmittionThread.h"
+#include "views/IntParameterRecords.h"
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditProgressView.h"
+#include "views/MonitorLog.h"
 
 #include <QCloseEvent>
 #include <QStackedLayout>
@@ -106,7 +108,7 @@ void MidiEditView::showTextProblem(const QString& description)
     progressView()->setErrorMessage(description);
 }
 
-void MidiEditView::receivedMessage(const QString& text, unsigned int size)
+void MidiEditView::receivedMessage(const QString& text, unsigned int size, const QByteArray& systemExclusiveText)
 {
     // A line of lost messages stands for no bytes but must still show.
     if (!m_receivedMessageEnabled || text.isEmpty()) {
@@ -116,13 +118,21 @@ void MidiEditView::receivedMessage(const QString& text, unsigned int size)
     progress->setTotalCommunicationSize(size + progress->getTotalCommunicationSize());
     // Arriving data is not an edit; confirming it is (setReceivedMessageEnabled).
     m_pModel->lockParameterEditFlag();
-    generalView()->insertReceivedText(text);
+    if (m_isMonitor) {
+        generalView()->monitorLog()->append(text, systemExclusiveText);
+    } else {
+        generalView()->insertReceivedText(text);
+    }
     m_pModel->unlockParameterEditFlag();
 }
 
 void MidiEditView::setText(const QString& text)
 {
-    generalView()->insertText(text);
+    if (m_isMonitor) {
+        generalView()->monitorLog()->append(text, QByteArray());
+    } else {
+        generalView()->insertText(text);
+    }
 }
 
 void MidiEditView::setReceivedMessageEnabled(bool enabled)
@@ -144,6 +154,10 @@ void MidiEditView::setReceivedMessageEnabled(bool enabled)
 bool MidiEditView::setDataStream(QDataStream& stream)
 {
     if (m_isMonitor) {
+        // Files from before the monitors had choices hold an empty block.
+        m_pModel->lockParameterEditFlag();
+        generalView()->monitorLog()->restore(readIntParameterRecords(*this, stream));
+        m_pModel->unlockParameterEditFlag();
         return true;
     }
     QString text;
@@ -157,8 +171,14 @@ bool MidiEditView::setDataStream(QDataStream& stream)
 
 bool MidiEditView::getDataStream(QDataStream& stream)
 {
+    if (m_isMonitor) {
+        for (const auto& record : generalView()->monitorLog()->records()) {
+            setIntParameterToStream(stream, record.first, record.second);
+        }
+        return true;
+    }
     // Data still being received is not part of the project yet.
-    if (m_isMonitor || m_receivedMessageEnabled) {
+    if (m_receivedMessageEnabled) {
         return true;
     }
     QString text;

@@ -42,7 +42,9 @@ public:
     // Stops the running transmission between two pieces.
     void cancelTransmittion();
     // Data that arrived; size is the number of MIDI bytes the text stands for.
-    void receivedMessage(const QString& text, unsigned int size);
+    // An In Monitor also takes the System Exclusive text of the same messages.
+    void receivedMessage(const QString& text, unsigned int size,
+                         const QByteArray& systemExclusiveText = QByteArray());
     // Appends text (the MIDI Out Monitor's lines).
     void setText(const QString& text);
     void setReceivedMessageEnabled(bool enabled);

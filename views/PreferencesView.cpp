@@ -2,24 +2,34 @@
 
 #include "controls/CheckBox.h"
 #include "controls/ComboBox.h"
+#include "controls/SpinBox.h"
 #include "model/TarvoModel.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 
+namespace {
+
+// Rows of a parameter's name beside a combo box of its texts.
+const unsigned int ComboBoxParameters[] = {KnobModeId, MiddleCNameId};
+
+} // namespace
+
 PreferencesView::PreferencesView(QWidget* parent, TarvoModel* model)
     : QWidget(parent), CommonViewHelper(model)
 {
     auto* layout = new QFormLayout;
 
-    auto* knobModeRow = new QHBoxLayout;
-    knobModeRow->addWidget(new QLabel(model->getModelParameterName(KnobModeId)));
-    // Its items, the parameter's texts, are filled when the model connects it.
-    auto* knobMode = new ComboBox;
-    knobMode->setParameterId(KnobModeId);
-    knobModeRow->addWidget(knobMode);
-    layout->addRow(knobModeRow);
+    for (const unsigned int id : ComboBoxParameters) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(model->getModelParameterName(id)));
+        // Its items, the parameter's texts, are filled when the model connects it.
+        auto* comboBox = new ComboBox;
+        comboBox->setParameterId(id);
+        row->addWidget(comboBox);
+        layout->addRow(row);
+    }
 
     auto* timeStampRow = new QHBoxLayout;
     auto* timeStamp = new CheckBox;
@@ -27,6 +37,17 @@ PreferencesView::PreferencesView(QWidget* parent, TarvoModel* model)
     timeStamp->setParameterId(TimeStampId);
     timeStampRow->addWidget(timeStamp);
     layout->addRow(timeStampRow);
+
+    auto* historyRow = new QHBoxLayout;
+    historyRow->addWidget(new QLabel(model->getModelParameterName(MonitorHistoryId)));
+    auto* history = new SpinBox;
+    // The spin box takes no range of its own from its parameter.
+    history->setRange(model->getModelMinimumValue(MonitorHistoryId), model->getModelMaximumValue(MonitorHistoryId));
+    // A typed number applies when it is complete, not digit by digit.
+    history->setKeyboardTracking(false);
+    history->setParameterId(MonitorHistoryId);
+    historyRow->addWidget(history);
+    layout->addRow(historyRow);
 
     setLayout(layout);
     connectModel(this);

@@ -9,6 +9,7 @@
 #include "VirtualMidiPlatform.h"
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
+#include "views/MidiEditProgressView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 
@@ -217,6 +218,6 @@ int main(int argc, char** argv)
     std::printf("resident memory: start %ld KiB, middle %ld KiB, end %ld KiB\n", startKiB, middleKiB, endKiB);
     auto* text = monitor->findChild<MidiEditTextView*>();
     std::printf("monitor: %d lines kept, byte count %s (expected %dBytes)\n", text->document()->blockCount(),
-                qPrintable(monitor->findChild<QLabel*>()->text()), MessagesPerSecond * Seconds * 3);
+                qPrintable(monitor->findChild<MidiEditProgressView*>()->findChild<QLabel*>()->text()), MessagesPerSecond * Seconds * 3);
     return 0;
 }

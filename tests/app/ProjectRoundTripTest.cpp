@@ -52,6 +52,10 @@ QStringList snapshot(MainWindow& window)
             values << QString::number(area->horizontalScrollBar()->value());
         for (QPlainTextEdit* text : view->findChildren<QPlainTextEdit*>())
             values << text->toPlainText();
+        for (QAction* action : view->findChildren<QAction*>()) {
+            if (action->isCheckable())
+                values << action->text() + QString::number(action->isChecked());
+        }
         windows << values.join(QLatin1Char('|'));
     }
     windows.sort();
@@ -113,6 +117,17 @@ void ProjectRoundTripTest::projectReopensWithEveryValue()
     changeEverything(window.createMidiProgramChangeView(QStringLiteral("&Program Change"))->widget(), seed++);
     window.createMidiEditView(QStringLiteral("&System Exclusive"), MidiEditView::SystemExclusive, QSize(-1, -1),
                               QString::fromLatin1(EditorText));
+    // The monitors' choices: the In Monitor decoded, the Out Monitor without timing clock.
+    const QList<QPair<MidiEditView::OpenMode, const char*>> monitorChoices
+        = {{MidiEditView::MidiInMonitor, "&Decoded"},
+           {MidiEditView::MidiOutMonitor, "&Hide Timing Clock and Active Sensing"}};
+    for (const auto& choice : monitorChoices) {
+        QWidget* monitor = window.createMidiEditView(QString(), choice.first, QSize(-1, -1), QString())->widget();
+        for (QAction* action : monitor->findChildren<QAction*>()) {
+            if (action->text() == QLatin1String(choice.second))
+                action->trigger();
+        }
+    }
     QWidget* clock = window.createMidiTimingClockGeneratorView(QStringLiteral("&Timing Clock"))->widget();
     changeEverything(clock, seed++);
     QTest::mouseClick(clock->findChild<MidiTimingClockPlayStopButton*>(), Qt::LeftButton);

@@ -205,7 +205,7 @@ void SettingsTest::parametersAreWrittenAtDestructionAndReadBack()
         {ChannelFilterFirstId + 2, 1},  {NoteOnMessageFilterId, 1},  {SystemExclusiveMessageFilterId, 1},
         {SongPositionPointerFilterId, 1}, {SystemResetFilterId, 1}, {ControlChangeFilterFirstId + 127, 1},
         {MidiThruId, 1},                {BulkIntervalId, 250},       {KnobModeId, KnobModeLinear},
-        {TimeStampId, 1},
+        {TimeStampId, 1},               {MiddleCNameId, MiddleCIsC4}, {MonitorHistoryId, 100000},
     };
     {
         Session session(false);

@@ -18,7 +18,8 @@ private slots:
         auto* knobMode = view.findChild<ComboBox*>();
         QTest::keyClick(knobMode, Qt::Key_Down);
         QCOMPARE(model.getModelIntValue(KnobModeId), int(KnobModeLinear));
-        QTest::mouseClick(view.findChild<CheckBox*>(), Qt::LeftButton);
+        auto* timeStamp = view.findChild<CheckBox*>();
+        QTest::mouseClick(timeStamp, Qt::LeftButton, {}, QPoint(timeStamp->height() / 2, timeStamp->height() / 2));
         QCOMPARE(model.getModelIntValue(TimeStampId), 1);
         QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
         model.setModelIntValue(KnobModeId, KnobModeCircle);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// MIDI messages in words, one after another as a monitor shows them. It
+// remembers per channel what completes later messages: the RPN or NRPN that
+// data entry sets, the most significant half of 14-bit controllers, and the
+// bank that a program change selects.
+class MidiMessageDecoder
+{
+public:
+    struct Decoded
+    {
+        // 1 to 16; 0 for messages of no channel.
+        int channel = 0;
+        // "Note On", "Control Change", "RPN", ...
+        QString kind;
+        // "C3 (60) velocity 100", "7 Volume = 100", ...
+        QString values;
+    };
+
+    MidiMessageDecoder();
+
+    // A value of MiddleCNameId: what note 60 is called.
+    void setMiddleCName(int name) { m_middleCName = name; }
+    // bytes are the message, or only its first bytes when size is larger (a
+    // long System Exclusive message shown shortened).
+    Decoded decode(const QByteArray& bytes, qint64 size);
+    // "C3 (60)", named as middleCName (a MiddleCName) says.
+    static QString noteText(int note, int middleCName);
+
+private:
+    static constexpr int ChannelCount = 16;
+    static constexpr int PairedControllerCount = 32;
+
+    enum ParameterKind { NoParameter, RegisteredParameter, NonRegisteredParameter };
+
+    struct ChannelState
+    {
+        // Last value of each of controllers 0 to 31 (the most significant
+        // halves), -1 before the first.
+        int msb[PairedControllerCount];
+        int bankLsb;
+        int rpnMsb;
+        int rpnLsb;
+        int nrpnMsb;
+        int nrpnLsb;
+        // Which parameter data entry changes: the one selected last.
+        ParameterKind selected;
+        // The data entry MSB sent to the selected parameter, -1 before it.
+        int dataMsb;
+    };
+
+    // The values of a control change; kind becomes "RPN" or "NRPN" when it
+    // sets the selected parameter.
+    QString controlChange(ChannelState& state, int controller, int value, QString* kind);
+    QString programChange(const ChannelState& state, int program) const;
+    // The selected parameter's kind ("RPN"), number and name, or false when
+    // none is selected.
+    bool selectedParameter(const ChannelState& state, QString* kind, QString* parameter) const;
+    static QString systemMessage(const QByteArray& bytes, qint64 size, QString* kind);
+
+    ChannelState m_channels[ChannelCount];
+    int m_middleCName;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <deque>
+
+// One line of a monitor: as received, decoded, and for a System Exclusive
+// message its bytes, kept for saving.
+struct MonitorEntry
+{
+    QString hexLine;
+    QString decodedLine;
+    QByteArray systemExclusive;
+};
+
+// The lines a monitor keeps: those shown, at most limit of them, and while
+// paused those waiting to be shown, at most limit as well, counting the
+// waiting lines that had to go.
+class MonitorHistory
+{
+public:
+    explicit MonitorHistory(int limit) : m_limit(limit) {}
+
+    int limit() const { return m_limit; }
+    void setLimit(int limit);
+    bool isPaused() const { return m_paused; }
+    void pause() { m_paused = true; }
+    // Shows the waiting lines, after a line of text that counts those that
+    // had to go, when any did; returns the lines now shown in addition.
+    QVector<MonitorEntry> resume(const QString& droppedLineFormat);
+    // Shown at once, or waiting while paused; true when shown.
+    bool append(const MonitorEntry& entry);
+    int waitingCount() const { return int(m_waiting.size()); }
+    const std::deque<MonitorEntry>& shown() const { return m_shown; }
+    // The System Exclusive messages, shown and waiting, in order.
+    QByteArray systemExclusiveBytes() const;
+    bool hasSystemExclusive() const;
+    void clear();
+
+private:
+    void trim(std::deque<MonitorEntry>& entries, quint64* dropped);
+
+    int m_limit;
+    bool m_paused = false;
+    std::deque<MonitorEntry> m_shown;
+    std::deque<MonitorEntry> m_waiting;
+    quint64 m_droppedWhilePaused = 0;
+};

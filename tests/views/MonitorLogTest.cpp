@@ -1,0 +1,170 @@
+// A monitor's own commands: pausing keeps every line the history holds and
+// counts those it cannot, the decoded view switches back to the very same
+// hex lines, finding steps through the matches, the Out Monitor hides
+// timing clock and active sensing, and the log and captured System Exclusive
+// messages are saved as shown and byte for byte.
+
+#include "SendingMainWindow.h"
+#include "services/HexText.h"
+#include "views/MidiEditTextView.h"
+#include "views/MidiEditView.h"
+#include "views/MonitorFindBar.h"
+#include "views/MonitorStatusLine.h"
+
+namespace {
+
+const int HistoryLines = 512;
+
+// Monitor lines of count different control changes from number first on.
+QString controlChanges(int first, int count)
+{
+    QString text;
+    for (int number = first; number < first + count; ++number) {
+        text += QStringLiteral("\nB0 %1 %2 ").arg(number / 128, 2, 16, QLatin1Char('0')).arg(number % 128, 2, 16,
+                                                                                            QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
+} // namespace
+
+class MonitorLogTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SendingMainWindow> m_pBench;
+    std::unique_ptr<MidiEditView> m_pMonitor;
+
+    MidiEditTextView* text() const { return m_pMonitor->findChild<MidiEditTextView*>(); }
+    QString status() const { return m_pMonitor->findChild<MonitorStatusLine*>()->text(); }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    void trigger(const char* actionText)
+    {
+        for (QAction* action : m_pMonitor->findChildren<QAction*>()) {
+            if (action->text() == QLatin1String(actionText))
+                action->trigger();
+        }
+    }
+    // Saves with the file the dialog proposes in directory and reads it back.
+    QByteArray save(const char* actionText, const QString& directory, const char* fileName)
+    {
+        m_pBench->m_model.setModelStringValue(DumpFileWorkingDirectoryId, directory);
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [] {
+            if (QDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        answer.start(5);
+        trigger(actionText);
+        // The dialog took the focus with it.
+        QApplication::setActiveWindow(m_pMonitor.get());
+        text()->setFocus();
+        QFile file(QDir(directory).filePath(QLatin1String(fileName)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void init()
+    {
+        m_pBench = std::make_unique<SendingMainWindow>();
+        const bool out = QByteArray(QTest::currentTestFunction()).startsWith("out");
+        m_pMonitor = std::make_unique<MidiEditView>(
+            nullptr, &m_pBench->m_model, out ? MidiEditView::MidiOutMonitor : MidiEditView::MidiInMonitor, QString());
+        QVERIFY(showExposed(m_pMonitor.get()));
+        QApplication::setActiveWindow(m_pMonitor.get());
+        text()->setFocus();
+    }
+    void cleanup()
+    {
+        m_pMonitor.reset();
+        m_pBench.reset();
+    }
+
+    void pauseKeepsWhatTheHistoryHolds()
+    {
+        m_pMonitor->receivedMessage(controlChanges(0, 100), 300);
+        key(Qt::Key_Space);
+        m_pMonitor->receivedMessage(controlChanges(100, 300), 900);
+        QCOMPARE(text()->document()->blockCount(), 100);
+        QVERIFY2(status().endsWith(QLatin1String("Paused: 300 waiting")), qPrintable(status()));
+        key(Qt::Key_Space);
+        QCOMPARE(text()->toPlainText(), controlChanges(0, 100).trimmed() + controlChanges(100, 300));
+        QVERIFY(!status().contains(QLatin1String("Paused")));
+
+        // More than the history holds: the newest lines, after a line that counts the others.
+        key(Qt::Key_Space);
+        m_pMonitor->receivedMessage(controlChanges(400, 600), 1800);
+        key(Qt::Key_Space);
+        QTextDocument* document = text()->document();
+        QCOMPARE(document->blockCount(), HistoryLines);
+        QCOMPARE(document->firstBlock().text(),
+                 QStringLiteral("-- 89 lines did not fit in the history while paused --"));
+        QCOMPARE(document->findBlockByNumber(1).text(), controlChanges(489, 1).mid(1));
+        QCOMPARE(document->lastBlock().text(), controlChanges(999, 1).mid(1));
+
+        // The decoded view shows the same lines, and switching back gives the hex lines unchanged.
+        const QString hex = text()->toPlainText();
+        key(Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(document->blockCount(), HistoryLines);
+        QVERIFY(document->lastBlock().text().contains(QLatin1String("7 Volume = 103")));
+        key(Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(text()->toPlainText(), hex);
+    }
+
+    void findStepsThroughTheMatches()
+    {
+        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F "), 12);
+        key(Qt::Key_F, Qt::ControlModifier);
+        // A space is typed into the text, not taken as Pause.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3c "));
+        QVERIFY(!status().contains(QLatin1String("Paused")));
+        QLabel* count = m_pMonitor->findChild<MonitorFindBar*>()->findChild<QLabel*>();
+        QCOMPARE(count->text(), QStringLiteral("1 of 3"));
+        QCOMPARE(text()->extraSelections().size(), 3);
+        const QList<QPair<Qt::KeyboardModifiers, int>> steps
+            = {{Qt::NoModifier, 1}, {Qt::NoModifier, 3}, {Qt::NoModifier, 0}, {Qt::ShiftModifier, 3}};
+        for (const auto& step : steps) {
+            key(Qt::Key_F3, step.first);
+            QCOMPARE(text()->textCursor().blockNumber(), step.second);
+        }
+        QCOMPARE(count->text(), QStringLiteral("3 of 3"));
+        // New lines are counted at the next step.
+        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 00 "), 3);
+        key(Qt::Key_F3);
+        QCOMPARE(count->text(), QStringLiteral("4 of 4"));
+    }
+
+    void outMonitorHidesNoiseAndSavesItsLog()
+    {
+        trigger("&Hide Timing Clock and Active Sensing");
+        m_pMonitor->setText(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 "));
+        QTemporaryDir hex;
+        QCOMPARE(save("Save &Log As...", hex.path(), "monitor.txt"), QByteArray("90 3C 64 \n80 3C 40\n"));
+        key(Qt::Key_D, Qt::ControlModifier);
+        QTemporaryDir decoded;
+        QVERIFY(save("Save &Log As...", decoded.path(), "monitor.txt").endsWith("Note Off                C3 (60) "
+                                                                                 "velocity 64                           80 3C 40\n"));
+    }
+
+    void systemExclusiveIsSavedAsCaptured()
+    {
+        // A long message shows shortened; the bytes come from the System Exclusive text.
+        const QByteArray dump = char(0xF0) + QByteArray(4998, 0x11) + char(0xF7);
+        const QByteArray request = midiBytes("F0 7E 7F 06 01 F7");
+        QByteArray systemExclusiveText;
+        for (const QByteArray& message : {dump, request}) {
+            HexText::appendBytes(systemExclusiveText, reinterpret_cast<const unsigned char*>(message.constData()),
+                                 std::size_t(message.size()), true);
+        }
+        m_pMonitor->receivedMessage(QStringLiteral("\nF0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64 \nF0 7E 7F 06 01 F7 "),
+                                    5009, systemExclusiveText);
+        QTemporaryDir directory;
+        QCOMPARE(save("Save System E&xclusive As...", directory.path(), "capture.syx"), dump + request);
+    }
+};
+
+QTEST_MAIN(MonitorLogTest)
+#include "MonitorLogTest.moc"

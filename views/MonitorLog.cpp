@@ -1,0 +1,378 @@
+#include "views/MonitorLog.h"
+
+#include "app/MainWindow.h"
+#include "model/TarvoModel.h"
+#include "project/AtomicFile.h"
+#include "project/Utility.h"
+#include "services/MonitorLine.h"
+#include "views/MidiEditGeneralView.h"
+#include "views/MidiEditTextView.h"
+#include "views/MonitorFindBar.h"
+#include "views/MonitorStatusLine.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const DecodedMenuText = QT_TRANSLATE_NOOP("MonitorLog", "&Decoded");
+const char* const DecodedShortcut = "Ctrl+D";
+const char* const PauseMenuText = QT_TRANSLATE_NOOP("MonitorLog", "&Pause");
+const char* const PauseShortcut = "Space";
+const char* const FindMenuText = QT_TRANSLATE_NOOP("MonitorLog", "&Find...");
+const char* const FindShortcut = "Ctrl+F";
+const char* const FindNextMenuText = QT_TRANSLATE_NOOP("MonitorLog", "Find &Next");
+const char* const FindNextShortcut = "F3";
+const char* const FindPreviousMenuText = QT_TRANSLATE_NOOP("MonitorLog", "Find Pre&vious");
+const char* const FindPreviousShortcut = "Shift+F3";
+const char* const NoiseMenuText = QT_TRANSLATE_NOOP("MonitorLog", "&Hide Timing Clock and Active Sensing");
+const char* const SaveLogMenuText = QT_TRANSLATE_NOOP("MonitorLog", "Save &Log As...");
+const char* const SaveSystemExclusiveMenuText = QT_TRANSLATE_NOOP("MonitorLog", "Save System E&xclusive As...");
+const char* const SaveLogCaption = QT_TRANSLATE_NOOP("MonitorLog", "Save Log");
+const char* const SaveSystemExclusiveCaption = QT_TRANSLATE_NOOP("MonitorLog", "Save System Exclusive");
+const char* const LogFileFilter = QT_TRANSLATE_NOOP("MonitorLog", "Text files (*.txt)");
+const char* const SystemExclusiveFileFilter = QT_TRANSLATE_NOOP("MonitorLog", "System Exclusive files (*.syx)");
+const char* const LogFileName = "monitor.txt";
+const char* const SystemExclusiveFileName = "capture.syx";
+const char* const DroppedWhilePausedText
+    = QT_TRANSLATE_NOOP("MonitorLog", "-- %1 lines did not fit in the history while paused --");
+
+const unsigned char StartOfExclusive = 0xF0;
+const unsigned char EndOfExclusive = 0xF7;
+const unsigned char TimingClock = 0xF8;
+const unsigned char ActiveSensing = 0xFE;
+const qint64 NanosecondsPerMicrosecond = 1000;
+const qint64 MicrosecondsPerMillisecond = 1000;
+const QChar LineBreak = QLatin1Char('\n');
+
+unsigned char statusOf(const MonitorLine& line)
+{
+    return static_cast<unsigned char>(line.bytes.at(0));
+}
+
+bool isNoise(const MonitorLine& line)
+{
+    return line.size == 1 && (statusOf(line) == TimingClock || statusOf(line) == ActiveSensing);
+}
+
+bool isSystemExclusive(const MonitorLine& line)
+{
+    return line.isMessage() && statusOf(line) == StartOfExclusive;
+}
+
+// The messages of received System Exclusive text, which goes on over lines
+// within a long message: each begins with F0.
+QVector<QByteArray> systemExclusiveMessages(const QByteArray& text)
+{
+    const QByteArray bytes = QByteArray::fromHex(text);
+    QVector<QByteArray> messages;
+    for (int start = bytes.indexOf(char(StartOfExclusive)); start >= 0;) {
+        const int next = bytes.indexOf(char(StartOfExclusive), start + 1);
+        messages.append(bytes.mid(start, next < 0 ? -1 : next - start));
+        start = next;
+    }
+    return messages;
+}
+
+// Whether message is the whole of what line shows.
+bool isWholeOf(const QByteArray& message, const MonitorLine& line)
+{
+    return message.size() == line.size && message.startsWith(line.bytes) && message.endsWith(line.lastBytes);
+}
+
+} // namespace
+
+MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoModel* model, bool isInMonitor,
+                       QVBoxLayout* layout)
+    : QObject(view)
+    , m_pView(view)
+    , m_pText(text)
+    , m_pModel(model)
+    , m_isInMonitor(isInMonitor)
+    , m_pFindBar(new MonitorFindBar(text, view))
+    , m_pStatusLine(new MonitorStatusLine(view))
+    , m_history(model->getModelIntValue(MonitorHistoryId))
+    , m_linesAtOnce(model->getModelMinimumValue(MonitorHistoryId))
+    , m_decoded(false)
+    , m_noiseHidden(false)
+    , m_insertScheduled(false)
+    , m_pNoiseAction(nullptr)
+    , m_pSaveSystemExclusiveAction(nullptr)
+{
+    m_clock.start();
+    m_decoder.setMiddleCName(model->getModelIntValue(MiddleCNameId));
+    // Lines that arrive are no edits to take back.
+    m_pText->setUndoRedoEnabled(false);
+    m_pText->setMaximumBlockCount(m_history.limit());
+    layout->addWidget(m_pFindBar);
+    layout->addWidget(m_pStatusLine);
+
+    m_pDecodedAction = addAction(DecodedMenuText, DecodedShortcut, true);
+    connect(m_pDecodedAction, &QAction::toggled, this, &MonitorLog::setDecoded);
+    m_pPauseAction = addAction(PauseMenuText, PauseShortcut, true);
+    connect(m_pPauseAction, &QAction::toggled, this, &MonitorLog::setPaused);
+    m_pFindAction = addAction(FindMenuText, FindShortcut, false);
+    connect(m_pFindAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::open);
+    m_pFindNextAction = addAction(FindNextMenuText, FindNextShortcut, false);
+    connect(m_pFindNextAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::findNext);
+    m_pFindPreviousAction = addAction(FindPreviousMenuText, FindPreviousShortcut, false);
+    connect(m_pFindPreviousAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::findPrevious);
+    if (!m_isInMonitor) {
+        m_pNoiseAction = addAction(NoiseMenuText, nullptr, true);
+        connect(m_pNoiseAction, &QAction::toggled, this, &MonitorLog::setNoiseHidden);
+    }
+    m_pSaveLogAction = addAction(SaveLogMenuText, nullptr, false);
+    connect(m_pSaveLogAction, &QAction::triggered, this, &MonitorLog::saveLog);
+    if (m_isInMonitor) {
+        m_pSaveSystemExclusiveAction = addAction(SaveSystemExclusiveMenuText, nullptr, false);
+        connect(m_pSaveSystemExclusiveAction, &QAction::triggered, this, &MonitorLog::saveSystemExclusive);
+    }
+    connect(m_pText, &MidiEditTextView::cleared, this, &MonitorLog::clear);
+    connect(m_pText, &MidiEditTextView::readOnlyMenuAboutToShow, this, &MonitorLog::addMenuEntries);
+    m_pModel->registerModelAssistant(this);
+}
+
+MonitorLog::~MonitorLog()
+{
+    m_pModel->unregisterModelAssistant(this);
+}
+
+QAction* MonitorLog::addAction(const char* text, const char* shortcut, bool checkable)
+{
+    auto* action = new QAction(tr(text), m_pView);
+    if (shortcut != nullptr) {
+        action->setShortcut(QKeySequence(QLatin1String(shortcut)));
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    action->setCheckable(checkable);
+    m_pView->addAction(action);
+    return action;
+}
+
+void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveText)
+{
+    const qint64 arrival = m_clock.nsecsElapsed() / NanosecondsPerMicrosecond;
+    const QVector<QByteArray> wholeMessages = systemExclusiveMessages(systemExclusiveText);
+    int nextWhole = 0;
+    MonitorStatistics& statistics = m_pStatusLine->statistics();
+    QVector<MonitorEntry> shown;
+    for (const MonitorLine& line : MonitorLine::parseLines(text)) {
+        if (line.isMessage()) {
+            const bool stamped = line.stampMilliseconds >= 0;
+            statistics.addMessage(line.size, line.size == 1 && statusOf(line) == TimingClock,
+                                  stamped ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrival, stamped);
+            if (m_noiseHidden && isNoise(line)) {
+                continue;
+            }
+        } else {
+            statistics.addLost(line.lostCount);
+        }
+        QByteArray whole;
+        if (isSystemExclusive(line) && nextWhole < wholeMessages.size() && isWholeOf(wholeMessages[nextWhole], line)) {
+            whole = wholeMessages[nextWhole++];
+        }
+        MonitorEntry entry{line.text, m_decoder.decode(line, arrival, whole), QByteArray()};
+        if (m_isInMonitor && isSystemExclusive(line)) {
+            const bool complete = !line.isShortened() && static_cast<unsigned char>(line.bytes.back()) == EndOfExclusive;
+            entry.systemExclusive = whole.isEmpty() && complete ? line.bytes : whole;
+        }
+        if (m_history.append(entry)) {
+            shown.append(entry);
+        }
+    }
+    show(shown);
+    m_pStatusLine->trafficArrived();
+    if (m_history.isPaused()) {
+        m_pStatusLine->setWaiting(m_history.waitingCount());
+    }
+}
+
+const QString& MonitorLog::lineOf(const MonitorEntry& entry) const
+{
+    return m_decoded ? entry.decodedLine : entry.hexLine;
+}
+
+void MonitorLog::show(const QVector<MonitorEntry>& entries)
+{
+    // The text keeps no more lines than the history: older ones would go at once.
+    const int limit = m_history.limit();
+    for (int index = qMax(0, entries.size() - limit); index < entries.size(); ++index) {
+        m_unshown.push_back(entries[index]);
+    }
+    while (int(m_unshown.size()) > limit) {
+        m_unshown.pop_front();
+    }
+    if (!m_insertScheduled) {
+        insertUnshown();
+    }
+}
+
+void MonitorLog::insertUnshown()
+{
+    m_insertScheduled = false;
+    QString piece;
+    for (int count = 0; count < m_linesAtOnce && !m_unshown.empty(); ++count) {
+        piece += LineBreak;
+        piece += lineOf(m_unshown.front());
+        m_unshown.pop_front();
+    }
+    if (piece.isEmpty()) {
+        return;
+    }
+    m_pView->insertText(piece);
+    m_pFindBar->refreshHighlights();
+    // The rest after the events that wait: the text takes a line going out at
+    // the top at a cost, and a long history sheds many at a time.
+    if (!m_unshown.empty()) {
+        m_insertScheduled = true;
+        QTimer::singleShot(0, this, &MonitorLog::insertUnshown);
+    }
+}
+
+void MonitorLog::showAll()
+{
+    // The history holds the lines still to be inserted as well.
+    m_unshown.clear();
+    QScrollBar* scrollBar = m_pText->verticalScrollBar();
+    const bool following = scrollBar->value() >= scrollBar->maximum();
+    const int top = scrollBar->value();
+    QString all;
+    for (const MonitorEntry& entry : m_history.shown()) {
+        if (!all.isEmpty()) {
+            all += LineBreak;
+        }
+        all += lineOf(entry);
+    }
+    m_pText->setPlainText(all);
+    // Both views have a line for each line, so the same lines stay in sight.
+    scrollBar->setValue(following ? scrollBar->maximum() : top);
+    m_pFindBar->refreshHighlights();
+}
+
+void MonitorLog::setDecoded(bool decoded)
+{
+    if (decoded == m_decoded) {
+        return;
+    }
+    m_decoded = decoded;
+    showAll();
+    choiceChanged();
+}
+
+void MonitorLog::setPaused(bool paused)
+{
+    if (paused == m_history.isPaused()) {
+        return;
+    }
+    if (paused) {
+        m_history.pause();
+        m_pStatusLine->setWaiting(0);
+        return;
+    }
+    show(m_history.resume(tr(DroppedWhilePausedText)));
+    m_pStatusLine->setWaiting(-1);
+}
+
+void MonitorLog::setNoiseHidden(bool hidden)
+{
+    if (hidden != m_noiseHidden) {
+        m_noiseHidden = hidden;
+        choiceChanged();
+    }
+}
+
+void MonitorLog::choiceChanged()
+{
+    m_pModel->setParameterEditFlag(ParameterEdited);
+}
+
+void MonitorLog::clear()
+{
+    m_history.clear();
+    m_unshown.clear();
+    if (m_history.isPaused()) {
+        m_pStatusLine->setWaiting(0);
+    }
+}
+
+void MonitorLog::addMenuEntries(QMenu* menu)
+{
+    menu->addSeparator();
+    menu->addAction(m_pDecodedAction);
+    menu->addAction(m_pPauseAction);
+    if (m_pNoiseAction != nullptr) {
+        menu->addAction(m_pNoiseAction);
+    }
+    menu->addSeparator();
+    menu->addAction(m_pFindAction);
+    menu->addAction(m_pFindNextAction);
+    menu->addAction(m_pFindPreviousAction);
+    menu->addSeparator();
+    menu->addAction(m_pSaveLogAction);
+    if (m_pSaveSystemExclusiveAction != nullptr) {
+        m_pSaveSystemExclusiveAction->setEnabled(m_history.hasSystemExclusive());
+        menu->addAction(m_pSaveSystemExclusiveAction);
+    }
+}
+
+void MonitorLog::saveLog()
+{
+    QString text = m_pText->toPlainText();
+    if (!text.isEmpty()) {
+        text += LineBreak;
+    }
+    save(tr(SaveLogCaption), tr(LogFileFilter), LogFileName, text.toUtf8());
+}
+
+void MonitorLog::saveSystemExclusive()
+{
+    save(tr(SaveSystemExclusiveCaption), tr(SystemExclusiveFileFilter), SystemExclusiveFileName,
+         m_history.systemExclusiveBytes());
+}
+
+void MonitorLog::save(const QString& caption, const QString& filter, const char* fileName, const QByteArray& bytes)
+{
+    const QString path = Utility::showFileSaveDialog(
+        m_pView->window(), caption,
+        m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/') + QLatin1String(fileName),
+        filter, m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
+    QString reason;
+    if (!writeFileAtomically(path, bytes, &reason)) {
+        MainWindow::m_pInstance->showSaveFailedMessageBox(reason);
+    }
+}
+
+QList<QPair<int, int>> MonitorLog::records() const
+{
+    QList<QPair<int, int>> records{{DecodedTag, m_decoded ? 1 : 0}};
+    if (m_pNoiseAction != nullptr) {
+        records.append({NoiseHiddenTag, m_noiseHidden ? 1 : 0});
+    }
+    return records;
+}
+
+void MonitorLog::restore(const QMap<int, int>& records)
+{
+    m_pDecodedAction->setChecked(records.value(DecodedTag) != 0);
+    if (m_pNoiseAction != nullptr) {
+        m_pNoiseAction->setChecked(records.value(NoiseHiddenTag) != 0);
+    }
+}
+
+void MonitorLog::updateParameter(unsigned int id)
+{
+    if (id == MiddleCNameId) {
+        m_decoder.setMiddleCName(m_pModel->getModelIntValue(id));
+    } else if (id == MonitorHistoryId) {
+        m_history.setLimit(m_pModel->getModelIntValue(id));
+        m_pText->setMaximumBlockCount(m_history.limit());
+    }
+}

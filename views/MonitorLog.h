@@ -1,0 +1,97 @@
+#pragma once
+
+#include "model/ModelAssistant.h"
+#include "services/MonitorHistory.h"
+#include "services/MonitorLineDecoder.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPair>
+
+class MidiEditGeneralView;
+class MidiEditTextView;
+class MonitorFindBar;
+class MonitorStatusLine;
+class QAction;
+class QMenu;
+class QVBoxLayout;
+class TarvoModel;
+
+// What a MIDI In or Out Monitor does with its lines: keeps a history of a
+// preferred length, shows it as hex lines or decoded, pauses, finds, hides
+// timing clock and active sensing (Out Monitor), counts the traffic, and
+// saves the log or the captured System Exclusive messages (In Monitor).
+class MonitorLog : public QObject, public ModelAssistant
+{
+    Q_OBJECT
+
+public:
+    // Records of the monitor's choices in its project content block.
+    enum RecordTag {
+        DecodedTag = 1,
+        NoiseHiddenTag = 2,
+    };
+
+    // Adds the find bar and the status line below the text in layout.
+    MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoModel* model, bool isInMonitor,
+               QVBoxLayout* layout);
+    ~MonitorLog() override;
+
+    // New monitor text; systemExclusiveText, for the In Monitor, is the
+    // received System Exclusive text of the same messages, never shortened.
+    void append(const QString& text, const QByteArray& systemExclusiveText);
+
+    QList<QPair<int, int>> records() const;
+    void restore(const QMap<int, int>& records);
+
+    void updateParameter(unsigned int id) override;
+
+public slots:
+    void setDecoded(bool decoded);
+    void setPaused(bool paused);
+    void setNoiseHidden(bool hidden);
+    void saveLog();
+    void saveSystemExclusive();
+    void clear();
+    // The monitor's entries at the end of its context menu.
+    void addMenuEntries(QMenu* menu);
+
+private:
+    QAction* addAction(const char* text, const char* shortcut, bool checkable);
+    // A user's choice changes the project; a restored one does not.
+    void choiceChanged();
+    // Appends entries to the text, m_linesAtOnce at a time.
+    void show(const QVector<MonitorEntry>& entries);
+    void insertUnshown();
+    // Replaces the text with every shown line in the current view.
+    void showAll();
+    const QString& lineOf(const MonitorEntry& entry) const;
+    void save(const QString& caption, const QString& filter, const char* fileName, const QByteArray& bytes);
+
+    MidiEditGeneralView* m_pView;
+    MidiEditTextView* m_pText;
+    TarvoModel* m_pModel;
+    bool m_isInMonitor;
+    MonitorFindBar* m_pFindBar;
+    MonitorStatusLine* m_pStatusLine;
+    MonitorHistory m_history;
+    // Lines that go into the text in one piece, as many as the shortest
+    // history holds; more wait for the next turn of the event loop.
+    const int m_linesAtOnce;
+    MonitorLineDecoder m_decoder;
+    QElapsedTimer m_clock;
+    // Shown lines on their way into the text.
+    std::deque<MonitorEntry> m_unshown;
+    bool m_decoded;
+    bool m_noiseHidden;
+    bool m_insertScheduled;
+    QAction* m_pDecodedAction;
+    QAction* m_pPauseAction;
+    QAction* m_pFindAction;
+    QAction* m_pFindNextAction;
+    QAction* m_pFindPreviousAction;
+    QAction* m_pNoiseAction;
+    QAction* m_pSaveLogAction;
+    QAction* m_pSaveSystemExclusiveAction;
+};
