@@ -212,11 +212,14 @@ void MainWindow::createPortMenus()
     refreshTimer->start(PortRefreshInterval);
 
     m_pInputPortMenu = addMenuBarMenu(1);
+    // A menu opened before the first paint joins the MIDI service itself.
+    connect(m_pInputPortMenu, &QMenu::aboutToShow, this, &MainWindow::startMidiService);
     connect(m_pInputPortMenu, &QMenu::aboutToShow, this, &MainWindow::createInputPortMenu);
     connect(m_pInputPortMenu, &QMenu::triggered, this, &MainWindow::inputPortMenuSelected);
     createInputPortMenu();
 
     m_pOutputPortMenu = addMenuBarMenu(2);
+    connect(m_pOutputPortMenu, &QMenu::aboutToShow, this, &MainWindow::startMidiService);
     connect(m_pOutputPortMenu, &QMenu::aboutToShow, this, &MainWindow::createOutputPortMenu);
     connect(m_pOutputPortMenu, &QMenu::triggered, this, &MainWindow::outputPortMenuSelected);
     createOutputPortMenu();
@@ -338,7 +341,6 @@ void MainWindow::startMidiService()
 
 void MainWindow::createInputPortMenu()
 {
-    startMidiService();
     QString currentName;
     m_pMidiInputPort->getCurrentPortName(currentName);
     buildPortMenu(m_pInputPortMenu, m_pInputPortGroup, currentName, m_pMidiInputPort->getInputPortNameList(nullptr));
@@ -346,7 +348,6 @@ void MainWindow::createInputPortMenu()
 
 void MainWindow::createOutputPortMenu()
 {
-    startMidiService();
     QString currentName;
     m_pMidiOutputPort->getCurrentPortName(currentName);
     buildPortMenu(m_pOutputPortMenu, m_pOutputPortGroup, currentName,

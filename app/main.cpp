@@ -12,6 +12,7 @@ MainWindow* s_pMainWindow = nullptr;
 int main(int argc, char* argv[])
 {
     Q_INIT_RESOURCE(tarvo);
+    skipOpenGlIntegration();
     int exitCode = 0;
     {
         TarvoModel model;

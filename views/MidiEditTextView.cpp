@@ -78,7 +78,10 @@ QFont messageTextFont()
 MidiEditTextView::MidiEditTextView(QWidget* parent, TarvoModel* model)
     : QPlainTextEdit(parent), m_pModel(model)
 {
-    setFont(messageTextFont());
+    // Looked up once: the font database is slow to ask, and every monitor
+    // and editor at start-up would ask it again.
+    static const QFont textFont = messageTextFont();
+    setFont(textFont);
 
     connect(this, SIGNAL(transmitShortcutKeyPressed()), parent, SLOT(transmitMenuSelected()));
     connect(this, SIGNAL(receiveShorcutKeyPressed()), parent, SLOT(receiveMenuSelected()));

@@ -6,6 +6,7 @@
 // gigabytes.
 
 #include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
 #include "views/WindowRestorationInfo.h"
@@ -56,6 +57,7 @@ double millisecondsSinceProcessStart()
 int runChild(int argc, char* argv[])
 {
     TarvoModel model;
+    skipOpenGlIntegration();
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("tarvo"));
     MainWindow window(nullptr, &model);
