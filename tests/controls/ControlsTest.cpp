@@ -2,6 +2,7 @@
 #include "controls/Dial.h"
 #include "controls/Keyboard.h"
 #include "controls/LineEdit.h"
+#include "controls/MidiTimingClockDial.h"
 #include "controls/SevenSegment.h"
 #include "model/TarvoModel.h"
 
@@ -105,6 +106,7 @@ class ControlsTest : public QObject
 private slots:
     void dialFollowsTheMouseInEitherKnobMode();
     void entriesClampBlockSteppingAndCloseWithTheirWidget();
+    void tempoLedBlinks();
     void sevenSegmentStepsWithinItsBounds();
     void keyboardFindsTheKeyUnderAPoint_data();
     void keyboardFindsTheKeyUnderAPoint();
@@ -185,6 +187,17 @@ void ControlsTest::entriesClampBlockSteppingAndCloseWithTheirWidget()
     QTRY_VERIFY(other->hasFocus());
     delete display;
     QVERIFY(entry.isNull());
+}
+
+// The tempo LED lights for a blink and goes dark again.
+void ControlsTest::tempoLedBlinks()
+{
+    MidiTimingClockDial dial;
+    prepare(dial, KnobModeCircle);
+    const QImage dark = dial.grab().toImage();
+    dial.ledOn();
+    QVERIFY(dial.grab().toImage() != dark);
+    QTRY_COMPARE(dial.grab().toImage(), dark);
 }
 
 void ControlsTest::sevenSegmentStepsWithinItsBounds()

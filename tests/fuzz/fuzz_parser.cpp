@@ -1,14 +1,19 @@
 // Feeds random byte streams to the MIDI parser, once whole and once cut into
 // chunks chosen by the input, and checks that both give the same messages and
-// that every message converts back to bytes that convert again.
+// that every message converts back to bytes that convert again. The program's
+// stream reader, which collects System Exclusive of any size around the
+// parser, gets the same streams and must agree with itself the same way and
+// give only well-formed messages within its limit.
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "midilib.h"
+#include "services/MidiStreamReader.h"
 
 namespace {
 
@@ -46,6 +51,38 @@ void collect(const uint8_t *bytes, size_t size, std::vector<Message> &messages)
     }
 }
 
+// Every message of the reader: System Exclusive from F0 to F7 with data (or
+// the undefined status bytes the parser keeps) between, within the limit;
+// anything else one message of the parser's.
+void collectWithReader(MidiStreamReader &reader, const uint8_t *bytes, size_t size, size_t limit,
+                       std::vector<Message> &messages)
+{
+    reader.setData(bytes, size);
+    MidiStreamReader::Message message;
+    for (;;) {
+        const MidiStreamReader::Result result = reader.next(&message);
+        if (result == MidiStreamReader::Result::End) {
+            return;
+        }
+        if (result == MidiStreamReader::Result::TooLong) {
+            messages.emplace_back();
+            continue;
+        }
+        require(message.size > 0);
+        const Message bytesOut(message.data, message.data + message.size);
+        if (message.event->type == MIDILIB_Event_Type_SystemExclusive) {
+            require(message.size >= 2 && message.size <= limit && bytesOut.front() == 0xF0 && bytesOut.back() == 0xF7);
+            for (size_t i = 1; i + 1 < message.size; ++i) {
+                const uint8_t byte = bytesOut[i];
+                require(byte < 0x80 || byte == 0xF4 || byte == 0xF5 || byte == 0xF9 || byte == 0xFD);
+            }
+        } else {
+            require(midilib_dataToEvent(message.data, message.size, &g_check) == 0);
+        }
+        messages.push_back(bytesOut);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -76,5 +113,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         at += chunk;
     }
     require(whole == chunked);
+
+    // A limit small enough to be crossed often.
+    const size_t limit = 2 + seed % 8192;
+    std::vector<Message> readWhole;
+    MidiStreamReader wholeReader(limit);
+    collectWithReader(wholeReader, stream.data(), stream.size(), limit, readWhole);
+    std::vector<Message> readChunked;
+    MidiStreamReader chunkReader(limit);
+    for (at = 0; at < stream.size();) {
+        seed = seed * 1664525u + 1013904223u;
+        const size_t chunk = std::min(stream.size() - at, 1 + size_t(seed >> 8) % maxChunk);
+        collectWithReader(chunkReader, stream.data() + at, chunk, limit, readChunked);
+        at += chunk;
+    }
+    require(readWhole == readChunked);
     return 0;
 }
