@@ -2,6 +2,7 @@
 // JACK server (dummy driver, 64 frames at 48 kHz) into a peer of the bench's
 // own: wall clock from start to exit, and whether every byte had arrived by
 // the time the program ended. Several runs, to show the spread.
+#include "Dumps.h"
 #include "JackPeer.h"
 #include "JackTestServer.h"
 
@@ -22,24 +23,6 @@ const int DumpSize = 1 << 20;
 const int Runs = 5;
 const int TimeoutMs = 30000;
 
-QByteArray makeDump()
-{
-    QByteArray dump(DumpSize, '\0');
-    for (int i = 1; i < DumpSize - 1; ++i)
-        dump[i] = char(i * 7 % 0x80);
-    dump[0] = '\xF0';
-    dump[DumpSize - 1] = '\xF7';
-    return dump;
-}
-
-QByteArray joined(const QList<JackPeer::Event>& events)
-{
-    QByteArray bytes;
-    for (const JackPeer::Event& event : events)
-        bytes += event.bytes;
-    return bytes;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,7 +35,7 @@ int main(int argc, char** argv)
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dump.syx"));
-    const QByteArray dump = makeDump();
+    const QByteArray dump = systemExclusiveDump(DumpSize);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(dump) != dump.size())
         return 1;
@@ -68,9 +51,9 @@ int main(int argc, char** argv)
         process.start(QStringLiteral(TARVO_CLI), {QStringLiteral("send"), QStringLiteral("--to"), peer.inputPortName(), path});
         const bool finished = process.waitForFinished(TimeoutMs);
         const double elapsed = timer.nsecsElapsed() * 1e-9;
-        const QByteArray atExit = joined(peer.received());
+        const QByteArray atExit = peer.receivedBytes();
         QTest::qWait(200);
-        const QByteArray later = joined(peer.received());
+        const QByteArray later = peer.receivedBytes();
         seconds.push_back(elapsed);
         std::printf("run %d: exit %d after %.3f s = %.2f MB/s; at exit the peer had %d of %d bytes (%s)%s\n", run + 1,
                     finished ? process.exitCode() : -1, elapsed, DumpSize / elapsed / 1e6, atExit.size(), DumpSize,

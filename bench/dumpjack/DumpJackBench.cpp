@@ -4,6 +4,7 @@
 // editor shows the whole text (target under 1 s) and the peak memory it took
 // (target under 20 times the dump). Send: the editor transmits it unpaced;
 // prints the time until the peer has every byte (target at least 1 MB/s).
+#include "Dumps.h"
 #include "JackPeer.h"
 #include "JackTestServer.h"
 #include "PortMenus.h"
@@ -48,24 +49,6 @@ void resetPeakMemory()
         clear.write("5");
 }
 
-QByteArray makeDump()
-{
-    QByteArray dump(DumpSize, '\0');
-    for (int i = 1; i < DumpSize - 1; ++i)
-        dump[i] = char(i * 7 % 0x80);
-    dump[0] = '\xF0';
-    dump[DumpSize - 1] = '\xF7';
-    return dump;
-}
-
-int receivedBytes(const JackPeer& peer, QByteArray* joined)
-{
-    joined->clear();
-    for (const JackPeer::Event& event : peer.received())
-        *joined += event.bytes;
-    return joined->size();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,7 +73,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const QByteArray dump = makeDump();
+    const QByteArray dump = systemExclusiveDump(DumpSize);
     // Two digits and a space a byte, and the line break before the message.
     const int shownLength = 3 * DumpSize;
     QCoreApplication::processEvents();
@@ -118,7 +101,7 @@ int main(int argc, char** argv)
     thread.setTransmittionMessage(hex);
     const bool handed = QTest::qWaitFor([&] { return finished; }, TimeoutMs);
     const double handedSeconds = timer.nsecsElapsed() * 1e-9;
-    const bool arrived = QTest::qWaitFor([&] { return receivedBytes(peer, &joined) >= DumpSize; }, TimeoutMs);
+    const bool arrived = QTest::qWaitFor([&] { return (joined = peer.receivedBytes()).size() >= DumpSize; }, TimeoutMs);
     const double sendSeconds = timer.nsecsElapsed() * 1e-9;
     std::printf("send 1 MiB unpaced from an editor: handed to JACK in %.3f s, all at the peer in %.3f s: %.2f MB/s "
                 "(target at least 1 MB/s), %s\n",

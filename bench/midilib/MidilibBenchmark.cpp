@@ -55,6 +55,22 @@ std::vector<uint8_t> systemExclusiveMessages()
     return stream;
 }
 
+// Hands the stream over in packets and counts the messages cut from it.
+template <typename PerPacket>
+void measure(benchmark::State &state, const std::vector<uint8_t> &stream, PerPacket perPacket)
+{
+    size_t messages = 0;
+    for (auto _ : state) {
+        for (size_t at = 0; at < stream.size(); at += PacketSize) {
+            messages += perPacket(stream.data() + at, std::min(PacketSize, stream.size() - at));
+        }
+        benchmark::DoNotOptimize(messages);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
+    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
+}
+
+// The receive path: parse, filter, convert back to bytes.
 void receivePath(benchmark::State &state, const std::vector<uint8_t> &stream)
 {
     auto parser = std::make_unique<midilib_parser>();
@@ -64,24 +80,73 @@ void receivePath(benchmark::State &state, const std::vector<uint8_t> &stream)
     midilib_filter_init(&filter);
     midilib_filter_setEventSwitch(&filter, MIDILIB_Event_Type_PolyKeyPressure, 1);
     midilib_parser_init(parser.get());
-    size_t messages = 0;
     size_t bytesOut = 0;
-    for (auto _ : state) {
-        for (size_t at = 0; at < stream.size(); at += PacketSize) {
-            const size_t size = std::min(PacketSize, stream.size() - at);
-            midilib_parser_setData(parser.get(), stream.data() + at, size);
-            while (midilib_parser_parse(parser.get(), event.get()) == 0) {
-                ++messages;
-                if (midilib_filter_apply(&filter, event.get()) == 0) {
-                    midilib_eventToData(event.get(), data.get());
-                    bytesOut += midilib_data_getSize(data.get());
-                }
+    measure(state, stream, [&](const uint8_t *bytes, size_t size) {
+        size_t messages = 0;
+        midilib_parser_setData(parser.get(), bytes, size);
+        while (midilib_parser_parse(parser.get(), event.get()) == 0) {
+            ++messages;
+            if (midilib_filter_apply(&filter, event.get()) == 0) {
+                midilib_eventToData(event.get(), data.get());
+                bytesOut += midilib_data_getSize(data.get());
             }
         }
-        benchmark::DoNotOptimize(bytesOut);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
-    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
+        return messages;
+    });
+    benchmark::DoNotOptimize(bytesOut);
+}
+
+// The parser alone, as ALSA's encoder does no more than cut messages.
+void BM_ParserChannelMessages(benchmark::State &state)
+{
+    static const std::vector<uint8_t> stream = channelMessages(false);
+    auto parser = std::make_unique<midilib_parser>();
+    auto event = std::make_unique<midilib_event>();
+    midilib_parser_init(parser.get());
+    measure(state, stream, [&](const uint8_t *bytes, size_t size) {
+        size_t messages = 0;
+        midilib_parser_setData(parser.get(), bytes, size);
+        while (midilib_parser_parse(parser.get(), event.get()) == 0) {
+            ++messages;
+        }
+        return messages;
+    });
+}
+
+void alsaEncoder(benchmark::State &state, const std::vector<uint8_t> &stream)
+{
+    snd_midi_event_t *encoder = nullptr;
+    snd_midi_event_new(4096, &encoder);
+    measure(state, stream, [encoder](const uint8_t *bytes, size_t size) {
+        size_t messages = 0;
+        long left = long(size);
+        while (left > 0) {
+            snd_seq_event_t event;
+            const long used = snd_midi_event_encode(encoder, bytes, left, &event);
+            if (used <= 0) {
+                break;
+            }
+            messages += event.type != SND_SEQ_EVENT_NONE ? 1 : 0;
+            bytes += used;
+            left -= used;
+        }
+        return messages;
+    });
+    snd_midi_event_free(encoder);
+}
+
+void streamReader(benchmark::State &state, const std::vector<uint8_t> &stream)
+{
+    MidiStreamReader reader(1 << 20);
+    measure(state, stream, [&reader](const uint8_t *bytes, size_t size) {
+        size_t messages = 0;
+        reader.setData(bytes, size);
+        MidiStreamReader::Message message;
+        while (reader.next(&message) == MidiStreamReader::Result::Message) {
+            ++messages;
+        }
+        return messages;
+    });
 }
 
 void BM_ChannelMessages(benchmark::State &state)
@@ -100,73 +165,6 @@ void BM_SystemExclusive4K(benchmark::State &state)
 {
     static const std::vector<uint8_t> stream = systemExclusiveMessages();
     receivePath(state, stream);
-}
-
-void alsaEncoder(benchmark::State &state, const std::vector<uint8_t> &stream)
-{
-    snd_midi_event_t *encoder = nullptr;
-    snd_midi_event_new(4096, &encoder);
-    size_t messages = 0;
-    for (auto _ : state) {
-        for (size_t at = 0; at < stream.size(); at += PacketSize) {
-            const size_t size = std::min(PacketSize, stream.size() - at);
-            const unsigned char *bytes = stream.data() + at;
-            long left = long(size);
-            while (left > 0) {
-                snd_seq_event_t event;
-                const long used = snd_midi_event_encode(encoder, bytes, left, &event);
-                if (used <= 0) {
-                    break;
-                }
-                messages += event.type != SND_SEQ_EVENT_NONE ? 1 : 0;
-                bytes += used;
-                left -= used;
-            }
-        }
-        benchmark::DoNotOptimize(messages);
-    }
-    snd_midi_event_free(encoder);
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
-    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
-}
-
-void streamReader(benchmark::State &state, const std::vector<uint8_t> &stream)
-{
-    MidiStreamReader reader(1 << 20);
-    size_t messages = 0;
-    for (auto _ : state) {
-        for (size_t at = 0; at < stream.size(); at += PacketSize) {
-            reader.setData(stream.data() + at, std::min(PacketSize, stream.size() - at));
-            MidiStreamReader::Message message;
-            while (reader.next(&message) == MidiStreamReader::Result::Message) {
-                ++messages;
-            }
-        }
-        benchmark::DoNotOptimize(messages);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
-    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
-}
-
-// The parser alone, as ALSA's encoder does no more than cut messages.
-void BM_ParserChannelMessages(benchmark::State &state)
-{
-    static const std::vector<uint8_t> stream = channelMessages(false);
-    auto parser = std::make_unique<midilib_parser>();
-    auto event = std::make_unique<midilib_event>();
-    midilib_parser_init(parser.get());
-    size_t messages = 0;
-    for (auto _ : state) {
-        for (size_t at = 0; at < stream.size(); at += PacketSize) {
-            midilib_parser_setData(parser.get(), stream.data() + at, std::min(PacketSize, stream.size() - at));
-            while (midilib_parser_parse(parser.get(), event.get()) == 0) {
-                ++messages;
-            }
-        }
-        benchmark::DoNotOptimize(messages);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
-    state.counters["messages/s"] = benchmark::Counter(double(messages), benchmark::Counter::kIsRate);
 }
 
 void BM_AlsaEncoderChannelMessages(benchmark::State &state)

@@ -1,3 +1,4 @@
+#include "Dumps.h"
 #include "JackPeer.h"
 #include "PortMenus.h"
 #include "JackTestServer.h"
@@ -100,22 +101,12 @@ private slots:
     {
         auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
         auto* editor = m_window->createMidiEditView(QString(), MidiEditView::SystemExclusiveReceive, QSize(-1, -1), QString());
-        QByteArray dump(DumpSize, '\0');
-        for (int i = 1; i < DumpSize - 1; ++i)
-            dump[i] = char(i * 7 % 0x80);
-        dump[0] = '\xF0';
-        dump[DumpSize - 1] = '\xF7';
+        const QByteArray dump = systemExclusiveDump(DumpSize);
         QVERIFY(QTest::qWaitFor([this] { return m_peer->isHeard(); }, ReconnectTimeoutMs));
         for (int i = 0; i < DumpSize; i += DumpPieceSize)
             m_peer->send(dump.mid(i, DumpPieceSize));
-        QByteArray echoed;
-        QVERIFY(QTest::qWaitFor([&] {
-            echoed.clear();
-            for (const JackPeer::Event& event : m_peer->received())
-                echoed += event.bytes;
-            return echoed.size() >= DumpSize;
-        }, ReconnectTimeoutMs));
-        QCOMPARE(echoed, dump);
+        QVERIFY(QTest::qWaitFor([&] { return m_peer->receivedBytes().size() >= DumpSize; }, ReconnectTimeoutMs));
+        QCOMPARE(m_peer->receivedBytes(), dump);
         const QString hex = QString::fromLatin1(dump.toHex().toUpper());
         QTRY_COMPARE(editor->findChild<QPlainTextEdit*>()->toPlainText().remove(QRegularExpression("\\s")), hex);
         QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(),

@@ -1,3 +1,4 @@
+#include "Dumps.h"
 #include "JackPeer.h"
 #include "JackTestServer.h"
 
@@ -29,16 +30,6 @@ struct Run
     QByteArray err;
 };
 
-QByteArray makeDump(int size)
-{
-    QByteArray dump(size, '\0');
-    for (int i = 1; i < size - 1; ++i)
-        dump[i] = char(i * 7 % 0x80);
-    dump[0] = '\xF0';
-    dump[size - 1] = '\xF7';
-    return dump;
-}
-
 void startCli(QProcess& process, const QStringList& arguments)
 {
     process.start(QStringLiteral(TARVO_CLI), arguments);
@@ -57,14 +48,6 @@ Run runCli(const QStringList& arguments)
     QProcess process;
     process.start(QStringLiteral(TARVO_CLI), arguments);
     return finish(process);
-}
-
-QByteArray joined(const QList<JackPeer::Event>& events)
-{
-    QByteArray bytes;
-    for (const JackPeer::Event& event : events)
-        bytes += event.bytes;
-    return bytes;
 }
 
 } // namespace
@@ -102,18 +85,18 @@ private slots:
     // Everything has arrived by the time the program ends.
     void sendDeliversADumpWholeBeforeItEnds()
     {
-        const QByteArray dump = makeDump(SendSize);
+        const QByteArray dump = systemExclusiveDump(SendSize);
         const QString path = m_dir.filePath(QStringLiteral("dump.syx"));
         QVERIFY(writeFile(path, dump));
         const Run run = runCli({QStringLiteral("send"), QStringLiteral("--to"), m_peer->inputPortName(), path});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(joined(m_peer->received()), dump);
+        QCOMPARE(m_peer->receivedBytes(), dump);
     }
 
     // Ctrl+C stops a paced dump between pieces; the receiver sees it ended.
     void interruptedSendEndsTheDumpWithF7()
     {
-        const QByteArray dump = makeDump(DumpSize);
+        const QByteArray dump = systemExclusiveDump(DumpSize);
         const QString path = m_dir.filePath(QStringLiteral("paced.syx"));
         QVERIFY(writeFile(path, dump));
         QProcess process;
@@ -123,7 +106,7 @@ private slots:
         ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         const Run run = finish(process);
         QCOMPARE(run.exitCode, SigIntExitCode);
-        const QByteArray received = joined(m_peer->received());
+        const QByteArray received = m_peer->receivedBytes();
         QVERIFY(received.size() > 1 && received.size() < DumpSize);
         QCOMPARE(received.chopped(1), dump.left(received.size() - 1));
         QCOMPARE(received.back(), '\xF7');
@@ -131,7 +114,7 @@ private slots:
 
     void receiveWritesADumpThatCameInPieces()
     {
-        const QByteArray dump = makeDump(DumpSize);
+        const QByteArray dump = systemExclusiveDump(DumpSize);
         const QString path = m_dir.filePath(QStringLiteral("received.syx"));
         QProcess process;
         startCli(process, {QStringLiteral("receive"), QStringLiteral("--from"), QStringLiteral("CLI-PEER:o"),

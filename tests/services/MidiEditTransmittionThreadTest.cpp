@@ -1,3 +1,4 @@
+#include "Dumps.h"
 #include "ServiceTestRig.h"
 
 #include "services/MidiEditTransmittionThread.h"
@@ -16,16 +17,6 @@ const int PieceSize = 256;
 // Slow enough to cancel midway, in bytes per second.
 const unsigned int PacedRate = 20000;
 
-// A System Exclusive message of size bytes with varying data.
-QByteArray systemExclusive(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 1; i < size - 1; ++i)
-        bytes[i] = char(i % 0x80);
-    bytes[0] = '\xF0';
-    bytes[size - 1] = '\xF7';
-    return bytes;
-}
 
 } // namespace
 
@@ -79,7 +70,7 @@ private slots:
     // A dump far beyond the parser's 4,096 bytes goes out whole, in pieces.
     void longDumpGoesOutInPieces()
     {
-        const QByteArray dump = systemExclusive(LongDumpSize);
+        const QByteArray dump = systemExclusiveDump(LongDumpSize);
         QVERIFY(transmit(QString::fromLatin1(dump.toHex(' '))));
         const QList<QByteArray> pieces = m_rig->sentBytes();
         QCOMPARE(pieces.size(), (LongDumpSize + PieceSize - 1) / PieceSize);
@@ -100,7 +91,7 @@ private slots:
     // receiver's parser starts anew.
     void cancelMidDumpEndsWithEndOfExclusive()
     {
-        const QByteArray dump = systemExclusive(LongDumpSize);
+        const QByteArray dump = systemExclusiveDump(LongDumpSize);
         m_pThread->setTransmittionMessage(QString::fromLatin1(dump.toHex(' ')), PacedRate);
         QTRY_VERIFY(m_rig->platform.sentMessages().size() > 2);
         m_pThread->stopTransmittion();

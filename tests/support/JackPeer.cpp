@@ -32,6 +32,14 @@ JackPeer::~JackPeer()
         jack_client_close(m_pClient);
 }
 
+QByteArray JackPeer::receivedBytes() const
+{
+    QByteArray bytes;
+    for (const Event& event : received())
+        bytes += event.bytes;
+    return bytes;
+}
+
 bool JackPeer::isOpen() const
 {
     return m_pClient != nullptr;

@@ -42,6 +42,8 @@ public:
 
     void send(const QByteArray& message);
     QList<Event> received() const;
+    // The bytes of every message received so far, joined.
+    QByteArray receivedBytes() const;
 
 private:
     static int process(unsigned int frames, void* peer);
