@@ -23,6 +23,7 @@ const QColor MatchForeground(Qt::black);
 MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, QWidget* parent)
     : QWidget(parent)
     , m_pText(text)
+    , m_pViewport(text->viewport())
     , m_pEdit(new QLineEdit(this))
     , m_pCount(new QLabel(this))
     , m_matchCount(0)
@@ -38,7 +39,7 @@ MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, QWidget* parent)
     layout->addWidget(m_pCount);
     connect(m_pEdit, &QLineEdit::textChanged, this, &MonitorFindBar::termChanged);
     connect(m_pText->verticalScrollBar(), &QScrollBar::valueChanged, this, &MonitorFindBar::refreshHighlights);
-    m_pText->viewport()->installEventFilter(this);
+    m_pViewport->installEventFilter(this);
     hide();
 }
 
@@ -177,7 +178,7 @@ void MonitorFindBar::refreshHighlights()
 
 bool MonitorFindBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_pText->viewport()) {
+    if (watched == m_pViewport) {
         if (event->type() == QEvent::Resize) {
             refreshHighlights();
         }

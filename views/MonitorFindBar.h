@@ -38,6 +38,9 @@ private:
     void updateCount(int steppedIndex);
 
     QPlainTextEdit* m_pText;
+    // Kept apart: while the text view is destroyed its viewport still sends
+    // events, and the view may no longer be asked for it.
+    QWidget* m_pViewport;
     QLineEdit* m_pEdit;
     QLabel* m_pCount;
     QTextCursor m_current;
