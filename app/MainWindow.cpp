@@ -40,7 +40,6 @@ const char* const UnsavedOnSignalMessage = "Closed by a signal: the changes to %
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
-const unsigned short MidiBufferSize = 4096;
 const unsigned char StartOfExclusive = 0xF0;
 const unsigned char EndOfExclusive = 0xF7;
 const int PollInterval = 100;
@@ -123,10 +122,10 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     createFileMenu();
 
     // No port is opened here: the settings reopen them by name on the first show.
-    m_pMidiInputPort = new MidiInputPort(m_pMidiClient, MidiBufferSize);
+    m_pMidiInputPort = new MidiInputPort(m_pMidiClient);
     m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer,
                                                   MidiAnalyzer::callbackLostMidi);
-    m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient, MidiBufferSize);
+    m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient);
 
     createPortMenus();
     createViewsMenu();

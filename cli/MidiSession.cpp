@@ -5,13 +5,6 @@
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
 
-namespace {
-
-// The largest message the ports' packet lists are asked to hold; longer ones go in pieces.
-const unsigned short PortBufferSize = 4096;
-
-} // namespace
-
 MidiSession::MidiSession() = default;
 
 MidiSession::~MidiSession() = default;
@@ -26,14 +19,14 @@ bool MidiSession::serviceAvailable()
 MidiInputPort& MidiSession::inputPort()
 {
     if (!m_pInputPort)
-        m_pInputPort = std::make_unique<MidiInputPort>(&m_client, PortBufferSize);
+        m_pInputPort = std::make_unique<MidiInputPort>(&m_client);
     return *m_pInputPort;
 }
 
 MidiOutputPort& MidiSession::outputPort()
 {
     if (!m_pOutputPort)
-        m_pOutputPort = std::make_unique<MidiOutputPort>(&m_client, PortBufferSize);
+        m_pOutputPort = std::make_unique<MidiOutputPort>(&m_client);
     return *m_pOutputPort;
 }
 

@@ -3,17 +3,8 @@
 #include "midi/MidiClient.h"
 #include "midi/platform/MidiPlatform.h"
 
-namespace {
-
-// The packet list buffer holds two bytes more than the largest message the
-// caller asked for.
-const qint32 BufferSizeMargin = 2;
-
-} // namespace
-
-Midi::Midi(MidiClient* client, unsigned short bufferSize)
+Midi::Midi(MidiClient* client)
     : m_pClient(client)
-    , m_bufferSize(bufferSize + BufferSizeMargin)
 {
 }
 

@@ -9,14 +9,14 @@
 
 class MidiClient;
 
-// What the input and output ports share: the client, the buffer size, the
+// What the input and output ports share: the client, the
 // name of the chosen endpoint and the name list of the endpoints as last
 // built. A chosen endpoint that goes away stays chosen by its name, so that
 // it is reconnected when an endpoint of that name appears again.
 class Midi
 {
 public:
-    Midi(MidiClient* client, unsigned short bufferSize);
+    explicit Midi(MidiClient* client);
     virtual ~Midi();
 
     Midi(const Midi&) = delete;
@@ -40,7 +40,6 @@ protected:
     MidiPlatformIF::Ref readEndpoint(MidiEndpointKind kind, quint32 index, QString* name) const;
 
     MidiClient* m_pClient;
-    qint32 m_bufferSize;
     // Empty when no endpoint is chosen.
     QString m_portName;
     QList<QString> m_portNameList;

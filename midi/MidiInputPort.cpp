@@ -15,8 +15,8 @@ const std::size_t LargestRecord = 1 << 16;
 
 } // namespace
 
-MidiInputPort::MidiInputPort(MidiClient* client, unsigned short bufferSize)
-    : Midi(client, bufferSize)
+MidiInputPort::MidiInputPort(MidiClient* client)
+    : Midi(client)
     , m_pReceiveThread(nullptr)
     , m_inputPort(~MidiPlatformIF::Ref(0))
     , m_source(MidiPlatformIF::NoRef)

@@ -11,7 +11,7 @@ class MidiInputPort : public Midi
 {
 public:
     // Starts the receive thread.
-    MidiInputPort(MidiClient* client, unsigned short bufferSize);
+    explicit MidiInputPort(MidiClient* client);
     ~MidiInputPort() override;
 
     void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost = nullptr);

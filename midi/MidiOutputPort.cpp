@@ -20,8 +20,8 @@ const std::chrono::milliseconds GuiWait(20);
 
 } // namespace
 
-MidiOutputPort::MidiOutputPort(MidiClient* client, unsigned short bufferSize)
-    : Midi(client, bufferSize)
+MidiOutputPort::MidiOutputPort(MidiClient* client)
+    : Midi(client)
     , m_outputPort(~MidiPlatformIF::Ref(0))
     , m_destination(MidiPlatformIF::NoRef)
     , m_pieceSize(DefaultPieceSize)

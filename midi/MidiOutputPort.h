@@ -21,7 +21,7 @@ class MidiSendControlIF;
 class MidiOutputPort : public Midi
 {
 public:
-    MidiOutputPort(MidiClient* client, unsigned short bufferSize);
+    explicit MidiOutputPort(MidiClient* client);
     ~MidiOutputPort() override;
 
     const QList<QString>& getOutputPortNameList(MIDI_RESULT* result);

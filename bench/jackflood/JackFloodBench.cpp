@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     MidiPlatform::install(&platform);
     {
         MidiClient midiClient;
-        MidiInputPort input(&midiClient, 4096);
+        MidiInputPort input(&midiClient);
         input.setReceivedMidiCallbackFunc(countMessage, nullptr, [](void*, std::uint64_t) {});
 
         Flooder flooder;

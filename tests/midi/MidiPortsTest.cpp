@@ -19,7 +19,6 @@ using Op = VirtualMidiPlatform::Operation;
 
 namespace {
 
-const unsigned short MainWindowBufferSize = 4096;
 const QByteArray NoteOn("\x90\x3C\x64", 3);
 const std::size_t SmallRing = 4096;
 const std::uint32_t StressRecords = 200000;
@@ -93,8 +92,8 @@ struct Device : StallingReceiver
     }
 
     MidiClient client;
-    MidiInputPort input{&client, MainWindowBufferSize};
-    MidiOutputPort output{&client, MainWindowBufferSize};
+    MidiInputPort input{&client};
+    MidiOutputPort output{&client};
 };
 
 // Record n of the ring stress: its number, then bytes up to a size hashed from n.
