@@ -31,6 +31,12 @@ private slots:
         view.close();
         QCOMPARE(bench.sent(), QList<QByteArray>({midiBytes("90 3C 64"), midiBytes("80 3C 00"), midiBytes("91 00 00"),
                                                   midiBytes("81 00 00")}));
+        // Labels and spin boxes stand side by side, none over another.
+        const QList<QWidget*> row = upper->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < row.size(); ++i) {
+            for (int j = i + 1; j < row.size(); ++j)
+                QVERIFY(!row[i]->geometry().intersects(row[j]->geometry()));
+        }
     }
 };
 
