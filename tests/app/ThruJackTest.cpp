@@ -5,12 +5,14 @@
 #include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
 #include "model/TarvoModel.h"
+#include "services/MidiTimingClockTransmittionThread.h"
 
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -19,6 +21,9 @@ const char* const PeerName = "thru-peer";
 // A port that comes back is reconnected within 2 s, a server within 5 s.
 const int ReconnectTimeoutMs = 6000;
 const int DumpSize = 65536;
+// 300.0 beats per minute: a clock every 8.33 ms.
+const int ClockTempo = 3000;
+const int ClockCount = 24;
 const int DumpPieceSize = 256;
 const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"), QByteArray::fromHex("803C00")};
 
@@ -139,6 +144,27 @@ private slots:
             m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
             QTRY_VERIFY_WITH_TIMEOUT(jackPorts().contains("ClientName:Tarvo Suite Out"), ReconnectTimeoutMs);
         }
+    }
+
+    // Clocks handed over with their due times reach the peer a clock interval
+    // apart, and the Out Monitor shows what went out.
+    void timingClockAtItsDueTimes()
+    {
+        auto* outMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        MidiTimingClockTransmittionThread clock(nullptr);
+        clock.setTempo(ClockTempo);
+        clock.setPlayTimingClockFlag(true);
+        QTRY_VERIFY(m_peer->received().size() >= ClockCount);
+        clock.setPlayTimingClockFlag(false);
+        const QList<JackPeer::Event> clocks = m_peer->received();
+        for (const JackPeer::Event& event : clocks)
+            QCOMPARE(event.bytes, QByteArray("\xF8"));
+        // The peer stamps the cycle that read a clock, late on a loaded
+        // machine, so only the mean interval is held to the tempo here.
+        const double meanMicroseconds = std::chrono::duration<double, std::micro>(
+                                            clocks[ClockCount - 1].time - clocks[0].time).count() / (ClockCount - 1);
+        QVERIFY(std::abs(meanMicroseconds / (25000000.0 / ClockTempo) - 1.0) < 0.2);
+        QTRY_VERIFY(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().count("F8") >= ClockCount);
     }
 
     void restartedPeerIsReconnected()
