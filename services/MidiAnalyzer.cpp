@@ -15,7 +15,6 @@
 
 namespace {
 
-const char HexDigits[] = "0123456789ABCDEF";
 const char LineSeparator = '\n';
 const char LostLineFormat[] = "-- %1 messages lost: input faster than the program can take --";
 const char TooLongLineFormat[] =
@@ -300,14 +299,6 @@ bool MidiAnalyzer::convertDisplayFormatFromMidiData(QByteArray& text, const unsi
         return false;
     HexText::appendBytes(text, data, size, splitAtStatus);
     return true;
-}
-
-int MidiAnalyzer::convertHexStringFromDecimalValue(char* text, unsigned char value)
-{
-    text[0] = HexDigits[value >> 4];
-    text[1] = HexDigits[value & 0x0F];
-    text[2] = '\0';
-    return 2;
 }
 
 int MidiAnalyzer::convertMIDILIBEventTypeFromMIDIFilter(MIDIFilter index)

@@ -108,8 +108,6 @@ public:
     // before every byte of 0x80 or above other than 0xF7. False for size 0.
     static bool convertDisplayFormatFromMidiData(QByteArray& text, const unsigned char* data,
                                                  std::size_t size, bool splitAtStatus);
-    // Writes the two upper-case hexadecimal digits of value and a zero byte.
-    static int convertHexStringFromDecimalValue(char* text, unsigned char value);
 
     static int convertMIDILIBEventTypeFromMIDIFilter(MIDIFilter index);
     static int convertMIDILIBEventTypeFromFilterSystemCommon(FilterSystemCommon index);

@@ -40,8 +40,6 @@ MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* pa
     , m_origin(0)
     , m_clocksSinceOrigin(0)
 {
-    midilib_timingClockGenerator_init(&m_generator);
-    midilib_timingClockGenerator_setTempo(&m_generator, m_tempo);
     start(QThread::InheritPriority);
 }
 
@@ -64,12 +62,11 @@ void MidiTimingClockTransmittionThread::setTempo(int tempo)
     if (clamped == m_tempo)
         return;
     // The new tempo counts from the last clock sent.
-    if (m_play) {
-        m_origin = nextClockDue() - static_cast<qint64>(m_generator.clockInterval);
+    if (m_play && m_clocksSinceOrigin > 0) {
+        m_origin = clockDue(m_clocksSinceOrigin - 1);
         m_clocksSinceOrigin = 1;
     }
     m_tempo = clamped;
-    midilib_timingClockGenerator_setTempo(&m_generator, m_tempo);
     // A faster tempo may bring the next clock forward.
     m_condition.wakeAll();
 }
@@ -135,9 +132,14 @@ void MidiTimingClockTransmittionThread::sendDueClocks(qint64 now, qint64 lead)
 
 qint64 MidiTimingClockTransmittionThread::nextClockDue() const
 {
+    return clockDue(m_clocksSinceOrigin);
+}
+
+qint64 MidiTimingClockTransmittionThread::clockDue(qint64 clock) const
+{
     // From the tempo in tenths of a beat per minute, exactly: 60 s / 24 clocks * 10.
     const qint64 microsecondsTimesTempo = 25000000;
-    return m_origin + m_clocksSinceOrigin * microsecondsTimesTempo / m_tempo;
+    return m_origin + clock * microsecondsTimesTempo / m_tempo;
 }
 
 qint64 MidiTimingClockTransmittionThread::nowMicroseconds()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midilib_timingClockGenerator.h"
+#include "midilib_constants.h"
 
 #include <QMutex>
 #include <QThread>
@@ -30,7 +30,7 @@ public:
     explicit MidiTimingClockTransmittionThread(QObject* parent);
     ~MidiTimingClockTransmittionThread() override;
 
-    // Tempo in tenths of a beat per minute; a value beyond the generator's
+    // Tempo in tenths of a beat per minute; a value beyond the library's
     // range (1 to 3000) is taken as the nearest end of it.
     void setTempo(int tempo);
     void setPlayTimingClockFlag(bool play);
@@ -44,11 +44,11 @@ protected:
 private:
     // Sends the clocks due within the lead. Holds m_mutex.
     void sendDueClocks(qint64 now, qint64 lead);
-    // Holds m_mutex.
+    // Holds m_mutex. The due time of a clock counted from the origin.
     qint64 nextClockDue() const;
+    qint64 clockDue(qint64 clock) const;
     static qint64 nowMicroseconds();
 
-    midilib_timingClockGenerator m_generator;
     int m_tempo;
     QMutex m_mutex;
     bool m_stop;

@@ -1,5 +1,7 @@
 #include "services/MonitorLine.h"
 
+#include "services/HexText.h"
+
 namespace {
 
 // "HH:MM:SS:mmm ": positions of the separators and its length.
@@ -47,18 +49,6 @@ qint64 stampTime(const QString& text)
     }
     return ((fields[0] * MinutesPerHour + fields[1]) * SecondsPerMinute + fields[2]) * MillisecondsPerSecond
         + fields[3];
-}
-
-int hexValue(QChar character)
-{
-    const ushort code = character.unicode();
-    if (code >= '0' && code <= '9') {
-        return code - '0';
-    }
-    if (code >= 'A' && code <= 'F') {
-        return code - 'A' + 10;
-    }
-    return -1;
 }
 
 // The digits of "(65,536 bytes)" as a number; separators of any kind are skipped.
@@ -111,8 +101,8 @@ MonitorLine MonitorLine::parse(const QString& text)
         while (end < text.size() && text.at(end) != Space) {
             ++end;
         }
-        const int high = end - index == 2 ? hexValue(text.at(index)) : -1;
-        const int low = high < 0 ? -1 : hexValue(text.at(index + 1));
+        const int high = end - index == 2 ? HexText::digitValue(text.at(index)) : -1;
+        const int low = high < 0 ? -1 : HexText::digitValue(text.at(index + 1));
         if (low >= 0) {
             target->append(char(high * 16 + low));
         } else if (text.at(index) == CountOpening && !line.bytes.isEmpty()) {

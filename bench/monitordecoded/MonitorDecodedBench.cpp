@@ -6,6 +6,7 @@
 // the program and of its GUI thread (% of one core), and the resident memory
 // at the start and the end of each run. Then times switching the view,
 // finding a text and stepping to the next match in the 100,000 lines.
+#include "PortMenus.h"
 #include "VirtualMidiPlatform.h"
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -43,7 +43,6 @@ const int LargeHistory = 100000;
 const int FindSteps = 20;
 const char* const SourceName = "Bench Keys";
 const char* const FindText = "Pitch Bend";
-const int InputPortMenuIndex = 1;
 
 long residentKiB()
 {
@@ -153,13 +152,7 @@ int main(int argc, char** argv)
     application.m_pWindow = &window;
     window.show();
     QApplication::processEvents();
-    window.createInputPortMenu();
-    for (QAction* action : window.menuBar()->actions().at(InputPortMenuIndex)->menu()->actions()) {
-        if (action->text() == QLatin1String(SourceName)) {
-            action->trigger();
-        }
-    }
-    if (!platform.isConnected(source)) {
+    if (!choosePort(window, InputPortMenu, QLatin1String(SourceName)) || !platform.isConnected(source)) {
         std::printf("the input port did not open on the virtual source\n");
         return 1;
     }

@@ -6,6 +6,7 @@
 // ticks of a 5 ms probe timer beyond its period), the longest poll tick, the
 // largest interval between two poll ticks, and the resident memory at the
 // start, the middle and the end, which the monitor's line limit keeps flat.
+#include "PortMenus.h"
 #include "VirtualMidiPlatform.h"
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTimerEvent>
@@ -40,7 +40,6 @@ const int ProbePeriodMs = 5;
 const int PollPeriodMs = 100;
 const char* const SourceName = "Bench Keys";
 // Index of the InputPort menu in the menu bar.
-const int InputPortMenuIndex = 1;
 
 // Resident set size in KiB, from /proc.
 long residentKiB()
@@ -131,13 +130,7 @@ int main(int argc, char** argv)
     MainWindow window(nullptr, &model);
     window.show();
     QApplication::processEvents();
-    window.createInputPortMenu();
-    for (QAction* action : window.menuBar()->actions().at(InputPortMenuIndex)->menu()->actions()) {
-        if (action->text() == QLatin1String(SourceName)) {
-            action->trigger();
-        }
-    }
-    if (!platform.isConnected(source)) {
+    if (!choosePort(window, InputPortMenu, QLatin1String(SourceName)) || !platform.isConnected(source)) {
         std::printf("the input port did not open on the virtual source\n");
         return 1;
     }
