@@ -169,6 +169,17 @@ QString MidiMessageDecoder::noteText(int note, int middleCName)
     return QLatin1String(NoteTextFormat).arg(QLatin1String(NoteNames[note % NotesPerOctave])).arg(octave).arg(note);
 }
 
+void MidiMessageDecoder::pass(const QByteArray& bytes)
+{
+    if (bytes.size() < 3) {
+        return;
+    }
+    const int status = dataAt(bytes, 0);
+    if ((status >> 4) - (StatusBit >> 4) == ControlChange) {
+        applyControlChange(m_channels[status & 0x0F], dataAt(bytes, 1), dataAt(bytes, 2));
+    }
+}
+
 MidiMessageDecoder::Decoded MidiMessageDecoder::decode(const QByteArray& bytes, qint64 size)
 {
     Decoded decoded;
@@ -224,14 +235,22 @@ MidiMessageDecoder::Decoded MidiMessageDecoder::decode(const QByteArray& bytes, 
     return decoded;
 }
 
-bool MidiMessageDecoder::selectedParameter(const ChannelState& state, QString* kind, QString* parameter) const
+bool MidiMessageDecoder::hasSelectedParameter(const ChannelState& state)
 {
     const bool registered = state.selected == RegisteredParameter;
     const int msb = registered ? state.rpnMsb : state.nrpnMsb;
     const int lsb = registered ? state.rpnLsb : state.nrpnLsb;
-    if (state.selected == NoParameter || msb < 0 || lsb < 0 || (msb == NullParameter && lsb == NullParameter)) {
+    return state.selected != NoParameter && msb >= 0 && lsb >= 0 && !(msb == NullParameter && lsb == NullParameter);
+}
+
+bool MidiMessageDecoder::selectedParameter(const ChannelState& state, QString* kind, QString* parameter) const
+{
+    if (!hasSelectedParameter(state)) {
         return false;
     }
+    const bool registered = state.selected == RegisteredParameter;
+    const int msb = registered ? state.rpnMsb : state.nrpnMsb;
+    const int lsb = registered ? state.rpnLsb : state.nrpnLsb;
     *kind = translated(registered ? RpnKindText : NrpnKindText);
     *parameter = translated(ParameterNumberText).arg(msb).arg(lsb);
     if (registered) {
@@ -245,9 +264,15 @@ bool MidiMessageDecoder::selectedParameter(const ChannelState& state, QString* k
     return true;
 }
 
-QString MidiMessageDecoder::controlChange(ChannelState& state, int controller, int value, QString* kind)
+QString MidiMessageDecoder::controlChange(ChannelState& state, int controller, int value, QString* kind) const
 {
-    QString parameter;
+    const QString text = controlChangeText(state, controller, value, kind);
+    applyControlChange(state, controller, value);
+    return text;
+}
+
+void MidiMessageDecoder::applyControlChange(ChannelState& state, int controller, int value)
+{
     switch (controller) {
     case RpnMsb:
     case RpnLsb:
@@ -259,11 +284,31 @@ QString MidiMessageDecoder::controlChange(ChannelState& state, int controller, i
         target = value;
         state.selected = registered ? RegisteredParameter : NonRegisteredParameter;
         state.dataMsb = -1;
-        break;
+        return;
     }
     case DataEntryMsb:
-        if (selectedParameter(state, kind, &parameter)) {
+        if (hasSelectedParameter(state)) {
             state.dataMsb = value;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    if (controller < PairedControllerCount) {
+        state.msb[controller] = value;
+    } else if (controller == BankSelectLsb) {
+        state.bankLsb = value;
+    }
+}
+
+QString MidiMessageDecoder::controlChangeText(const ChannelState& state, int controller, int value,
+                                              QString* kind) const
+{
+    QString parameter;
+    switch (controller) {
+    case DataEntryMsb:
+        if (selectedParameter(state, kind, &parameter)) {
             return translated(DataMsbText).arg(parameter).arg(value);
         }
         break;
@@ -291,11 +336,7 @@ QString MidiMessageDecoder::controlChange(ChannelState& state, int controller, i
 
     const QString text = translated(ControllerValuesText).arg(controller).arg(controllerName(controller)).arg(value);
     if (controller < PairedControllerCount) {
-        state.msb[controller] = value;
         return text;
-    }
-    if (controller == BankSelectLsb) {
-        state.bankLsb = value;
     }
     const int msb = controller < FirstUnpaired ? state.msb[controller - FirstLsb] : -1;
     if (msb < 0) {

@@ -27,6 +27,8 @@ public:
     // bytes are the message, or only its first bytes when size is larger (a
     // long System Exclusive message shown shortened).
     Decoded decode(const QByteArray& bytes, qint64 size);
+    // Takes in what a message that is not shown changes for later ones.
+    void pass(const QByteArray& bytes);
     // "C3 (60)", named as middleCName (a MiddleCName) says.
     static QString noteText(int note, int middleCName);
 
@@ -52,10 +54,14 @@ private:
         int dataMsb;
     };
 
-    // The values of a control change; kind becomes "RPN" or "NRPN" when it
-    // sets the selected parameter.
-    QString controlChange(ChannelState& state, int controller, int value, QString* kind);
+    // The values of a control change, which then takes effect; kind becomes
+    // "RPN" or "NRPN" when it sets the selected parameter.
+    QString controlChange(ChannelState& state, int controller, int value, QString* kind) const;
+    static void applyControlChange(ChannelState& state, int controller, int value);
+    // The values as the state before the control change gives them.
+    QString controlChangeText(const ChannelState& state, int controller, int value, QString* kind) const;
     QString programChange(const ChannelState& state, int program) const;
+    static bool hasSelectedParameter(const ChannelState& state);
     // The selected parameter's kind ("RPN"), number and name, or false when
     // none is selected.
     bool selectedParameter(const ChannelState& state, QString* kind, QString* parameter) const;

@@ -27,6 +27,13 @@ bool MonitorHistory::append(const MonitorEntry& entry)
     return !m_paused;
 }
 
+void MonitorHistory::passOver()
+{
+    if (m_paused) {
+        ++m_droppedWhilePaused;
+    }
+}
+
 QVector<MonitorEntry> MonitorHistory::resume(const QString& droppedLineFormat)
 {
     m_paused = false;

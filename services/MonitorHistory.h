@@ -32,6 +32,8 @@ public:
     QVector<MonitorEntry> resume(const QString& droppedLineFormat);
     // Shown at once, or waiting while paused; true when shown.
     bool append(const MonitorEntry& entry);
+    // A line that newer lines push out at once, without its entry.
+    void passOver();
     int waitingCount() const { return int(m_waiting.size()); }
     const std::deque<MonitorEntry>& shown() const { return m_shown; }
     // The System Exclusive messages, shown and waiting, in order.

@@ -28,19 +28,34 @@ void appendPadded(QString& text, const QString& column, int width)
 
 } // namespace
 
-QString MonitorLineDecoder::deltaText(const MonitorLine& line, qint64 arrivalMicroseconds)
+bool MonitorLineDecoder::step(const MonitorLine& line, qint64 arrivalMicroseconds, qint64* delta)
 {
     const bool fromStamp = line.stampMilliseconds >= 0;
     const qint64 now = fromStamp ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrivalMicroseconds;
     const bool comparable = m_previousMicroseconds >= 0 && fromStamp == m_previousFromStamp;
-    qint64 delta = now - m_previousMicroseconds;
+    *delta = now - m_previousMicroseconds;
     // Stamps are times of day: a message after midnight follows one before it.
-    if (fromStamp && delta < -MicrosecondsPerDay / 2) {
-        delta += MicrosecondsPerDay;
+    if (fromStamp && *delta < -MicrosecondsPerDay / 2) {
+        *delta += MicrosecondsPerDay;
     }
     m_previousMicroseconds = now;
     m_previousFromStamp = fromStamp;
-    if (!comparable) {
+    return comparable;
+}
+
+void MonitorLineDecoder::pass(const MonitorLine& line, qint64 arrivalMicroseconds)
+{
+    if (line.isMessage()) {
+        qint64 delta;
+        step(line, arrivalMicroseconds, &delta);
+        m_decoder.pass(line.bytes);
+    }
+}
+
+QString MonitorLineDecoder::deltaText(const MonitorLine& line, qint64 arrivalMicroseconds)
+{
+    qint64 delta;
+    if (!step(line, arrivalMicroseconds, &delta)) {
         return QString(DeltaWidth, Space);
     }
     const QString number = QString::number(delta / MicrosecondsPerMillisecondF, 'f', DeltaDecimals);

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QUrl>
@@ -152,7 +153,7 @@ void MidiEditGeneralView::setText(const QString& text)
     m_pTextView->setPlainText(text);
 }
 
-void MidiEditGeneralView::insertText(const QString& text)
+void MidiEditGeneralView::insertText(const QString& text, int keptLines)
 {
     QScrollBar* scrollBar = m_pTextView->verticalScrollBar();
     const int value = scrollBar->value();
@@ -168,10 +169,30 @@ void MidiEditGeneralView::insertText(const QString& text)
         // taken off in place: a dump's text is not copied once more for it.
         trimDocumentEnds();
     }
+    const int removed = keptLines > 0 ? removeLinesAbove(keptLines) : 0;
 
     if (following) {
         scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
+    } else if (removed > 0) {
+        scrollBar->setValue(qMax(0, value - removed));
     }
+}
+
+int MidiEditGeneralView::removeLinesAbove(int keptLines)
+{
+    QTextDocument* document = m_pTextView->document();
+    const int removed = document->blockCount() - keptLines;
+    if (removed <= 0) {
+        return 0;
+    }
+    // One selection removed in one edit: the document's own line limit walks
+    // the cursor over every line it removes and lays each out first.
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    cursor.setPosition(document->findBlockByNumber(removed).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.endEditBlock();
+    return removed;
 }
 
 void MidiEditGeneralView::trimDocumentEnds()

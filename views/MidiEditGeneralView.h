@@ -23,7 +23,9 @@ public:
     // Replaces the whole text.
     void setText(const QString& text);
     // Appends text; a reader who scrolled back is not pulled to the end.
-    void insertText(const QString& text);
+    // With keptLines, the lines above the last keptLines go, and a reader who
+    // scrolled back keeps the same lines in sight.
+    void insertText(const QString& text, int keptLines = 0);
     // Received data is no edit of the user's: it never enters the undo history.
     void insertReceivedText(const QString& text);
     // The monitor's log; null in editors.
@@ -53,6 +55,8 @@ private:
     // The commands act in editors only, and not while any editor transmits.
     bool isCommandAvailable();
     void trimDocumentEnds();
+    // Removes the lines above the last keptLines; returns how many went.
+    int removeLinesAbove(int keptLines);
     bool openReceivingEditor();
     // Puts text into this editor when it is empty, else into a new editor.
     void placeLoadedText(const QString& text, const QSize& size);

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const char* const DecodedMenuText = QT_TRANSLATE_NOOP("MonitorLog", "&Decoded");
@@ -107,7 +109,6 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoM
     m_decoder.setMiddleCName(model->getModelIntValue(MiddleCNameId));
     // Lines that arrive are no edits to take back.
     m_pText->setUndoRedoEnabled(false);
-    m_pText->setMaximumBlockCount(m_history.limit());
     layout->addWidget(m_pFindBar);
     layout->addWidget(m_pStatusLine);
 
@@ -159,21 +160,32 @@ void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveTe
     const QVector<QByteArray> wholeMessages = systemExclusiveMessages(systemExclusiveText);
     int nextWhole = 0;
     MonitorStatistics& statistics = m_pStatusLine->statistics();
-    QVector<MonitorEntry> shown;
-    for (const MonitorLine& line : MonitorLine::parseLines(text)) {
+    QVector<MonitorLine> lines = MonitorLine::parseLines(text);
+    const auto hidden = [this](const MonitorLine& line) { return m_noiseHidden && isNoise(line); };
+    for (const MonitorLine& line : lines) {
         if (line.isMessage()) {
             const bool stamped = line.stampMilliseconds >= 0;
             statistics.addMessage(line.size, line.size == 1 && statusOf(line) == TimingClock,
                                   stamped ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrival, stamped);
-            if (m_noiseHidden && isNoise(line)) {
-                continue;
-            }
         } else {
             statistics.addLost(line.lostCount);
         }
+    }
+    lines.erase(std::remove_if(lines.begin(), lines.end(), hidden), lines.end());
+    // Under a flood the history keeps only the newest lines of a piece: the
+    // others are not decoded, only taken in for the lines after them.
+    const int kept = qMin(int(lines.size()), m_history.limit());
+    QVector<MonitorEntry> shown;
+    for (int index = 0; index < lines.size(); ++index) {
+        const MonitorLine& line = lines[index];
         QByteArray whole;
         if (isSystemExclusive(line) && nextWhole < wholeMessages.size() && isWholeOf(wholeMessages[nextWhole], line)) {
             whole = wholeMessages[nextWhole++];
+        }
+        if (index < lines.size() - kept) {
+            m_decoder.pass(line, arrival);
+            m_history.passOver();
+            continue;
         }
         MonitorEntry entry{line.text, m_decoder.decode(line, arrival, whole), QByteArray()};
         if (m_isInMonitor && isSystemExclusive(line)) {
@@ -223,7 +235,7 @@ void MonitorLog::insertUnshown()
     if (piece.isEmpty()) {
         return;
     }
-    m_pView->insertText(piece);
+    m_pView->insertText(piece, m_history.limit());
     m_pFindBar->refreshHighlights();
     // The rest after the events that wait: the text takes a line going out at
     // the top at a cost, and a long history sheds many at a time.
@@ -373,6 +385,6 @@ void MonitorLog::updateParameter(unsigned int id)
         m_decoder.setMiddleCName(m_pModel->getModelIntValue(id));
     } else if (id == MonitorHistoryId) {
         m_history.setLimit(m_pModel->getModelIntValue(id));
-        m_pText->setMaximumBlockCount(m_history.limit());
+        showAll();
     }
 }

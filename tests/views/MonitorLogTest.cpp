@@ -114,6 +114,19 @@ private slots:
         QCOMPARE(text()->toPlainText(), hex);
     }
 
+    void linesBeyondTheHistoryStillCompleteLaterOnes()
+    {
+        // The first lines of this piece never show, yet they select the
+        // parameter and give the data MSB of the line at its end.
+        key(Qt::Key_D, Qt::ControlModifier);
+        m_pMonitor->receivedMessage(QStringLiteral("\nB0 65 00 \nB0 64 00 \nB0 06 02 ") + controlChanges(0, HistoryLines - 1)
+                                        + QStringLiteral("\nB0 26 01 "),
+                                    3 * (HistoryLines + 3));
+        const QString last = text()->document()->lastBlock().text();
+        QVERIFY2(last.contains(QLatin1String("RPN  ")) && last.contains(QLatin1String("0/0 Pitch Bend Sensitivity = 257")),
+                 qPrintable(last));
+    }
+
     void findStepsThroughTheMatches()
     {
         m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F "), 12);
