@@ -63,7 +63,6 @@ bool MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_
     m_ring.write(header, RecordHeaderSize);
     m_ring.write(data, size);
     m_ring.publish();
-    wake();
     return true;
 }
 
@@ -72,7 +71,7 @@ std::uint64_t MidiDataTransmissionThread::lostCount() const
     return m_lost.load();
 }
 
-void MidiDataTransmissionThread::wake()
+void MidiDataTransmissionThread::endDelivery()
 {
     // Sequentially consistent with the reader's store and its look at the
     // ring: either the reader sees the record or this sees it sleeping.

@@ -19,9 +19,9 @@ using LostMidiCallbackFunc = void (*)(void* user, std::uint64_t count);
 // Hands received messages from the platform's MIDI thread to a callback on a
 // thread of its own. The platform thread copies each message as one record (a
 // 4-byte length in host byte order, then the bytes) into a lock-free ring and
-// wakes this thread with a semaphore post, which never blocks; this thread
-// takes the records out in arrival order and calls the callback once per
-// record. The platform thread never waits: a record that finds no room is
+// after each delivery wakes this thread with a semaphore post, which never
+// blocks; this thread takes the records out in arrival order and calls the
+// callback once per record. The platform thread never waits: a record that finds no room is
 // dropped whole and counted, and the count reaches the lost callback before
 // the record that followed the gap, so that a message arriving in pieces is
 // known to have lost its middle.
@@ -40,6 +40,9 @@ public:
     // From the platform's MIDI thread: appends one record, or drops and counts
     // it (false) when the ring has no room for it.
     bool writeData(const unsigned char* data, std::size_t size);
+    // From the platform's MIDI thread after the records of one delivery:
+    // wakes this thread, once for all of them, if it sleeps.
+    void endDelivery();
     // Messages dropped since the thread started.
     std::uint64_t lostCount() const;
 
@@ -49,7 +52,6 @@ protected:
 private:
     // Moves the oldest record into m_pRecord; false when the ring is empty.
     bool takeRecord(std::uint32_t* size, bool* afterGap);
-    void wake();
 
     CRingBuffer<unsigned char> m_ring;
     sem_t m_wakeUp;

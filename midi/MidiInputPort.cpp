@@ -153,4 +153,5 @@ void MidiInputPort::readProc(const MidiPacketList& packets, void*, void* connRef
             receiveThread->writeData(packet.data + offset, std::min(LargestRecord, packet.length - offset));
         }
     }
+    receiveThread->endDelivery();
 }

@@ -17,6 +17,8 @@ namespace {
 const std::uint32_t MessageCount = 5000000;
 const std::size_t RingCapacity = 1 << 20; // the main window's input port
 const int Rounds = 3;
+// The JACK platform hands over at most this many messages at a time.
+const std::uint32_t MessagesPerDelivery = 64;
 
 struct Counter
 {
@@ -48,7 +50,10 @@ void runRound(int round)
             message[1] = static_cast<unsigned char>((n >> 4) & 0x7F);
             message[2] = static_cast<unsigned char>((n >> 11) & 0x7F);
             thread.writeData(message, sizeof message);
+            if (n % MessagesPerDelivery == MessagesPerDelivery - 1)
+                thread.endDelivery();
         }
+        thread.endDelivery();
     });
     producer.join();
     const auto written = std::chrono::steady_clock::now();

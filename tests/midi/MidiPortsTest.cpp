@@ -129,6 +129,7 @@ private slots:
             if (size > sizeof n)
                 record[size - 1] = static_cast<unsigned char>(n);
             refused += thread.writeData(record, size) ? 0 : 1;
+            thread.endDelivery();
         }
         QVERIFY(refused > 0);
         QTRY_COMPARE(reader.count + reader.lost, std::uint64_t(StressRecords));
