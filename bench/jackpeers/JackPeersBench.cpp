@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -88,11 +89,17 @@ std::unique_ptr<QProcess> startProgram(const QString& program, const QTemporaryD
     return process;
 }
 
-double percentOver(qint64 pid, int seconds)
+// Percent of a core each process took over the next seconds.
+std::vector<double> percentOver(const std::vector<qint64>& pids, int seconds)
 {
-    const double before = cpuSeconds(pid);
+    std::vector<double> before;
+    for (const qint64 pid : pids)
+        before.push_back(cpuSeconds(pid));
     QThread::sleep(static_cast<unsigned long>(seconds));
-    return (cpuSeconds(pid) - before) / seconds * 100.0;
+    std::vector<double> percent;
+    for (std::size_t i = 0; i < pids.size(); ++i)
+        percent.push_back((cpuSeconds(pids[i]) - before[i]) / seconds * 100.0);
+    return percent;
 }
 
 } // namespace
@@ -118,29 +125,30 @@ int main(int argc, char** argv)
         QTemporaryDir home;
         auto tarvo = startProgram(program, home, "[PortName]\nInputPortName=No Assign\nOutputPortName=No Assign\n");
         std::printf("idle, no port, %d s: %.3f %% of a core (target under 0.3 %%)\n", IdleSeconds,
-                    percentOver(tarvo->processId(), IdleSeconds));
+                    percentOver({tarvo->processId()}, IdleSeconds)[0]);
         tarvo->terminate();
         tarvo->waitForFinished();
     }
     QTemporaryDir home;
     auto tarvo = startProgram(program, home,
                               "[PortName]\nInputPortName=flood:out\nOutputPortName=flood:sink\n[MidiThru]\nMidiThru=1\n");
-    std::printf("idle, In Monitor open on a silent source, %d s: %.3f %% of a core (target under 0.3 %%)\n",
-                IdleSeconds, percentOver(tarvo->processId(), IdleSeconds));
     QProcess dump;
     dump.setStandardOutputFile(QProcess::nullDevice());
     dump.start(QStringLiteral("jack_midi_dump"), QStringList());
     dump.waitForStarted();
     QThread::msleep(SettleMs);
     QProcess::execute(QStringLiteral("jack_connect"), {QStringLiteral("flood:out"), QStringLiteral("midi-monitor:input")});
+    const std::vector<qint64> pids{tarvo->processId(), dump.processId()};
+    const std::vector<double> idle = percentOver(pids, IdleSeconds);
+    std::printf("idle, In Monitor open on a silent source, %d s: %.3f %% of a core (target under 0.3 %%); "
+                "jack_midi_dump on the same source: %.3f %%\n",
+                IdleSeconds, idle[0], idle[1]);
     for (const int rate : {10000, 50000}) {
         flooder.messagesPerCycle = rate / CyclesPerSecond;
         QThread::msleep(500);
-        const double tarvoBefore = cpuSeconds(tarvo->processId());
-        const double dumpBefore = cpuSeconds(dump.processId());
-        QThread::sleep(FloodSeconds);
-        const double tarvoPercent = (cpuSeconds(tarvo->processId()) - tarvoBefore) / FloodSeconds * 100.0;
-        const double dumpPercent = (cpuSeconds(dump.processId()) - dumpBefore) / FloodSeconds * 100.0;
+        const std::vector<double> flood = percentOver(pids, FloodSeconds);
+        const double tarvoPercent = flood[0];
+        const double dumpPercent = flood[1];
         std::printf("flood of %d messages/s for %d s, In Monitor open, Thru on: program %.1f %%, jack_midi_dump "
                     "%.1f %% of a core: %.2f times (target at most 1.5)\n",
                     (rate / CyclesPerSecond) * CyclesPerSecond, FloodSeconds, tarvoPercent, dumpPercent,

@@ -53,6 +53,7 @@ JackMidiPlatform::JackMidiPlatform()
     , m_outputPort(NoRef)
     , m_source(NoRef)
     , m_destination(NoRef)
+    , m_checkedGraphChanges(0)
     , m_pInPort(nullptr)
     , m_pOutPort(nullptr)
     , m_readProc(nullptr)
@@ -63,6 +64,7 @@ JackMidiPlatform::JackMidiPlatform()
     , m_holdUntilCycle(0)
     , m_serverGone(false)
     , m_endpointsChanged(false)
+    , m_graphChanges(1)
     , m_xruns(0)
     , m_queuedMessages(0)
     , m_writtenMessages(0)
@@ -505,9 +507,16 @@ bool JackMidiPlatform::openServerClient()
             static_cast<JackMidiPlatform*>(self)->m_serverGone = true;
         },
         this);
+    ++m_graphChanges;
     jack_set_port_registration_callback(
         m_pJack, [](jack_port_id_t, int, void* self) {
             static_cast<JackMidiPlatform*>(self)->m_endpointsChanged = true;
+            ++static_cast<JackMidiPlatform*>(self)->m_graphChanges;
+        },
+        this);
+    jack_set_port_connect_callback(
+        m_pJack, [](jack_port_id_t, jack_port_id_t, int, void* self) {
+            ++static_cast<JackMidiPlatform*>(self)->m_graphChanges;
         },
         this);
     jack_set_xrun_callback(
@@ -603,11 +612,18 @@ void JackMidiPlatform::reconnect()
 
 bool JackMidiPlatform::connectDestination(const std::string& name)
 {
+    // Read first: a change while the server is asked makes the next send ask again.
+    const std::uint64_t graphChanges = m_graphChanges;
+    if (graphChanges == m_checkedGraphChanges && name == m_checkedDestination) {
+        return true;
+    }
     jack_port_t* ours = m_pOutPort;
     if (!ours || !jack_port_by_name(m_pJack, name.c_str())) {
         return false;
     }
     if (jack_port_connected_to(ours, name.c_str())) {
+        m_checkedDestination = name;
+        m_checkedGraphChanges = graphChanges;
         return true;
     }
     const int result = jack_connect(m_pJack, jack_port_name(ours), name.c_str());

@@ -123,6 +123,9 @@ private:
     // they are gone so that they are reconnected when they come back.
     Ref m_source;
     Ref m_destination;
+    // The destination found connected, and m_graphChanges then.
+    std::string m_checkedDestination;
+    std::uint64_t m_checkedGraphChanges;
 
     // Shared with the process callback.
     std::atomic<jack_port_t*> m_pInPort;
@@ -137,6 +140,9 @@ private:
     std::atomic<std::uint64_t> m_holdUntilCycle;
     std::atomic<bool> m_serverGone;
     std::atomic<bool> m_endpointsChanged;
+    // Counts changes of ports and connections, so that a send need not ask
+    // the server whether the destination is still there and connected.
+    std::atomic<std::uint64_t> m_graphChanges;
     std::atomic<std::uint64_t> m_xruns;
     // Messages put in the output ring, and those the process callback has
     // written to the port.

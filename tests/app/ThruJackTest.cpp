@@ -170,9 +170,11 @@ private slots:
     void restartedPeerIsReconnected()
     {
         const QString destination = m_peer->inputPortName();
+        // Sends to the peer went out before it went away, and fail after.
+        QVERIFY(notesComeBack(*m_peer));
         m_peer.reset();
         const unsigned char note[] = {0x90, 0x3C, 0x64};
-        QVERIFY(!m_window->transmitMidi(note, sizeof note));
+        QTRY_VERIFY(!m_window->transmitMidi(note, sizeof note));
         QTRY_VERIFY(portMenuTexts(*m_window, OutputPortMenu).contains(destination + " (not available)"));
         m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
         QVERIFY(notesComeBack(*m_peer));
