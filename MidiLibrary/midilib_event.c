@@ -10,7 +10,7 @@
 /* Types 0 to 6 follow the status order 0x80 to 0xE0, so the type comes from
  * the status by arithmetic rather than by a chain of comparisons: channel
  * messages arrive in no order a branch predictor could learn. */
-static int channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event)
+int midilib_channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event)
 {
     const uint8_t status = message[0];
     if (length != midilib_status_messageSize(status)) {
@@ -42,7 +42,7 @@ int midilib_dataToEvent(const void *bytes, size_t length, midilib_event *event)
     const uint8_t *message = (const uint8_t *)bytes;
     const uint8_t status = message[0];
     if (midilib_status_isChannelMessage(status)) {
-        return channelMessageToEvent(message, length, event);
+        return midilib_channelMessageToEvent(message, length, event);
     }
     switch (status) {
     case 0xF0:

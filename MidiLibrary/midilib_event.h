@@ -97,6 +97,8 @@ typedef struct midilib_event {
 /* 0 and *event filled when the length bytes are exactly one complete message
  * of a known type; -1 and *event untouched otherwise. */
 int midilib_dataToEvent(const void *bytes, size_t length, midilib_event *event);
+/* The same for a message whose first byte is a channel status (0x80 to 0xEF). */
+int midilib_channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event);
 
 /* Replaces the contents of data by the message of *event. */
 void midilib_eventToData(const midilib_event *event, midilib_data *data);

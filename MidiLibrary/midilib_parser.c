@@ -79,6 +79,24 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
     int result = -1;
     while (inputPosition < inputSize) {
         const uint8_t byte = input[inputPosition++];
+        if (byte >= 0x80u && byte < SystemExclusiveStatus && inputSize - inputPosition >= 2) {
+            /* A channel message whose data bytes all follow is taken whole:
+             * the common case, without a turn of the loop per byte. */
+            const size_t size = midilib_status_messageSize(byte);
+            message[0] = byte;
+            message[1] = input[inputPosition];
+            message[2] = input[inputPosition + 1];
+            if (message[1] < 0x80u && (size == 2 || message[2] < 0x80u)) {
+                inputPosition += size - 1;
+                if (midilib_channelMessageToEvent(message, size, event) != 0) {
+                    SMLIB_ASSERT(0);
+                }
+                messageSize = size;
+                position = 1;
+                result = 0;
+                break;
+            }
+        }
         if (byte >= 0x80u) {
             const size_t size = midilib_status_messageSize(byte);
             if (size == 0) {
