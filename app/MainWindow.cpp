@@ -450,6 +450,11 @@ bool MainWindow::schedulesByDueTime() const
     return m_pMidiOutputPort->schedulesByDueTime();
 }
 
+std::int64_t MainWindow::scheduleStart(std::int64_t nowMicroseconds) const
+{
+    return m_pMidiOutputPort->scheduleStart(nowMicroseconds);
+}
+
 QString MainWindow::outputPortProblem() const
 {
     QString name;

@@ -68,6 +68,8 @@ public:
     // clock) where the platform can; at once where it cannot.
     bool transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
     bool schedulesByDueTime() const;
+    // The due time of the first clock when Play is pressed now.
+    std::int64_t scheduleStart(std::int64_t nowMicroseconds) const;
     bool setCheckedPortMenu(QActionGroup* group, const QString& name);
     // Why a send can fail now, for a failure message.
     QString outputPortProblem() const;

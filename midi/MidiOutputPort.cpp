@@ -166,6 +166,11 @@ bool MidiOutputPort::schedulesByDueTime() const
     return platform().schedulesByDueTime();
 }
 
+std::int64_t MidiOutputPort::scheduleStart(std::int64_t nowMicroseconds) const
+{
+    return platform().scheduleStart(nowMicroseconds);
+}
+
 void MidiOutputPort::setPieceSize(std::size_t size)
 {
     m_pieceSize = std::max<std::size_t>(size, 1);

@@ -51,6 +51,7 @@ public:
     // sent at once where it cannot.
     MIDI_RESULT transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
     bool schedulesByDueTime() const;
+    std::int64_t scheduleStart(std::int64_t nowMicroseconds) const;
 
 private:
     void select(MidiPlatformIF::Ref destination, const QString& name);

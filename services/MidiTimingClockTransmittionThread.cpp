@@ -76,9 +76,8 @@ void MidiTimingClockTransmittionThread::setPlayTimingClockFlag(bool play)
     {
         QMutexLocker locker(&m_mutex);
         if (play && !m_play) {
-            // The first clock is due now: neither the time spent stopped nor
-            // a part clock left from the last run counts.
-            m_origin = nowMicroseconds();
+            // The first clock is due now, as the thread finds it: neither the
+            // time spent stopped nor a part clock left from the last run counts.
             m_clocksSinceOrigin = 0;
         }
         m_play = play;
@@ -103,6 +102,8 @@ void MidiTimingClockTransmittionThread::run()
             continue;
         }
         MainWindow* mainWindow = MainWindow::m_pInstance;
+        if (m_clocksSinceOrigin == 0)
+            m_origin = mainWindow != nullptr ? mainWindow->scheduleStart(nowMicroseconds()) : nowMicroseconds();
         const qint64 lead = mainWindow != nullptr && mainWindow->schedulesByDueTime() ? SchedulingLead : 0;
         sendDueClocks(nowMicroseconds(), lead);
         // A change of tempo, a stop or the end wakes the thread earlier, and

@@ -36,6 +36,9 @@ const std::chrono::microseconds DeliveryPoll(50);
 // About a cycle: how often a sender looks for room in the output ring.
 const std::chrono::milliseconds RoomPoll(1);
 const int RoomPolls = 2000;
+const std::int64_t MicrosecondsPerSecond = 1000000;
+// Time a schedule's first message needs to reach the output ring.
+const std::chrono::microseconds ScheduleStartMargin(50);
 
 } // namespace
 
@@ -364,6 +367,47 @@ bool JackMidiPlatform::queue(Ref outputPort, Ref destination, const unsigned cha
     return false;
 }
 
+std::int64_t JackMidiPlatform::scheduleStart(std::int64_t nowMicroseconds)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_pJack || m_serverGone || !m_active || m_sampleRate == 0) {
+        return nowMicroseconds;
+    }
+    const auto nowJack = static_cast<std::int64_t>(jack_get_time());
+    const std::uint32_t nowFrame = jack_time_to_frames(m_pJack, static_cast<jack_time_t>(nowJack));
+    const std::uint32_t sinceStart = jack_frames_since_cycle_start(m_pJack);
+    // Too near the period's end the message could miss the next cycle and
+    // come a period late.
+    const std::int64_t margin = ScheduleStartMargin.count() * m_sampleRate / MicrosecondsPerSecond;
+    if (sinceStart + margin >= m_periodFrames) {
+        return nowMicroseconds;
+    }
+    // The time whose due frame is the period's first, as dueFrame reckons.
+    updateAnchor(nowJack, nowFrame);
+    const auto fromAnchor = static_cast<std::int32_t>(nowFrame - sinceStart - m_anchorFrame);
+    return nowMicroseconds + (m_anchorTime - nowJack)
+           + std::llround(double(fromAnchor) * MicrosecondsPerSecond / m_sampleRate);
+}
+
+void JackMidiPlatform::updateAnchor(std::int64_t nowJack, std::uint32_t nowFrame)
+{
+    // Frames count from a fixed point at the nominal rate, so that equal
+    // distances in time stay equal in frames; JACK's own conversion wobbles
+    // with the period's timing. The point moves when the frame clock has
+    // drifted a period away from it.
+    const auto drift = static_cast<std::int32_t>(nowFrame - (m_anchorFrame + std::uint32_t(framesSinceAnchor(nowJack))));
+    if (!m_anchored || std::abs(drift) > static_cast<std::int32_t>(m_periodFrames)) {
+        m_anchored = true;
+        m_anchorTime = nowJack;
+        m_anchorFrame = nowFrame;
+    }
+}
+
+std::int64_t JackMidiPlatform::framesSinceAnchor(std::int64_t jackTime) const
+{
+    return static_cast<std::int64_t>(std::llround(double(jackTime - m_anchorTime) * m_sampleRate / 1e6));
+}
+
 std::uint32_t JackMidiPlatform::dueFrame(std::int64_t dueMicroseconds)
 {
     // JACK's clock need not be the steady clock: only the distance from now
@@ -372,21 +416,8 @@ std::uint32_t JackMidiPlatform::dueFrame(std::int64_t dueMicroseconds)
                                  std::chrono::steady_clock::now().time_since_epoch())
                                  .count();
     const auto nowJack = static_cast<std::int64_t>(jack_get_time());
-    // Frames count from a fixed point at the nominal rate, so that equal
-    // distances in time stay equal in frames; JACK's own conversion wobbles
-    // with the period's timing. The point moves when the frame clock has
-    // drifted a period away from it.
-    const std::uint32_t nowFrame = jack_time_to_frames(m_pJack, static_cast<jack_time_t>(nowJack));
-    const auto framesSince = [this](std::int64_t time) {
-        return static_cast<std::int64_t>(std::llround(double(time - m_anchorTime) * m_sampleRate / 1e6));
-    };
-    const auto drift = static_cast<std::int32_t>(nowFrame - (m_anchorFrame + std::uint32_t(framesSince(nowJack))));
-    if (!m_anchored || std::abs(drift) > static_cast<std::int32_t>(m_periodFrames)) {
-        m_anchored = true;
-        m_anchorTime = nowJack;
-        m_anchorFrame = nowFrame;
-    }
-    return m_anchorFrame + static_cast<std::uint32_t>(framesSince(nowJack + (dueMicroseconds - now)));
+    updateAnchor(nowJack, jack_time_to_frames(m_pJack, static_cast<jack_time_t>(nowJack)));
+    return m_anchorFrame + static_cast<std::uint32_t>(framesSinceAnchor(nowJack + (dueMicroseconds - now)));
 }
 
 void JackMidiPlatform::selectDestination(Ref outputPort, Ref destination)

@@ -57,6 +57,7 @@ public:
     bool sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
                 std::int64_t dueMicroseconds) override;
     bool schedulesByDueTime() const override { return true; }
+    std::int64_t scheduleStart(std::int64_t nowMicroseconds) override;
     void selectDestination(Ref outputPort, Ref destination) override;
     bool waitUntilSent(int timeoutMilliseconds) override;
     bool refresh() override;
@@ -84,6 +85,8 @@ private:
     bool queue(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
                std::int64_t dueMicroseconds);
     std::uint32_t dueFrame(std::int64_t dueMicroseconds);
+    void updateAnchor(std::int64_t nowJack, std::uint32_t nowFrame);
+    std::int64_t framesSinceAnchor(std::int64_t jackTime) const;
     // Activates the client while a source or a destination is in use, and
     // deactivates it otherwise, so that an idle program has no cycles to run.
     void updateActivation();

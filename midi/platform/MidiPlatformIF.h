@@ -95,6 +95,11 @@ public:
     }
     // True when sendAt places messages at their due time.
     virtual bool schedulesByDueTime() const { return false; }
+    // The due time for the first message of a schedule that starts now: now
+    // where messages go out at once; where they go out one period after their
+    // due time, the start of the current period, so that the first message
+    // opens the next period instead of waiting a whole one.
+    virtual std::int64_t scheduleStart(std::int64_t nowMicroseconds) { return nowMicroseconds; }
     // The destination sends will go to, prepared now so that the first send
     // is not held up; NoRef when there is none.
     virtual void selectDestination(Ref outputPort, Ref destination) { (void)outputPort, (void)destination; }
