@@ -11,6 +11,9 @@
 #include "views/MonitorFindBar.h"
 #include "views/MonitorStatusLine.h"
 
+#include <QScrollBar>
+#include <QTextBlock>
+
 namespace {
 
 const int HistoryLines = 512;
@@ -112,6 +115,17 @@ private slots:
         QVERIFY(document->lastBlock().text().contains(QLatin1String("7 Volume = 103")));
         key(Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(text()->toPlainText(), hex);
+    }
+
+    void readerWhoScrolledBackKeepsTheLinesInSight()
+    {
+        m_pMonitor->receivedMessage(controlChanges(0, HistoryLines), 3 * HistoryLines);
+        QScrollBar* scrollBar = text()->verticalScrollBar();
+        scrollBar->setValue(scrollBar->maximum() / 2);
+        const QString top = text()->cursorForPosition(QPoint(0, 0)).block().text();
+        m_pMonitor->receivedMessage(controlChanges(HistoryLines, 100), 300);
+        QCOMPARE(text()->document()->blockCount(), HistoryLines);
+        QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), top);
     }
 
     void linesBeyondTheHistoryStillCompleteLaterOnes()
