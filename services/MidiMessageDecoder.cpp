@@ -151,16 +151,21 @@ QString signedNumber(int value)
 
 } // namespace
 
+MidiMessageDecoder::ChannelState::ChannelState()
+    : bankLsb(-1)
+    , rpnMsb(-1)
+    , rpnLsb(-1)
+    , nrpnMsb(-1)
+    , nrpnLsb(-1)
+    , selected(NoParameter)
+    , dataMsb(-1)
+{
+    std::fill(std::begin(msb), std::end(msb), -1);
+}
+
 MidiMessageDecoder::MidiMessageDecoder()
     : m_middleCName(MiddleCIsC3)
 {
-    for (ChannelState& state : m_channels) {
-        std::fill(std::begin(state.msb), std::end(state.msb), -1);
-        state.bankLsb = -1;
-        state.rpnMsb = state.rpnLsb = state.nrpnMsb = state.nrpnLsb = -1;
-        state.selected = NoParameter;
-        state.dataMsb = -1;
-    }
 }
 
 QString MidiMessageDecoder::noteText(int note, int middleCName)
@@ -180,7 +185,20 @@ void MidiMessageDecoder::pass(const QByteArray& bytes)
     }
 }
 
+const MidiMessageDecoder::ChannelState& MidiMessageDecoder::stateBefore(const QByteArray& bytes) const
+{
+    return m_channels[bytes.isEmpty() ? 0 : dataAt(bytes, 0) & 0x0F];
+}
+
 MidiMessageDecoder::Decoded MidiMessageDecoder::decode(const QByteArray& bytes, qint64 size)
+{
+    const Decoded decoded = describe(bytes, size, stateBefore(bytes));
+    pass(bytes);
+    return decoded;
+}
+
+MidiMessageDecoder::Decoded MidiMessageDecoder::describe(const QByteArray& bytes, qint64 size,
+                                                         const ChannelState& state) const
 {
     Decoded decoded;
     if (bytes.isEmpty()) {
@@ -203,7 +221,6 @@ MidiMessageDecoder::Decoded MidiMessageDecoder::decode(const QByteArray& bytes, 
         decoded.values = translated(IncompleteText);
         return decoded;
     }
-    ChannelState& state = m_channels[status & 0x0F];
     const int first = dataAt(bytes, 1);
     const int second = ChannelDataBytes[kind] > 1 ? dataAt(bytes, 2) : 0;
     switch (kind) {
@@ -216,7 +233,7 @@ MidiMessageDecoder::Decoded MidiMessageDecoder::decode(const QByteArray& bytes, 
         break;
     case ControlChange: {
         QString parameterKind;
-        decoded.values = controlChange(state, first, second, &parameterKind);
+        decoded.values = controlChangeText(state, first, second, &parameterKind);
         if (!parameterKind.isEmpty()) {
             decoded.kind = parameterKind;
         }
@@ -262,13 +279,6 @@ bool MidiMessageDecoder::selectedParameter(const ChannelState& state, QString* k
         }
     }
     return true;
-}
-
-QString MidiMessageDecoder::controlChange(ChannelState& state, int controller, int value, QString* kind) const
-{
-    const QString text = controlChangeText(state, controller, value, kind);
-    applyControlChange(state, controller, value);
-    return text;
 }
 
 void MidiMessageDecoder::applyControlChange(ChannelState& state, int controller, int value)

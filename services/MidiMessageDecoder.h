@@ -20,26 +20,14 @@ public:
         QString values;
     };
 
-    MidiMessageDecoder();
-
-    // A value of MiddleCNameId: what note 60 is called.
-    void setMiddleCName(int name) { m_middleCName = name; }
-    // bytes are the message, or only its first bytes when size is larger (a
-    // long System Exclusive message shown shortened).
-    Decoded decode(const QByteArray& bytes, qint64 size);
-    // Takes in what a message that is not shown changes for later ones.
-    void pass(const QByteArray& bytes);
-    // "C3 (60)", named as middleCName (a MiddleCName) says.
-    static QString noteText(int note, int middleCName);
-
-private:
-    static constexpr int ChannelCount = 16;
     static constexpr int PairedControllerCount = 32;
-
     enum ParameterKind { NoParameter, RegisteredParameter, NonRegisteredParameter };
 
+    // What earlier messages on a channel left for later ones.
     struct ChannelState
     {
+        ChannelState();
+
         // Last value of each of controllers 0 to 31 (the most significant
         // halves), -1 before the first.
         int msb[PairedControllerCount];
@@ -54,9 +42,26 @@ private:
         int dataMsb;
     };
 
-    // The values of a control change, which then takes effect; kind becomes
-    // "RPN" or "NRPN" when it sets the selected parameter.
-    QString controlChange(ChannelState& state, int controller, int value, QString* kind) const;
+    MidiMessageDecoder();
+
+    // A value of MiddleCNameId: what note 60 is called.
+    void setMiddleCName(int name) { m_middleCName = name; }
+    // bytes are the message, or only its first bytes when size is larger (a
+    // long System Exclusive message shown shortened).
+    Decoded decode(const QByteArray& bytes, qint64 size);
+    // The same with state, that of the message's channel before it, which
+    // the message does not change.
+    Decoded describe(const QByteArray& bytes, qint64 size, const ChannelState& state) const;
+    // The state of the message's channel before it; of no channel, the first.
+    const ChannelState& stateBefore(const QByteArray& bytes) const;
+    // Takes in what a message changes for later ones.
+    void pass(const QByteArray& bytes);
+    // "C3 (60)", named as middleCName (a MiddleCName) says.
+    static QString noteText(int note, int middleCName);
+
+private:
+    static constexpr int ChannelCount = 16;
+
     static void applyControlChange(ChannelState& state, int controller, int value);
     // The values as the state before the control change gives them.
     QString controlChangeText(const ChannelState& state, int controller, int value, QString* kind) const;

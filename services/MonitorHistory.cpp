@@ -44,8 +44,8 @@ QVector<MonitorEntry> MonitorHistory::resume(const QString& droppedLineFormat)
         ++m_droppedWhilePaused;
     }
     if (m_droppedWhilePaused > 0) {
-        const QString line = droppedLineFormat.arg(QLocale().toString(m_droppedWhilePaused));
-        added.append(MonitorEntry{line, line, QByteArray()});
+        added.append(MonitorEntry{MonitorLine::parse(droppedLineFormat.arg(QLocale().toString(m_droppedWhilePaused))),
+                                  MonitorLineDecoder::Context(), QByteArray()});
         m_droppedWhilePaused = 0;
     }
     added.reserve(added.size() + int(m_waiting.size()));

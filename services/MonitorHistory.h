@@ -1,17 +1,20 @@
 #pragma once
 
+#include "services/MonitorLine.h"
+#include "services/MonitorLineDecoder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
 
 #include <deque>
 
-// One line of a monitor: as received, decoded, and for a System Exclusive
-// message its bytes, kept for saving.
+// One line of a monitor: as received, what decoding it needs, and for a
+// System Exclusive message its bytes, kept for saving.
 struct MonitorEntry
 {
-    QString hexLine;
-    QString decodedLine;
+    MonitorLine line;
+    MonitorLineDecoder::Context context;
     QByteArray systemExclusive;
 };
 

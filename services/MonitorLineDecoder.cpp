@@ -28,53 +28,51 @@ void appendPadded(QString& text, const QString& column, int width)
 
 } // namespace
 
-bool MonitorLineDecoder::step(const MonitorLine& line, qint64 arrivalMicroseconds, qint64* delta)
+MonitorLineDecoder::Context MonitorLineDecoder::take(const MonitorLine& line, qint64 arrivalMicroseconds)
 {
+    Context context;
+    if (!line.isMessage()) {
+        return context;
+    }
     const bool fromStamp = line.stampMilliseconds >= 0;
     const qint64 now = fromStamp ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrivalMicroseconds;
-    const bool comparable = m_previousMicroseconds >= 0 && fromStamp == m_previousFromStamp;
-    *delta = now - m_previousMicroseconds;
+    context.comparable = m_previousMicroseconds >= 0 && fromStamp == m_previousFromStamp;
+    context.sincePrevious = now - m_previousMicroseconds;
     // Stamps are times of day: a message after midnight follows one before it.
-    if (fromStamp && *delta < -MicrosecondsPerDay / 2) {
-        *delta += MicrosecondsPerDay;
+    if (fromStamp && context.sincePrevious < -MicrosecondsPerDay / 2) {
+        context.sincePrevious += MicrosecondsPerDay;
     }
     m_previousMicroseconds = now;
     m_previousFromStamp = fromStamp;
-    return comparable;
+    context.channel = m_decoder.stateBefore(line.bytes);
+    m_decoder.pass(line.bytes);
+    return context;
 }
 
-void MonitorLineDecoder::pass(const MonitorLine& line, qint64 arrivalMicroseconds)
+QString MonitorLineDecoder::deltaText(const Context& context)
 {
-    if (line.isMessage()) {
-        qint64 delta;
-        step(line, arrivalMicroseconds, &delta);
-        m_decoder.pass(line.bytes);
-    }
-}
-
-QString MonitorLineDecoder::deltaText(const MonitorLine& line, qint64 arrivalMicroseconds)
-{
-    qint64 delta;
-    if (!step(line, arrivalMicroseconds, &delta)) {
+    if (!context.comparable) {
         return QString(DeltaWidth, Space);
     }
+    const qint64 delta = context.sincePrevious;
     const QString number = QString::number(delta / MicrosecondsPerMillisecondF, 'f', DeltaDecimals);
     const QString text = QCoreApplication::translate("MonitorLineDecoder", DeltaText)
                              .arg(delta >= 0 ? QLatin1Char('+') + number : number);
     return text.rightJustified(DeltaWidth);
 }
 
-QString MonitorLineDecoder::decode(const MonitorLine& line, qint64 arrivalMicroseconds, const QByteArray& wholeMessage)
+QString MonitorLineDecoder::decode(const MonitorLine& line, const Context& context,
+                                   const QByteArray& wholeMessage) const
 {
     if (!line.isMessage()) {
         return line.text;
     }
     const MidiMessageDecoder::Decoded decoded
-        = m_decoder.decode(wholeMessage.isEmpty() ? line.bytes : wholeMessage, line.size);
+        = m_decoder.describe(wholeMessage.isEmpty() ? line.bytes : wholeMessage, line.size, context.channel);
     QString text;
     text.reserve(line.text.size() + DeltaWidth + KindWidth + ValuesWidth + 3 * ColumnGap.size() + ChannelWidth);
     text += line.text.leftRef(line.stampLength);
-    text += deltaText(line, arrivalMicroseconds);
+    text += deltaText(context);
     text += ColumnGap;
     appendPadded(text, decoded.channel == 0 ? QString() : QString::number(decoded.channel).rightJustified(ChannelWidth),
                  ChannelWidth);

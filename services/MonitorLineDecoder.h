@@ -13,22 +13,30 @@ struct MonitorLine;
 class MonitorLineDecoder
 {
 public:
+    // What decoding a line needs from the lines before it.
+    struct Context
+    {
+        // The time since the previous message, when there is one to compare with.
+        bool comparable = false;
+        qint64 sincePrevious = 0;
+        MidiMessageDecoder::ChannelState channel;
+    };
+
     void setMiddleCName(int name) { m_decoder.setMiddleCName(name); }
 
-    // The decoded line. Times come from the line's time stamp when it has one
+    // Takes line in, for the lines after it, and returns what decoding it
+    // needs. Times come from the line's time stamp when it has one
     // (millisecond steps), else from arrivalMicroseconds, when the line
-    // reached the monitor. wholeMessage, when not empty, is the complete
-    // message behind a shortened line. Lines of text stay as they are.
-    QString decode(const MonitorLine& line, qint64 arrivalMicroseconds, const QByteArray& wholeMessage);
-    // Takes in a line that is never shown, for the lines after it.
-    void pass(const MonitorLine& line, qint64 arrivalMicroseconds);
+    // reached the monitor.
+    Context take(const MonitorLine& line, qint64 arrivalMicroseconds);
+    // The decoded line, whenever it is wanted. wholeMessage, when not empty,
+    // is the complete message behind a shortened line. Lines of text stay as
+    // they are.
+    QString decode(const MonitorLine& line, const Context& context, const QByteArray& wholeMessage) const;
 
 private:
     // The column of the time since the previous message; blank for the first.
-    QString deltaText(const MonitorLine& line, qint64 arrivalMicroseconds);
-    // The time since the previous message, which line becomes; false when
-    // there is none to compare with.
-    bool step(const MonitorLine& line, qint64 arrivalMicroseconds, qint64* delta);
+    static QString deltaText(const Context& context);
 
     MidiMessageDecoder m_decoder;
     qint64 m_previousMicroseconds = -1;

@@ -173,7 +173,7 @@ void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveTe
     }
     lines.erase(std::remove_if(lines.begin(), lines.end(), hidden), lines.end());
     // Under a flood the history keeps only the newest lines of a piece: the
-    // others are not decoded, only taken in for the lines after them.
+    // others are only taken in for the lines after them.
     const int kept = qMin(int(lines.size()), m_history.limit());
     QVector<MonitorEntry> shown;
     for (int index = 0; index < lines.size(); ++index) {
@@ -182,12 +182,12 @@ void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveTe
         if (isSystemExclusive(line) && nextWhole < wholeMessages.size() && isWholeOf(wholeMessages[nextWhole], line)) {
             whole = wholeMessages[nextWhole++];
         }
+        const MonitorLineDecoder::Context context = m_decoder.take(line, arrival);
         if (index < lines.size() - kept) {
-            m_decoder.pass(line, arrival);
             m_history.passOver();
             continue;
         }
-        MonitorEntry entry{line.text, m_decoder.decode(line, arrival, whole), QByteArray()};
+        MonitorEntry entry{line, context, QByteArray()};
         if (m_isInMonitor && isSystemExclusive(line)) {
             const bool complete = !line.isShortened() && static_cast<unsigned char>(line.bytes.back()) == EndOfExclusive;
             entry.systemExclusive = whole.isEmpty() && complete ? line.bytes : whole;
@@ -203,9 +203,10 @@ void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveTe
     }
 }
 
-const QString& MonitorLog::lineOf(const MonitorEntry& entry) const
+QString MonitorLog::lineOf(const MonitorEntry& entry) const
 {
-    return m_decoded ? entry.decodedLine : entry.hexLine;
+    // Decoded only when shown so: under a flood most lines never are.
+    return m_decoded ? m_decoder.decode(entry.line, entry.context, entry.systemExclusive) : entry.line.text;
 }
 
 void MonitorLog::show(const QVector<MonitorEntry>& entries)
@@ -383,6 +384,10 @@ void MonitorLog::updateParameter(unsigned int id)
 {
     if (id == MiddleCNameId) {
         m_decoder.setMiddleCName(m_pModel->getModelIntValue(id));
+        // Lines are decoded as they are shown: those in sight follow at once.
+        if (m_decoded) {
+            showAll();
+        }
     } else if (id == MonitorHistoryId) {
         m_history.setLimit(m_pModel->getModelIntValue(id));
         showAll();

@@ -66,7 +66,7 @@ private:
     void insertUnshown();
     // Replaces the text with every shown line in the current view.
     void showAll();
-    const QString& lineOf(const MonitorEntry& entry) const;
+    QString lineOf(const MonitorEntry& entry) const;
     void save(const QString& caption, const QString& filter, const char* fileName, const QByteArray& bytes);
 
     MidiEditGeneralView* m_pView;

@@ -112,12 +112,12 @@ void MonitorTextTest::decodedLineHasColumns()
     const QVector<MonitorLine> lines = MonitorLine::parseLines(QStringLiteral(
         "\n23:59:59:990 90 3C 64 \n-- 2 messages lost: input faster than the program can take --\n00:00:00:002 B0 07 64 "));
     QCOMPARE(lines[1].lostCount, quint64(2));
-    QCOMPARE(decoder.decode(lines[0], 0, QByteArray()),
+    QCOMPARE(decoder.decode(lines[0], decoder.take(lines[0], 0), QByteArray()),
              "23:59:59:990" + QString(18, QLatin1Char(' '))
                  + "1  Note On                 C3 (60) velocity 100                          90 3C 64");
-    QCOMPARE(decoder.decode(lines[1], 0, QByteArray()), lines[1].text);
+    QCOMPARE(decoder.decode(lines[1], decoder.take(lines[1], 0), QByteArray()), lines[1].text);
     // The time since the previous message goes on over midnight.
-    QCOMPARE(decoder.decode(lines[2], 0, QByteArray()),
+    QCOMPARE(decoder.decode(lines[2], decoder.take(lines[2], 0), QByteArray()),
              QStringLiteral("00:00:00:002     +12.000 ms   1  Control Change          7 Volume = 100"
                             "                                B0 07 64"));
 }

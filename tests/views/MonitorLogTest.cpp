@@ -141,6 +141,15 @@ private slots:
                  qPrintable(last));
     }
 
+    void middleCNameRenamesTheNotesInSight()
+    {
+        key(Qt::Key_D, Qt::ControlModifier);
+        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 "), 3);
+        QVERIFY(text()->toPlainText().contains(QLatin1String("C3 (60)")));
+        m_pBench->m_model.setModelIntValue(MiddleCNameId, MiddleCIsC4);
+        QVERIFY(text()->toPlainText().contains(QLatin1String("C4 (60)")));
+    }
+
     void findStepsThroughTheMatches()
     {
         m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F "), 12);
