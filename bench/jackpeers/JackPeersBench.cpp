@@ -6,6 +6,7 @@
 // - a 10 s flood of 10,000 and 50,000 messages/s with the In Monitor open and
 //   Thru on, beside jack_midi_dump on the same flood (target at most 1.5
 //   times jack_midi_dump's CPU).
+// Both with the In Monitor alone and with the windows of a first start.
 // With JACK_DEFAULT_SERVER set it uses that server, else one of its own.
 #include "JackTestServer.h"
 
@@ -53,6 +54,18 @@ struct Flooder
     jack_port_t* port = nullptr;
     jack_port_t* sink = nullptr;
     std::atomic<int> messagesPerCycle{0};
+};
+
+// The windows the program opens: its first start's layout, or the In Monitor
+// alone (a saved window layout of one window).
+struct Layout
+{
+    const char* name;
+    QByteArray settings;
+};
+const Layout Layouts[] = {
+    {"In Monitor alone", "[SavePosition]\n0000000001-1-0=@Rect(0 0 500 400), 0, false\n"},
+    {"first start's layout (In and Out Monitors, an editor)", QByteArray()},
 };
 
 // Seconds of CPU all threads of a process have taken so far.
@@ -129,37 +142,40 @@ int main(int argc, char** argv)
         tarvo->terminate();
         tarvo->waitForFinished();
     }
-    QTemporaryDir home;
-    auto tarvo = startProgram(program, home,
-                              "[PortName]\nInputPortName=flood:out\nOutputPortName=flood:sink\n[MidiThru]\nMidiThru=1\n");
-    QProcess dump;
-    dump.setStandardOutputFile(QProcess::nullDevice());
-    dump.start(QStringLiteral("jack_midi_dump"), QStringList());
-    dump.waitForStarted();
-    QThread::msleep(SettleMs);
-    QProcess::execute(QStringLiteral("jack_connect"), {QStringLiteral("flood:out"), QStringLiteral("midi-monitor:input")});
-    const std::vector<qint64> pids{tarvo->processId(), dump.processId()};
-    const std::vector<double> idle = percentOver(pids, IdleSeconds);
-    std::printf("idle, In Monitor open on a silent source, %d s: %.3f %% of a core (target under 0.3 %%); "
-                "jack_midi_dump on the same source: %.3f %%\n",
-                IdleSeconds, idle[0], idle[1]);
-    for (const int rate : {10000, 50000}) {
-        flooder.messagesPerCycle = rate / CyclesPerSecond;
-        QThread::msleep(500);
-        const std::vector<double> flood = percentOver(pids, FloodSeconds);
-        const double tarvoPercent = flood[0];
-        const double dumpPercent = flood[1];
-        std::printf("flood of %d messages/s for %d s, In Monitor open, Thru on: program %.1f %%, jack_midi_dump "
-                    "%.1f %% of a core: %.2f times (target at most 1.5)\n",
-                    (rate / CyclesPerSecond) * CyclesPerSecond, FloodSeconds, tarvoPercent, dumpPercent,
-                    tarvoPercent / dumpPercent);
-        flooder.messagesPerCycle = 0;
-        QThread::msleep(1000);
+    for (const Layout& layout : Layouts) {
+        QTemporaryDir home;
+        auto tarvo = startProgram(program, home,
+                                  QByteArray("[PortName]\nInputPortName=flood:out\nOutputPortName=flood:sink\n"
+                                             "[MidiThru]\nMidiThru=1\n")
+                                      + layout.settings);
+        QProcess dump;
+        dump.setStandardOutputFile(QProcess::nullDevice());
+        dump.start(QStringLiteral("jack_midi_dump"), QStringList());
+        dump.waitForStarted();
+        QThread::msleep(SettleMs);
+        QProcess::execute(QStringLiteral("jack_connect"),
+                          {QStringLiteral("flood:out"), QStringLiteral("midi-monitor:input")});
+        const std::vector<qint64> pids{tarvo->processId(), dump.processId()};
+        const std::vector<double> idle = percentOver(pids, IdleSeconds);
+        std::printf("%s, idle on a silent source, %d s: %.3f %% of a core (target under 0.3 %%); "
+                    "jack_midi_dump on the same source: %.3f %%\n",
+                    layout.name, IdleSeconds, idle[0], idle[1]);
+        for (const int rate : {10000, 50000}) {
+            flooder.messagesPerCycle = rate / CyclesPerSecond;
+            QThread::msleep(500);
+            const std::vector<double> flood = percentOver(pids, FloodSeconds);
+            std::printf("%s, Thru on, flood of %d messages/s for %d s: program %.1f %%, jack_midi_dump %.1f %% of a "
+                        "core: %.2f times (target at most 1.5)\n",
+                        layout.name, (rate / CyclesPerSecond) * CyclesPerSecond, FloodSeconds, flood[0], flood[1],
+                        flood[0] / flood[1]);
+            flooder.messagesPerCycle = 0;
+            QThread::msleep(1000);
+        }
+        dump.terminate();
+        dump.waitForFinished();
+        tarvo->terminate();
+        tarvo->waitForFinished();
     }
-    dump.terminate();
-    dump.waitForFinished();
-    tarvo->terminate();
-    tarvo->waitForFinished();
     jack_client_close(flooder.client);
     return 0;
 }
