@@ -649,6 +649,21 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_isClosed = true;
 }
 
+void MainWindow::addMessageView(MidiEditView* view, bool isOutMonitor)
+{
+    (isOutMonitor ? m_outputMonitorViewList : m_inputViewList).append(view);
+    if (m_pMidiAnalyzer)
+        m_pMidiAnalyzer->setTransmittedTextWanted(!m_outputMonitorViewList.isEmpty());
+}
+
+void MainWindow::removeMessageView(MidiEditView* view)
+{
+    m_outputMonitorViewList.removeAll(view);
+    m_inputViewList.removeAll(view);
+    if (m_pMidiAnalyzer)
+        m_pMidiAnalyzer->setTransmittedTextWanted(!m_outputMonitorViewList.isEmpty());
+}
+
 void MainWindow::startPolling()
 {
     if (m_timerId == 0)

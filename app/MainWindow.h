@@ -113,6 +113,8 @@ public:
     // Every open MIDI In Monitor and message editor, and every MIDI Out
     // Monitor: each view adds itself on construction and removes itself on
     // destruction; the poll timer feeds them.
+    void addMessageView(MidiEditView* view, bool isOutMonitor);
+    void removeMessageView(MidiEditView* view);
     QList<MidiEditView*> m_inputViewList;
     QList<MidiEditView*> m_outputMonitorViewList;
 

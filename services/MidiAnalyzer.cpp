@@ -98,6 +98,7 @@ MidiAnalyzer::MidiAnalyzer(TarvoModel* model)
     , m_transmittedCount(0)
     , m_notified(false)
     , m_thru(model->getModelIntValue(MidiThruId) != 0)
+    , m_transmittedTextWanted(true)
     , m_timeStamp(model->getModelIntValue(TimeStampId) != 0)
     , m_maxSystemExclusive(std::size_t(model->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB)
     , m_pModel(model)
@@ -190,7 +191,7 @@ void MidiAnalyzer::setDataNotifier(std::function<void()> notifier)
 
 void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, std::size_t size)
 {
-    if (size == 0)
+    if (size == 0 || !m_transmittedTextWanted)
         return;
     char stamp[TimeStampBufferSize];
     const int stampLength = prepareTimeStamp(stamp);

@@ -95,6 +95,8 @@ public:
     // that found nothing last time, so that the GUI thread polls only while
     // there is something to collect.
     void setDataNotifier(std::function<void()> notifier);
+    // Without an Out Monitor to show it, sent messages make no text.
+    void setTransmittedTextWanted(bool wanted) { m_transmittedTextWanted = wanted; }
 
     void updateParameter(unsigned int id) override;
 
@@ -138,6 +140,7 @@ private:
     std::function<void()> m_notifier;
     // Written on the GUI thread, read by the receive and sending threads.
     std::atomic<bool> m_thru;
+    std::atomic<bool> m_transmittedTextWanted;
     std::atomic<bool> m_timeStamp;
     std::atomic<std::size_t> m_maxSystemExclusive;
     TarvoModel* m_pModel;

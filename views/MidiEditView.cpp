@@ -33,12 +33,7 @@ MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, co
     , m_pStackedLayout(nullptr)
     , m_pTransmittionThread(nullptr)
 {
-    MainWindow* mainWindow = MainWindow::m_pInstance;
-    if (mode == MidiOutMonitor) {
-        mainWindow->m_outputMonitorViewList.append(this);
-    } else {
-        mainWindow->m_inputViewList.append(this);
-    }
+    MainWindow::m_pInstance->addMessageView(this, mode == MidiOutMonitor);
     switch (mode) {
     case MidiInMonitor:
         windowId = WindowIdMidiInMonitor;
@@ -74,9 +69,7 @@ MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, co
 
 MidiEditView::~MidiEditView()
 {
-    MainWindow* mainWindow = MainWindow::m_pInstance;
-    mainWindow->m_outputMonitorViewList.removeAll(this);
-    mainWindow->m_inputViewList.removeAll(this);
+    MainWindow::m_pInstance->removeMessageView(this);
 }
 
 MidiEditGeneralView* MidiEditView::generalView() const
