@@ -395,7 +395,8 @@ void JackMidiPlatform::updateAnchor(std::int64_t nowJack, std::uint32_t nowFrame
     // distances in time stay equal in frames; JACK's own conversion wobbles
     // with the period's timing. The point moves when the frame clock has
     // drifted a period away from it.
-    const auto drift = static_cast<std::int32_t>(nowFrame - (m_anchorFrame + std::uint32_t(framesSinceAnchor(nowJack))));
+    const auto predicted = m_anchorFrame + static_cast<std::uint32_t>(framesSinceAnchor(nowJack));
+    const auto drift = static_cast<std::int32_t>(nowFrame - predicted);
     if (!m_anchored || std::abs(drift) > static_cast<std::int32_t>(m_periodFrames)) {
         m_anchored = true;
         m_anchorTime = nowJack;

@@ -133,11 +133,12 @@ private slots:
         // The first lines of this piece never show, yet they select the
         // parameter and give the data MSB of the line at its end.
         key(Qt::Key_D, Qt::ControlModifier);
-        m_pMonitor->receivedMessage(QStringLiteral("\nB0 65 00 \nB0 64 00 \nB0 06 02 ") + controlChanges(0, HistoryLines - 1)
-                                        + QStringLiteral("\nB0 26 01 "),
+        const QString selection = QStringLiteral("\nB0 65 00 \nB0 64 00 \nB0 06 02 ");
+        m_pMonitor->receivedMessage(selection + controlChanges(0, HistoryLines - 1) + QStringLiteral("\nB0 26 01 "),
                                     3 * (HistoryLines + 3));
         const QString last = text()->document()->lastBlock().text();
-        QVERIFY2(last.contains(QLatin1String("RPN  ")) && last.contains(QLatin1String("0/0 Pitch Bend Sensitivity = 257")),
+        QVERIFY2(last.contains(QLatin1String("RPN  "))
+                     && last.contains(QLatin1String("0/0 Pitch Bend Sensitivity = 257")),
                  qPrintable(last));
     }
 
