@@ -161,6 +161,8 @@ void MidiEditGeneralView::insertText(const QString& text, int keptLines)
     const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
 
     QTextCursor cursor = m_pTextView->textCursor();
+    // New lines in and old ones out as one change: the view lays out once.
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     const bool wasEmpty = cursor.atStart();
     cursor.insertText(text);
@@ -170,6 +172,7 @@ void MidiEditGeneralView::insertText(const QString& text, int keptLines)
         trimDocumentEnds();
     }
     const int removed = keptLines > 0 ? removeLinesAbove(keptLines) : 0;
+    cursor.endEditBlock();
 
     if (following) {
         scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
