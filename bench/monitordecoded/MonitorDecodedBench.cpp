@@ -6,10 +6,7 @@
 // the program and of its GUI thread (% of one core), and the resident memory
 // at the start and the end of each run. Then times switching the view,
 // finding a text and stepping to the next match in the 100,000 lines.
-#include "PortMenus.h"
-#include "VirtualMidiPlatform.h"
-#include "app/MainWindow.h"
-#include "model/TarvoModel.h"
+#include "MonitorBenchRig.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 #include "views/MonitorStatusLine.h"
@@ -17,18 +14,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTimer>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -43,20 +34,6 @@ const int LargeHistory = 100000;
 const int FindSteps = 20;
 const char* const SourceName = "Bench Keys";
 const char* const FindText = "Pitch Bend";
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
-}
 
 // User and system CPU time in clock ticks of a /proc stat file.
 long cpuTicks(const QString& path)
@@ -108,54 +85,17 @@ double milliseconds(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Times every poll tick that the main window handles.
-class TimingApplication : public QApplication
-{
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        if (event->type() != QEvent::Timer || receiver != m_pWindow) {
-            return QApplication::notify(receiver, event);
-        }
-        QElapsedTimer handling;
-        handling.start();
-        const bool result = QApplication::notify(receiver, event);
-        m_longestTick = qMax(m_longestTick, handling.nsecsElapsed());
-        return result;
-    }
-
-    QObject* m_pWindow = nullptr;
-    qint64 m_longestTick = 0;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Q_INIT_RESOURCE(tarvo);
-
-    VirtualMidiPlatform platform;
-    const auto source = platform.addSource(QString::fromLatin1(SourceName));
-    TarvoModel model;
-    TimingApplication application(argc, argv);
-    application.setApplicationName(QStringLiteral("tarvo"));
-    model.setModelIntValue(TimeStampId, 1);
-
-    MainWindow window(nullptr, &model);
-    application.m_pWindow = &window;
-    window.show();
-    QApplication::processEvents();
-    if (!choosePort(window, InputPortMenu, QLatin1String(SourceName)) || !platform.isConnected(source)) {
-        std::printf("the input port did not open on the virtual source\n");
+    MonitorBenchRig rig(argc, argv, SourceName);
+    if (!rig.open()) {
         return 1;
     }
+    TarvoModel& model = rig.model();
+    TimingApplication& application = rig.application();
+    MainWindow& window = rig.window();
     window.closeAllSubWindows();
     auto* monitor = static_cast<MidiEditView*>(
         window.createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(800, 500), QString())->widget());
@@ -175,61 +115,17 @@ int main(int argc, char** argv)
         const long startKiB = residentKiB();
         const long startTicks = cpuTicks(QStringLiteral("/proc/self/stat"));
         const long startGuiTicks = cpuTicks(guiThreadStat);
-        application.m_longestTick = 0;
+        application.startTiming(&window);
         QElapsedTimer wall;
         wall.start();
 
-        QElapsedTimer probeClock;
-        qint64 lastProbe = -1;
-        qint64 longestProbeGap = 0;
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            const qint64 now = probeClock.nsecsElapsed();
-            if (lastProbe >= 0) {
-                longestProbeGap = qMax(longestProbeGap, now - lastProbe);
-            }
-            lastProbe = now;
-        });
-
-        std::atomic<bool> producing{true};
-        std::thread producer([&] {
-            QList<QByteArray> packets;
-            auto next = std::chrono::steady_clock::now();
-            for (int ms = 0; ms < Seconds * 1000; ++ms) {
-                packets.clear();
-                for (int i = 0; i < MessagesPerMillisecond; ++i) {
-                    packets << message(sent++);
-                }
-                platform.injectPackets(source, packets);
-                next += std::chrono::milliseconds(1);
-                std::this_thread::sleep_until(next);
-            }
-            producing = false;
-        });
-
-        probeClock.start();
-        probe.start(ProbePeriodMs);
-        QEventLoop loop;
-        QTimer watchProducer;
-        QObject::connect(&watchProducer, &QTimer::timeout, [&] {
-            if (!producing) {
-                loop.quit();
-            }
-        });
-        watchProducer.start(PollPeriodMs / 2);
-        loop.exec();
-        producer.join();
-        platform.waitUntilDelivered();
-        QTimer::singleShot(2 * PollPeriodMs + 50, &loop, &QEventLoop::quit);
-        loop.exec();
-        probe.stop();
+        const StreamFeed feed{Seconds, MessagesPerMillisecond, ProbePeriodMs, PollPeriodMs};
+        const double stallMs = feedStream(rig.platform(), rig.source(), feed, message, &sent);
         const double wallSeconds = milliseconds(wall) / 1e3;
         const double cpu = (cpuTicks(QStringLiteral("/proc/self/stat")) - startTicks) / ticksPerSecond / wallSeconds;
         const double guiCpu = (cpuTicks(guiThreadStat) - startGuiTicks) / ticksPerSecond / wallSeconds;
         std::printf("GUI thread longest stall: %.1f ms beyond the %d ms probe period; longest poll tick %.1f ms\n",
-                    double(longestProbeGap) / 1e6 - ProbePeriodMs, ProbePeriodMs,
-                    double(application.m_longestTick) / 1e6);
+                    stallMs, ProbePeriodMs, double(application.m_longestTick) / 1e6);
         std::printf("CPU: program %.0f%% of one core (GUI thread %.0f%%; the rest the engine, the platform's "
                     "delivery and this feeder)\n",
                     cpu * 100, guiCpu * 100);

@@ -6,29 +6,18 @@
 // ticks of a 5 ms probe timer beyond its period), the longest poll tick, the
 // largest interval between two poll ticks, and the resident memory at the
 // start, the middle and the end, which the monitor's line limit keeps flat.
-#include "PortMenus.h"
-#include "VirtualMidiPlatform.h"
-#include "app/MainWindow.h"
-#include "model/TarvoModel.h"
+#include "MonitorBenchRig.h"
 #include "views/MidiEditProgressView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <QTimerEvent>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -39,64 +28,6 @@ const int MessagesPerMillisecond = MessagesPerSecond / 1000;
 const int ProbePeriodMs = 5;
 const int PollPeriodMs = 100;
 const char* const SourceName = "Bench Keys";
-// Index of the InputPort menu in the menu bar.
-
-// Resident set size in KiB, from /proc.
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
-}
-
-// Times every poll tick that the main window handles.
-class TimingApplication : public QApplication
-{
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        if (event->type() != QEvent::Timer || receiver != m_pWindow) {
-            return QApplication::notify(receiver, event);
-        }
-        QElapsedTimer handling;
-        handling.start();
-        const bool result = QApplication::notify(receiver, event);
-        const qint64 spent = handling.nsecsElapsed();
-        const qint64 now = m_clock.nsecsElapsed();
-        if (m_lastTick >= 0) {
-            m_longestTickInterval = qMax(m_longestTickInterval, now - m_lastTick);
-        }
-        m_lastTick = now;
-        m_longestTick = qMax(m_longestTick, spent);
-        m_totalTicks += spent;
-        ++m_ticks;
-        return result;
-    }
-
-    void startTiming(QObject* window)
-    {
-        m_pWindow = window;
-        m_clock.start();
-    }
-
-    QObject* m_pWindow = nullptr;
-    QElapsedTimer m_clock;
-    qint64 m_lastTick = -1;
-    qint64 m_longestTickInterval = 0;
-    qint64 m_longestTick = 0;
-    qint64 m_totalTicks = 0;
-    int m_ticks = 0;
-};
-
 MidiEditView* findInMonitor(MainWindow& window)
 {
     for (QMdiSubWindow* subWindow : window.getSubWindowList()) {
@@ -112,28 +43,12 @@ MidiEditView* findInMonitor(MainWindow& window)
 
 int main(int argc, char** argv)
 {
-    // Settings of a run of its own, never the user's.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Q_INIT_RESOURCE(tarvo);
-
-    VirtualMidiPlatform platform;
-    const auto source = platform.addSource(QString::fromLatin1(SourceName));
-    TarvoModel model;
-    TimingApplication application(argc, argv);
-    application.setApplicationName(QStringLiteral("tarvo"));
-    model.setModelIntValue(TimeStampId, 1);
-
-    MainWindow window(nullptr, &model);
-    window.show();
-    QApplication::processEvents();
-    if (!choosePort(window, InputPortMenu, QLatin1String(SourceName)) || !platform.isConnected(source)) {
-        std::printf("the input port did not open on the virtual source\n");
+    MonitorBenchRig rig(argc, argv, SourceName);
+    if (!rig.open()) {
         return 1;
     }
+    TimingApplication& application = rig.application();
+    MainWindow& window = rig.window();
     MidiEditView* monitor = findInMonitor(window);
     if (monitor == nullptr) {
         window.createSubWindowByWindowId(WindowRestorationInfo::WindowIdMidiInMonitor, false, QRect(0, 0, 338, 274),
@@ -147,60 +62,18 @@ int main(int argc, char** argv)
     std::printf("MIDI In Monitor fed %d Note On messages/s for %d s through the poll timer (time stamps on)\n",
                 MessagesPerSecond, Seconds);
 
-    // The GUI thread's responsiveness: gaps between ticks of a fast probe.
-    QElapsedTimer probeClock;
-    qint64 lastProbe = -1;
-    qint64 longestProbeGap = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = probeClock.nsecsElapsed();
-        if (lastProbe >= 0) {
-            longestProbeGap = qMax(longestProbeGap, now - lastProbe);
-        }
-        lastProbe = now;
-    });
-
-    std::atomic<bool> producing{true};
-    std::thread producer([&] {
-        QList<QByteArray> packets;
-        auto next = std::chrono::steady_clock::now();
-        unsigned int n = 0;
-        for (int ms = 0; ms < Seconds * 1000; ++ms) {
-            packets.clear();
-            for (int i = 0; i < MessagesPerMillisecond; ++i, ++n) {
-                const char message[3] = {char(0x90 | (n & 0x0F)), char((n >> 4) & 0x7F), char((n >> 11) & 0x7F)};
-                packets << QByteArray(message, 3);
-            }
-            platform.injectPackets(source, packets);
-            next += std::chrono::milliseconds(1);
-            std::this_thread::sleep_until(next);
-        }
-        producing = false;
-    });
-
     application.startTiming(&window);
-    probeClock.start();
-    probe.start(ProbePeriodMs);
     QTimer::singleShot(Seconds * 1000 / 2, [&] { middleKiB = residentKiB(); });
-    QEventLoop loop;
-    QTimer watchProducer;
-    QObject::connect(&watchProducer, &QTimer::timeout, [&] {
-        if (!producing) {
-            loop.quit();
-        }
-    });
-    watchProducer.start(PollPeriodMs / 2);
-    loop.exec();
-    producer.join();
-    platform.waitUntilDelivered();
-    // Two more ticks collect what is still in the engine.
-    QTimer::singleShot(2 * PollPeriodMs + 50, &loop, &QEventLoop::quit);
-    loop.exec();
-    probe.stop();
+    unsigned int sent = 0;
+    const double stallMs = feedStream(
+        rig.platform(), rig.source(), StreamFeed{Seconds, MessagesPerMillisecond, ProbePeriodMs, PollPeriodMs},
+        [](unsigned int n) {
+            const char message[3] = {char(0x90 | (n & 0x0F)), char((n >> 4) & 0x7F), char((n >> 11) & 0x7F)};
+            return QByteArray(message, 3);
+        },
+        &sent);
     const long endKiB = residentKiB();
 
-    const double stallMs = double(longestProbeGap) / 1e6 - ProbePeriodMs;
     std::printf("GUI thread longest stall: %.1f ms beyond the %d ms probe period (target < 50 ms)\n", stallMs,
                 ProbePeriodMs);
     std::printf("poll ticks: %d, mean tick %.1f ms, longest tick %.1f ms, longest interval between ticks %.1f ms "
