@@ -1,16 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/MenuTables.h"
-#include "app/ProductInfo.h"
 #include "app/SettingsKeys.h"
-#include "midi/MidiClient.h"
-#include "midi/MidiInputPort.h"
-#include "midi/MidiOutputPort.h"
-#include "midi/platform/MidiPlatform.h"
+#include "app/ToolWindowTable.h"
+#include "engine/MidiEngine.h"
+#include "engine/MonitorFeed.h"
+#include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
-#include "services/MidiAnalyzer.h"
-#include "services/MidiBulkIntervalManager.h"
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
+#include "services/MidiEngineSettings.h"
+#include "services/ProductInfo.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -27,8 +26,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QThread>
-#include <QTimerEvent>
 
 namespace {
 
@@ -40,8 +37,7 @@ const char* const UnsavedOnSignalMessage = "Closed by a signal: the changes to %
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
-const unsigned char StartOfExclusive = 0xF0;
-const unsigned char EndOfExclusive = 0xF7;
+// How often the monitors are fed while records come in.
 const int PollInterval = 100;
 const char* const PortOpenFailedMessage = "Port open failed.";
 const char* const PortNotAvailableSuffix = " (not available)";
@@ -76,17 +72,11 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     : QMainWindow(parent)
     , m_pModel(model)
     , m_pMdiArea(nullptr)
-    , m_timerId(0)
-    , m_pMidiClient(nullptr)
-    , m_pMidiInputPort(nullptr)
-    , m_pMidiOutputPort(nullptr)
+    , m_pMonitorFeed(nullptr)
     , m_pOutputPortMenu(nullptr)
     , m_pInputPortMenu(nullptr)
     , m_pInputPortGroup(nullptr)
     , m_pOutputPortGroup(nullptr)
-    , m_pMidiAnalyzer(nullptr)
-    , m_pBulkIntervalManager(nullptr)
-    , m_maxSystemExclusive(0)
     , m_isRestored(false)
     , m_isOpeningProjectFile(false)
     , m_isClosed(false)
@@ -95,7 +85,7 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_isLimitMessageShowing(false)
 {
     m_pInstance = this;
-    m_pModel->lockParameterEditFlag();
+    ParameterEditFlagLock editFlagLock(m_pModel);
 
     setWindowTitle(QString::fromLatin1(ProductName));
 
@@ -116,17 +106,12 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     setCentralWidget(m_pMdiArea);
     m_pMdiArea->setAcceptDrops(true);
 
-    m_pMidiAnalyzer = new MidiAnalyzer(m_pModel);
-    m_pMidiClient = new MidiClient();
+    // No port is opened here: the settings reopen them by name on the first show.
+    m_pEngine = std::make_unique<MidiEngine>(QString::fromLatin1(ProductName));
+    m_pEngineSettings = std::make_unique<MidiEngineSettings>(m_pModel, m_pEngine.get());
+    m_pMonitorFeed = new MonitorFeed(&m_pEngine->analyzer(), PollInterval, this);
 
     createFileMenu();
-
-    // No port is opened here: the settings reopen them by name on the first show.
-    m_pMidiInputPort = new MidiInputPort(m_pMidiClient);
-    m_pMidiInputPort->setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, m_pMidiAnalyzer,
-                                                  MidiAnalyzer::callbackLostMidi);
-    m_pMidiOutputPort = new MidiOutputPort(m_pMidiClient);
-
     createPortMenus();
     createViewsMenu();
     createWindowMenu();
@@ -136,41 +121,24 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
         showNormal();
     resize(DefaultMainWindowSize);
 
-    m_pBulkIntervalManager = new MidiBulkIntervalManager(m_pModel);
-    updateParameter(MaxSystemExclusiveId);
-    updateParameter(PieceSizeId);
-    // The poll runs while there is monitor text to collect, and stops when a
-    // tick finds none: an idle program has no timer waking it.
-    m_pMidiAnalyzer->setDataNotifier([this]() { QMetaObject::invokeMethod(this, &MainWindow::startPolling, Qt::QueuedConnection); });
-    startPolling();
-
     m_pModel->registerModelAssistant(this);
-    m_pModel->unlockParameterEditFlag();
 }
 
 MainWindow::~MainWindow()
 {
     // Threads in a bulk pause go on at once, so that they end without delay.
-    m_pBulkIntervalManager->setEnabledBulkInterval(false);
+    m_pEngine->bulkIntervalManager().setEnabledBulkInterval(false);
     // Tool windows go first, closed ones waiting for deletion included, while
-    // the view lists and the MIDI objects that their destructors and threads
+    // the monitor feed and the engine that their destructors and threads
     // still use are alive.
     QMdiArea* area = m_pMdiArea;
     m_pMdiArea = nullptr;
     delete area;
-    m_pMidiAnalyzer->setDataNotifier(nullptr);
-    if (m_timerId != 0)
-        killTimer(m_timerId);
+    delete m_pMonitorFeed;
     m_pModel->unregisterModelAssistant(this);
     storeSettings();
-    delete m_pMidiInputPort;
-    delete m_pMidiOutputPort;
-    delete m_pMidiClient;
-    // Null as they go, so that a sending thread still running is refused.
-    delete m_pMidiAnalyzer;
-    m_pMidiAnalyzer = nullptr;
-    delete m_pBulkIntervalManager;
-    m_pBulkIntervalManager = nullptr;
+    m_pEngineSettings.reset();
+    m_pEngine.reset();
 }
 
 QString MainWindow::getIniFilePath()
@@ -278,7 +246,7 @@ void MainWindow::fileMenuSelected(QAction* action)
         saveAsFile();
         break;
     case FileMenuPreferences:
-        createPreferencesView(tr(FileMenuTable[FileMenuPreferences].label));
+        openToolWindow(WindowRestorationInfo::WindowIdPreferences);
         break;
     case FileMenuQuit:
         // Closing the main window asks about an edited project and stores the layout.
@@ -294,7 +262,7 @@ void MainWindow::buildPortMenu(QMenu* menu, QActionGroup* group, const QString& 
 {
     menu->clear();
     qDeleteAll(group->actions());
-    if (!m_pMidiClient->serviceAvailable()) {
+    if (!m_pEngine->client().serviceAvailable()) {
         menu->addAction(tr(ServiceNotAvailableText))->setEnabled(false);
         menu->addSeparator();
     }
@@ -341,23 +309,22 @@ void MainWindow::startMidiService()
 void MainWindow::createInputPortMenu()
 {
     QString currentName;
-    m_pMidiInputPort->getCurrentPortName(currentName);
-    buildPortMenu(m_pInputPortMenu, m_pInputPortGroup, currentName, m_pMidiInputPort->getInputPortNameList(nullptr));
+    MidiInputPort& port = m_pEngine->inputPort();
+    port.getCurrentPortName(currentName);
+    buildPortMenu(m_pInputPortMenu, m_pInputPortGroup, currentName, port.getInputPortNameList(nullptr));
 }
 
 void MainWindow::createOutputPortMenu()
 {
     QString currentName;
-    m_pMidiOutputPort->getCurrentPortName(currentName);
-    buildPortMenu(m_pOutputPortMenu, m_pOutputPortGroup, currentName,
-                  m_pMidiOutputPort->getOutputPortNameList(nullptr));
+    MidiOutputPort& port = m_pEngine->outputPort();
+    port.getCurrentPortName(currentName);
+    buildPortMenu(m_pOutputPortMenu, m_pOutputPortGroup, currentName, port.getOutputPortNameList(nullptr));
 }
 
 void MainWindow::refreshPorts()
 {
-    const bool endpointsChanged = m_pMidiClient->refresh();
-    m_pMidiInputPort->refresh(endpointsChanged);
-    m_pMidiOutputPort->refresh(endpointsChanged);
+    m_pEngine->refresh();
 }
 
 bool MainWindow::setCheckedPortMenu(QActionGroup* group, const QString& name)
@@ -397,7 +364,7 @@ QString MainWindow::reopenPort(QAction* action, Midi* port, const std::function<
 
 void MainWindow::inputPortMenuSelected(QAction* action)
 {
-    MidiInputPort* port = m_pMidiInputPort;
+    MidiInputPort* port = &m_pEngine->inputPort();
     storePortName(InputPortNameKey,
                   reopenPort(action, port, [port](quint32 index) { return port->openInputPort(index); },
                              [port]() { return port->closeInputPort(); }));
@@ -405,7 +372,7 @@ void MainWindow::inputPortMenuSelected(QAction* action)
 
 void MainWindow::outputPortMenuSelected(QAction* action)
 {
-    MidiOutputPort* port = m_pMidiOutputPort;
+    MidiOutputPort* port = &m_pEngine->outputPort();
     storePortName(OutputPortNameKey,
                   reopenPort(action, port, [port](quint32 index) { return port->openOutputPort(index); },
                              [port]() { return port->closeOutputPort(); }));
@@ -413,56 +380,26 @@ void MainWindow::outputPortMenuSelected(QAction* action)
 
 bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control)
 {
-    // Refused while the window is being built or torn down.
-    if (!m_pBulkIntervalManager || size > m_maxSystemExclusive)
-        return false;
-    m_pBulkIntervalManager->waitBulkBeforeTransmission(data, size);
-    std::size_t sent = 0;
-    const bool mayWait = QThread::currentThread() != thread();
-    const MIDI_RESULT result = m_pMidiOutputPort->transmitMidi(data, size, control, &sent, mayWait);
-    if (result == MIDI_RESULT_OK) {
-        m_pMidiAnalyzer->setTransmittedMidiData(data, size);
-        m_pBulkIntervalManager->waitBulkAfterTransmission(data, size);
-    } else if (sent > 0) {
-        // What went out of a message cut short, with the F7 that ended it.
-        QByteArray shown(reinterpret_cast<const char*>(data), static_cast<int>(sent));
-        if (data[0] == StartOfExclusive)
-            shown.append(char(EndOfExclusive));
-        const auto* bytes = reinterpret_cast<const unsigned char*>(shown.constData());
-        m_pMidiAnalyzer->setTransmittedMidiData(bytes, static_cast<std::size_t>(shown.size()));
-        m_pBulkIntervalManager->waitBulkAfterTransmission(bytes, static_cast<std::size_t>(shown.size()));
-    }
-    return result == MIDI_RESULT_OK;
+    return m_pEngine->transmitMidi(data, size, control);
 }
 
-bool MainWindow::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
+ViewContext MainWindow::viewContext()
 {
-    if (!m_pBulkIntervalManager)
-        return false;
-    const bool sent = m_pMidiOutputPort->transmitMidiAt(data, size, dueMicroseconds) == MIDI_RESULT_OK;
-    if (sent)
-        m_pMidiAnalyzer->setTransmittedMidiData(data, size);
-    return sent;
+    return ViewContext{m_pModel, m_pEngine.get(), m_pMonitorFeed, this};
 }
 
-bool MainWindow::schedulesByDueTime() const
+QString MainWindow::outputPortProblem()
 {
-    return m_pMidiOutputPort->schedulesByDueTime();
-}
-
-std::int64_t MainWindow::scheduleStart(std::int64_t nowMicroseconds) const
-{
-    return m_pMidiOutputPort->scheduleStart(nowMicroseconds);
-}
-
-QString MainWindow::outputPortProblem() const
-{
-    QString name;
-    m_pMidiOutputPort->getCurrentPortName(name);
-    if (name == QLatin1String(NoAssign))
+    switch (m_pEngine->outputProblem()) {
+    case MidiEngine::OutputProblem::NoPortChosen:
         return tr(NoOutputPortText);
-    if (!MidiPlatform::current().serviceAvailable())
+    case MidiEngine::OutputProblem::ServiceUnavailable:
         return tr(ServiceNotAvailableText);
+    case MidiEngine::OutputProblem::PortGone:
+        break;
+    }
+    QString name;
+    m_pEngine->outputPort().getCurrentPortName(name);
     return tr(OutputPortGoneText).arg(name);
 }
 
@@ -473,45 +410,14 @@ void MainWindow::viewsMenuSelected(QAction* action)
         return;
     closeAboutDialog();
     const int index = action->data().toInt();
-    const QString title = tr(ViewsMenuTable[index].label);
-    switch (index) {
-    case ViewsMenuMidiInMonitor:
-        if (!activateIfOpen(m_pInMonitorSubWindow))
-            m_pInMonitorSubWindow = createMidiEditView(title, MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
-        break;
-    case ViewsMenuMidiOutMonitor:
-        if (!activateIfOpen(m_pOutMonitorSubWindow))
-            m_pOutMonitorSubWindow = createMidiEditView(title, MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
-        break;
-    case ViewsMenuKeyboard:
-        createMidiKeyboardView(title);
-        break;
-    case ViewsMenuProgramChange:
-        createMidiProgramChangeView(title);
-        break;
-    case ViewsMenuSystemExclusive:
-        createMidiEditView(title, MidiEditView::SystemExclusive, QSize(-1, -1), QString());
-        break;
-    case ViewsMenuTimingClock:
-        if (!activateIfOpen(m_pTimingClockSubWindow))
-            m_pTimingClockSubWindow = createMidiTimingClockGeneratorView(title);
-        break;
-    case ViewsMenuFilter:
-        createMidiFilterView(title);
-        break;
-    case ViewsMenuMidiSettings:
-        createMidiSettingsView(title);
-        break;
-    default:
-        break;
-    }
+    if (const ToolWindowKind* kind = findToolWindowKindOfMenuItem(&ViewsMenuTable[index]))
+        openToolWindow(static_cast<WindowRestorationInfo::WindowId>(kind->windowId));
 }
 
 void MainWindow::controlChangeMenuSelected(QAction* action)
 {
     closeAboutDialog();
-    createMidiControlChangeView(tr(ViewsMenuTable[ViewsMenuControlChange].label),
-                                static_cast<unsigned char>(action->data().toInt()));
+    openToolWindow(WindowRestorationInfo::WindowIdControlChange, {action->data().toInt()});
 }
 
 void MainWindow::windowMenuSelected(QAction* action)
@@ -584,14 +490,6 @@ bool MainWindow::confirmDiscardOrSave()
 
 void MainWindow::updateParameter(unsigned int id)
 {
-    if (id == MaxSystemExclusiveId) {
-        m_maxSystemExclusive = std::size_t(m_pModel->getModelIntValue(id)) * BytesPerKiB;
-        return;
-    }
-    if (id == PieceSizeId) {
-        m_pMidiOutputPort->setPieceSize(std::size_t(m_pModel->getModelIntValue(id)));
-        return;
-    }
     if (id != ParameterEditFlagId)
         return;
     const QString fileName = QFileInfo(m_pModel->m_projectFilePath).fileName();
@@ -647,59 +545,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
     if (event->isAccepted())
         m_isClosed = true;
-}
-
-void MainWindow::addMessageView(MidiEditView* view, bool isOutMonitor)
-{
-    (isOutMonitor ? m_outputMonitorViewList : m_inputViewList).append(view);
-    if (m_pMidiAnalyzer)
-        m_pMidiAnalyzer->setTransmittedTextWanted(!m_outputMonitorViewList.isEmpty());
-}
-
-void MainWindow::removeMessageView(MidiEditView* view)
-{
-    m_outputMonitorViewList.removeAll(view);
-    m_inputViewList.removeAll(view);
-    if (m_pMidiAnalyzer)
-        m_pMidiAnalyzer->setTransmittedTextWanted(!m_outputMonitorViewList.isEmpty());
-}
-
-void MainWindow::startPolling()
-{
-    if (m_timerId == 0)
-        m_timerId = startTimer(PollInterval, Qt::CoarseTimer);
-}
-
-void MainWindow::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() != m_timerId)
-        return;
-    QByteArray receivedText;
-    QByteArray systemExclusiveText;
-    QByteArray transmittedText;
-    unsigned int receivedCount = 0;
-    unsigned int systemExclusiveCount = 0;
-    unsigned int transmittedCount = 0;
-    if (!m_pMidiAnalyzer->getMidiData(receivedText, receivedCount, systemExclusiveText, systemExclusiveCount,
-                                      transmittedText, transmittedCount)) {
-        killTimer(m_timerId);
-        m_timerId = 0;
-        return;
-    }
-    // Copies of the lists: a view may open or close another while it is fed,
-    // and a view added now waits for the next tick.
-    const QList<MidiEditView*> outputViews = m_outputMonitorViewList;
-    for (MidiEditView* view : outputViews)
-        view->setText(QString::fromUtf8(transmittedText));
-    const QList<MidiEditView*> inputViews = m_inputViewList;
-    for (MidiEditView* view : inputViews) {
-        if (!m_inputViewList.contains(view))
-            continue;
-        if (view->isMonitor())
-            view->receivedMessage(QString::fromUtf8(receivedText), receivedCount, systemExclusiveText);
-        else
-            view->receivedMessage(QString::fromLatin1(systemExclusiveText.constData()), systemExclusiveCount);
-    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "project/ProjectFileHelper.h"
 #include "midi/MidiResult.h"
 #include "model/ModelAssistant.h"
+#include "project/ProjectFileHelper.h"
+#include "project/WindowRestorationInfo.h"
 #include "views/MidiEditView.h"
-#include "views/WindowRestorationInfo.h"
+#include "views/ToolWindowHostIF.h"
+#include "views/ViewContext.h"
 
 #include <QHash>
 #include <QList>
@@ -14,17 +16,17 @@
 #include <QRect>
 #include <QString>
 
-#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 class Midi;
-class MidiAnalyzer;
-class MidiBulkIntervalManager;
-class MidiClient;
-class MidiInputPort;
-class MidiOutputPort;
+class MidiEngine;
+class MidiEngineSettings;
 class MidiSendControlIF;
+class MonitorFeed;
+struct ToolWindowKind;
 class QAction;
 class QActionGroup;
 class QMdiArea;
@@ -32,7 +34,10 @@ class QSettings;
 class QMenu;
 class TarvoModel;
 
-class MainWindow : public QMainWindow, public ModelAssistant
+// The one main window: menus, port choice, the tool windows, settings and
+// projects. It makes the MIDI engine and hands its views what they need of
+// it (ViewContext); nothing below it reaches it.
+class MainWindow : public QMainWindow, public ModelAssistant, public ToolWindowHostIF
 {
     Q_OBJECT
 
@@ -48,9 +53,9 @@ public:
     int showConfirmationMessageBox();
     void showErrorMessageBox(const QString& text);
     // "File save failed." with the system's reason, when there is one.
-    void showSaveFailedMessageBox(const QString& reason);
+    void showSaveFailedMessageBox(const QString& reason) override;
     // "File open failed." with the system's reason, when there is one.
-    void showOpenFailedMessageBox(const QString& reason);
+    void showOpenFailedMessageBox(const QString& reason) override;
     bool closeAboutDialog();
     bool openFile(const QString& path);
     // A .syx or .txt message file in a new editor.
@@ -58,34 +63,28 @@ public:
     // Closes as the user would, without the save question: a signal asked.
     void closeForSignal();
     // True while a project file is being read.
-    bool isOpeningProjectFile() const { return m_isOpeningProjectFile; }
+    bool isOpeningProjectFile() const override { return m_isOpeningProjectFile; }
 
-    // The one way to send MIDI, from any thread: true when the output port
-    // accepted the whole message. Messages longer than the maximum System
-    // Exclusive are refused; the control paces the pieces of a long one.
+    // The documented way to send MIDI, from any thread: the engine's output
+    // path (see MidiEngine::transmitMidi).
     bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr);
-    // A short message placed at its due time (microseconds of the monotonic
-    // clock) where the platform can; at once where it cannot.
-    bool transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
-    bool schedulesByDueTime() const;
-    // The due time of the first clock when Play is pressed now.
-    std::int64_t scheduleStart(std::int64_t nowMicroseconds) const;
+    MidiEngine& engine() { return *m_pEngine; }
+    // What every tool view is made with.
+    ViewContext viewContext();
     bool setCheckedPortMenu(QActionGroup* group, const QString& name);
     // Why a send can fail now, for a failure message.
-    QString outputPortProblem() const;
+    QString outputPortProblem() override;
 
     // Tool windows.
     QMdiSubWindow* createSubWindowByWindowId(WindowRestorationInfo::WindowId id, bool isStayOnTop, const QRect& rect,
                                              Qt::WindowStates state, const QList<QVariant>& values);
-    QMdiSubWindow* createMidiEditView(const QString& title, MidiEditView::OpenMode mode, const QSize& size,
-                                      const QString& text);
-    QMdiSubWindow* createMidiControlChangeView(const QString& title, unsigned char controller);
-    QMdiSubWindow* createMidiKeyboardView(const QString& title);
-    QMdiSubWindow* createMidiProgramChangeView(const QString& title);
-    QMdiSubWindow* createMidiSettingsView(const QString& title);
-    QMdiSubWindow* createMidiFilterView(const QString& title);
-    QMdiSubWindow* createMidiTimingClockGeneratorView(const QString& title);
-    QMdiSubWindow* createPreferencesView(const QString& title);
+    // A window of the kind stored under id, with the values it is stored
+    // with; an open one of a single kind is activated instead. Null when no
+    // more may open.
+    QMdiSubWindow* openToolWindow(WindowRestorationInfo::WindowId id, const QList<QVariant>& values = {});
+    // A message editor of mode holding text, its view of size when valid.
+    QMdiSubWindow* openMessageEditorWindow(MidiEditView::OpenMode mode, const QSize& size, const QString& text);
+    bool openMessageEditor(MidiEditView::OpenMode mode, const QSize& size, const QString& text) override;
     QMdiSubWindow* createOpenSourceLicenseView(const QString& title);
     QMdiSubWindow* createAboutView();
     void showLimitViewDisplayMessageBox(const QString& viewName);
@@ -101,6 +100,9 @@ public:
     // Replaces every tool window and the main window's placement with those
     // of a project that was parsed whole.
     void applyProjectDescription(const ProjectFileHelper::ProjectDescription& description);
+    // The main window and its stored tool windows; false when a view
+    // refuses to write its content.
+    bool describeProject(ProjectFileHelper::ProjectDescription& description);
     void initializeSubWindows();
 
     // Moves a saved main window rectangle back onto a screen when needed.
@@ -109,14 +111,6 @@ public:
     void setStayOnTop();
 
     void updateParameter(unsigned int id) override;
-
-    // Every open MIDI In Monitor and message editor, and every MIDI Out
-    // Monitor: each view adds itself on construction and removes itself on
-    // destruction; the poll timer feeds them.
-    void addMessageView(MidiEditView* view, bool isOutMonitor);
-    void removeMessageView(MidiEditView* view);
-    QList<MidiEditView*> m_inputViewList;
-    QList<MidiEditView*> m_outputMonitorViewList;
 
 public slots:
     void fileMenuSelected(QAction* action);
@@ -138,8 +132,6 @@ protected:
     // absent one never holds up the window.
     void paintEvent(QPaintEvent* event) override;
     void startMidiService();
-    void startPolling();
-    void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -172,6 +164,9 @@ private:
     enum SubWindowKind { ResizableSubWindow, FixedSizeSubWindow };
     QMdiSubWindow* addToolSubWindow(QWidget* view, const char* objectName, SubWindowKind kind,
                                     const QString& title);
+    QMdiSubWindow* createToolWindow(const ToolWindowKind& kind, const QList<QVariant>& values);
+    // Adds a new window of kind around view, its view of viewSize when valid.
+    QMdiSubWindow* addToolWindow(const ToolWindowKind& kind, QWidget* view, const QSize& viewSize);
     // Counts the live windows of a multi-instance kind, pruning closed ones;
     // shows the limit message and gives false when no more may open.
     bool mayOpenAnother(QList<QPointer<QMdiSubWindow>>& list, const QString& title);
@@ -182,6 +177,7 @@ private:
 
     // Settings.
     void restoreRegistory();
+    void restoreWindowLayout(QSettings& settings);
     void storeWindowPosition();
     void writeMainWindowInfoToRegistry(QSettings& settings);
     void writeSubWindowInfoToRegistry(QSettings& settings);
@@ -199,36 +195,23 @@ private:
 
     TarvoModel* m_pModel;
     QMdiArea* m_pMdiArea;
-    int m_timerId;
-    MidiClient* m_pMidiClient;
-    MidiInputPort* m_pMidiInputPort;
-    MidiOutputPort* m_pMidiOutputPort;
+    std::unique_ptr<MidiEngine> m_pEngine;
+    std::unique_ptr<MidiEngineSettings> m_pEngineSettings;
+    MonitorFeed* m_pMonitorFeed;
     QMenu* m_pOutputPortMenu;
     QMenu* m_pInputPortMenu;
     QActionGroup* m_pInputPortGroup;
     QActionGroup* m_pOutputPortGroup;
     QList<QAction*> m_viewsMenuActionList;
-    MidiAnalyzer* m_pMidiAnalyzer;
-    MidiBulkIntervalManager* m_pBulkIntervalManager;
-    // Read by the sending threads.
-    std::atomic<std::size_t> m_maxSystemExclusive;
     bool m_isRestored;
     bool m_isOpeningProjectFile;
     bool m_isClosed;
     bool m_midiServiceStarted;
     bool m_isClosingForSignal;
     bool m_isLimitMessageShowing;
-    QPointer<QMdiSubWindow> m_pInMonitorSubWindow;
-    QPointer<QMdiSubWindow> m_pOutMonitorSubWindow;
     QPointer<QMdiSubWindow> m_pAboutSubWindow;
-    QPointer<QMdiSubWindow> m_pFilterSubWindow;
-    QPointer<QMdiSubWindow> m_pMidiSettingsSubWindow;
     QPointer<QMdiSubWindow> m_pLicenseSubWindow;
-    QPointer<QMdiSubWindow> m_pTimingClockSubWindow;
-    QPointer<QMdiSubWindow> m_pPreferencesSubWindow;
     QHash<QWidget*, QRect> m_normalRectHash;
-    QList<QPointer<QMdiSubWindow>> m_systemExclusiveSubWindowList;
-    QList<QPointer<QMdiSubWindow>> m_controlChangeSubWindowList;
-    QList<QPointer<QMdiSubWindow>> m_keyboardSubWindowList;
-    QList<QPointer<QMdiSubWindow>> m_programChangeSubWindowList;
+    // The open tool windows of each kind, by window id.
+    QHash<int, QList<QPointer<QMdiSubWindow>>> m_toolWindows;
 };

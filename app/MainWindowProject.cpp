@@ -4,19 +4,23 @@
 #include "app/MainWindow.h"
 
 #include "app/MenuTables.h"
-#include "app/ProductInfo.h"
+#include "services/ProductInfo.h"
 #include "app/ToolWindowQuota.h"
 #include "project/FileStream.h"
+#include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
 #include "project/Utility.h"
 #include "services/DumpFile.h"
+#include "views/FileDialog.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QUrl>
 
@@ -48,14 +52,15 @@ bool MainWindow::newFile()
 {
     if (!confirmDiscardOrSave())
         return false;
-    m_pModel->lockParameterEditFlag();
-    setUpdatesEnabled(false);
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
-        showNormal();
-    resize(DefaultMainWindowSize);
-    initializeSubWindows();
-    setUpdatesEnabled(true);
-    m_pModel->unlockParameterEditFlag();
+    {
+        ParameterEditFlagLock editFlagLock(m_pModel);
+        setUpdatesEnabled(false);
+        if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+            showNormal();
+        resize(DefaultMainWindowSize);
+        initializeSubWindows();
+        setUpdatesEnabled(true);
+    }
     resetToUntitled();
     return true;
 }
@@ -84,9 +89,7 @@ bool MainWindow::openDumpFile(const QString& path)
         showOpenFailedMessageBox(reason);
         return false;
     }
-    return createMidiEditView(tr(ViewsMenuTable[ViewsMenuSystemExclusive].label), MidiEditView::SystemExclusive,
-                              QSize(-1, -1), text)
-        != nullptr;
+    return openMessageEditorWindow(MidiEditView::SystemExclusive, QSize(-1, -1), text) != nullptr;
 }
 
 bool MainWindow::openFile(const QString& path)
@@ -100,7 +103,7 @@ bool MainWindow::openFile(const QString& path)
         return false;
     QString filePath = path;
     if (filePath.isEmpty()) {
-        filePath = Utility::showFileOpenDialog(window(), tr(ProjectFileOpenDialogTitle),
+        filePath = FileDialog::showFileOpenDialog(window(), tr(ProjectFileOpenDialogTitle),
                                                m_pModel->getModelStringValue(ProjectFileWorkingDirectoryId)
                                                    + QLatin1Char('/'),
                                                tr(ProjectFileExtensionFilter),
@@ -115,8 +118,10 @@ bool MainWindow::openProjectFile(const QString& path)
 {
     m_isOpeningProjectFile = true;
     setUpdatesEnabled(false);
-    ProjectFileHelper helper;
-    const int result = helper.readFile(path);
+    ProjectFileHelper::ProjectDescription description;
+    const int result = ProjectFileHelper().parseFile(path, description);
+    if (result == ProjectFileHelper::ReadOk)
+        applyProjectDescription(description);
     setUpdatesEnabled(true);
     bool opened = false;
     switch (result) {
@@ -182,7 +187,7 @@ bool MainWindow::saveAsFile()
     const QString currentName = QFileInfo(m_pModel->m_projectFilePath).fileName();
     const QString proposal = m_pModel->getModelStringValue(ProjectFileWorkingDirectoryId) + QLatin1Char('/')
         + (currentName.isEmpty() ? QLatin1String(DefaultProjectFileName) : currentName);
-    const QString path = Utility::showFileSaveDialog(window(), tr(ProjectFileSaveDialogTitle), proposal,
+    const QString path = FileDialog::showFileSaveDialog(window(), tr(ProjectFileSaveDialogTitle), proposal,
                                                      tr(ProjectFileExtensionFilter),
                                                      m_pModel->getModelDefaultStringValue(ProjectFileWorkingDirectoryId));
     if (path.isEmpty())
@@ -194,13 +199,43 @@ bool MainWindow::saveProjectFile(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    ProjectFileHelper helper;
+    ProjectFileHelper::ProjectDescription description;
     QString reason;
-    if (helper.writeFile(path, &reason) != ProjectFileHelper::WriteOk) {
+    if (!describeProject(description)
+        || ProjectFileHelper().writeFile(path, description, &reason) != ProjectFileHelper::WriteOk) {
         showSaveFailedMessageBox(reason);
         return false;
     }
     setProjectFile(path);
+    return true;
+}
+
+bool MainWindow::describeProject(ProjectFileHelper::ProjectDescription& description)
+{
+    ProjectFileHelper::WindowInfoStruct& mainInfo = description.mainWindow;
+    mainInfo.windowId = WindowRestorationInfo::WindowIdMainWindow;
+    mainInfo.isStayOnTop = windowFlags() & Qt::WindowStaysOnTopHint;
+    mainInfo.rect = isNormalWindowState(this) ? geometry() : normalGeometry();
+    mainInfo.windowState = windowState();
+    for (QMdiSubWindow* subWindow : getSubWindowList()) {
+        QWidget* view = subWindow->widget();
+        auto* content = dynamic_cast<FileStream*>(view);
+        auto* restoration = dynamic_cast<WindowRestorationInfo*>(view);
+        if (!content || !restoration)
+            continue;
+        ProjectFileHelper::ToolWindowRecord record;
+        record.info.windowId = restoration->windowId;
+        record.info.isStayOnTop = subWindow->windowFlags() & Qt::WindowStaysOnTopHint;
+        record.info.rect = isNormalWindowState(subWindow) ? subWindow->geometry() : getNormalRect(subWindow);
+        record.info.windowState = subWindow->windowState();
+        record.info.values = restoration->values;
+        QDataStream blockStream(&record.content, QIODevice::WriteOnly);
+        ProjectFileHelper::prepareStream(blockStream);
+        // A view that cannot write its content fails the save.
+        if (!content->getDataStream(blockStream))
+            return false;
+        description.toolWindows.append(record);
+    }
     return true;
 }
 

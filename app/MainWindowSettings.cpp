@@ -9,10 +9,10 @@
 #include "project/AtomicFile.h"
 #include "project/PlainValue.h"
 
-#include "midi/MidiInputPort.h"
-#include "midi/MidiOutputPort.h"
+#include "engine/MidiEngine.h"
+#include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
 #include "views/MidiFilterTexts.h"
 
 #include <QGuiApplication>
@@ -168,7 +168,40 @@ void MainWindow::restoreRegistory()
                                                         .toString());
     settings.endGroup();
 
-    m_pModel->lockParameterEditFlag();
+    restoreWindowLayout(settings);
+
+    settings.beginGroup(QLatin1String(MidiFilterGroup));
+    for (const auto& entry : filterSettings())
+        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(MidiThruGroup));
+    for (const auto& entry : midiSettings())
+        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(PortNameGroup));
+    const QString inputPortName = plainValue(settings, QLatin1String(InputPortNameKey), QString()).toString();
+    const QString outputPortName = plainValue(settings, QLatin1String(OutputPortNameKey), QString()).toString();
+    if (!inputPortName.isEmpty() && inputPortName != QLatin1String(NoAssign))
+        m_pEngine->inputPort().openInputPort(inputPortName);
+    if (!outputPortName.isEmpty() && outputPortName != QLatin1String(NoAssign))
+        m_pEngine->outputPort().openOutputPort(outputPortName);
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(PreferencesGroup));
+    restoreIntParameter(settings, QLatin1String(KnobModeKey), m_pModel, KnobModeId);
+    restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
+    restoreIntParameter(settings, QLatin1String(MiddleCNameKey), m_pModel, MiddleCNameId);
+    restoreIntParameter(settings, QLatin1String(MonitorHistoryKey), m_pModel, MonitorHistoryId);
+    settings.endGroup();
+
+    setUpdatesEnabled(true);
+}
+
+void MainWindow::restoreWindowLayout(QSettings& settings)
+{
+    ParameterEditFlagLock editFlagLock(m_pModel);
     settings.beginGroup(QLatin1String(SavePositionGroup));
     const QStringList keys = settings.allKeys();
     if (keys.isEmpty())
@@ -197,35 +230,6 @@ void MainWindow::restoreRegistory()
             setStayOnTop();
     }
     settings.endGroup();
-    m_pModel->unlockParameterEditFlag();
-
-    settings.beginGroup(QLatin1String(MidiFilterGroup));
-    for (const auto& entry : filterSettings())
-        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(MidiThruGroup));
-    for (const auto& entry : midiSettings())
-        restoreIntParameter(settings, entry.first, m_pModel, entry.second);
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(PortNameGroup));
-    const QString inputPortName = plainValue(settings, QLatin1String(InputPortNameKey), QString()).toString();
-    const QString outputPortName = plainValue(settings, QLatin1String(OutputPortNameKey), QString()).toString();
-    if (!inputPortName.isEmpty() && inputPortName != QLatin1String(NoAssign))
-        m_pMidiInputPort->openInputPort(inputPortName);
-    if (!outputPortName.isEmpty() && outputPortName != QLatin1String(NoAssign))
-        m_pMidiOutputPort->openOutputPort(outputPortName);
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(PreferencesGroup));
-    restoreIntParameter(settings, QLatin1String(KnobModeKey), m_pModel, KnobModeId);
-    restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
-    restoreIntParameter(settings, QLatin1String(MiddleCNameKey), m_pModel, MiddleCNameId);
-    restoreIntParameter(settings, QLatin1String(MonitorHistoryKey), m_pModel, MonitorHistoryId);
-    settings.endGroup();
-
-    setUpdatesEnabled(true);
 }
 
 void MainWindow::storeWindowPosition()

@@ -4,22 +4,15 @@
 #include "app/MainWindow.h"
 
 #include "app/MenuTables.h"
-#include "app/ProductInfo.h"
+#include "services/ProductInfo.h"
 #include "app/ToolWindowQuota.h"
+#include "app/ToolWindowTable.h"
 #include "app/WindowPlacement.h"
-#include "model/TarvoModel.h"
+#include "engine/MidiEngine.h"
+#include "model/ParameterEditFlagLock.h"
 #include "project/Utility.h"
-#include "services/MidiAnalyzer.h"
-#include "services/MidiBulkIntervalManager.h"
 #include "views/AboutView.h"
 #include "views/LicenseInfoView.h"
-#include "views/MidiControlChangeView.h"
-#include "views/MidiFilterView.h"
-#include "views/MidiKeyboardView.h"
-#include "views/MidiProgramChangeView.h"
-#include "views/MidiSettingsView.h"
-#include "views/MidiTimingClockGeneratorView.h"
-#include "views/PreferencesView.h"
 
 #include <QAction>
 #include <QChildEvent>
@@ -37,13 +30,6 @@
 
 namespace {
 
-const int KeyboardViewWidth = 1875;
-const int KeyboardViewMinimumWidth = 350;
-const int KeyboardWidthMargin = 5;
-const QSize ControlChangeViewSize(225, 250);
-const QSize TimingClockViewSize(220, 250);
-const int ProgramChangeViewWidth = 210;
-const int NarrowFixedViewWidth = 200;
 const QRect DefaultInMonitorRect(0, 0, 338, 274);
 const QRect DefaultOutMonitorRect(338, 0, 338, 274);
 const QRect DefaultSystemExclusiveRect(0, 274, 338, 274);
@@ -51,21 +37,12 @@ const Qt::WindowFlags AboutSubWindowFlags(0x0A003000);
 const Qt::WindowFlags AboutWindowFlags(Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
 
 const char* const SubWindowIconPath = ":/images/subwindow_icon.png";
-const char* const MidiEditViewObjectName = "MidiEditViewSubWindow";
-const char* const KeyboardObjectName = "KeyboardSubWindow";
-const char* const ControlChangeObjectName = "ControlChangeViewSubWindow";
-const char* const TimingClockObjectName = "TimingClockViewSubWindow";
 const char* const AboutObjectName = "AboutSubWindow";
 const char* const StayOnTopActionText = "Stay on &Top";
 const char* const MaximizeActionText = "Ma&ximize";
 const char* const RestoreActionText = "&Restore";
 const char* const LimitOfViewDisplayMessage =
     "Unable to open a new %1 View.\nPlease close any opened %1 View before trying again.";
-
-QString viewsMenuLabel(int index)
-{
-    return QObject::tr(ViewsMenuTable[index].label);
-}
 
 bool removeActionWithText(QMenu* menu, const char* text)
 {
@@ -111,49 +88,8 @@ QMdiSubWindow* MainWindow::createSubWindowByWindowId(WindowRestorationInfo::Wind
                                                      const QRect& rect, Qt::WindowStates state,
                                                      const QList<QVariant>& values)
 {
-    QMdiSubWindow* subWindow = nullptr;
-    switch (id) {
-    case WindowRestorationInfo::WindowIdMidiInMonitor:
-        subWindow = createMidiEditView(viewsMenuLabel(ViewsMenuMidiInMonitor), MidiEditView::MidiInMonitor,
-                                       QSize(-1, -1), QString());
-        if (subWindow)
-            m_pInMonitorSubWindow = subWindow;
-        break;
-    case WindowRestorationInfo::WindowIdMidiOutMonitor:
-        subWindow = createMidiEditView(viewsMenuLabel(ViewsMenuMidiOutMonitor), MidiEditView::MidiOutMonitor,
-                                       QSize(-1, -1), QString());
-        if (subWindow)
-            m_pOutMonitorSubWindow = subWindow;
-        break;
-    case WindowRestorationInfo::WindowIdSystemExclusive:
-        subWindow = createMidiEditView(viewsMenuLabel(ViewsMenuSystemExclusive), MidiEditView::SystemExclusive,
-                                       QSize(-1, -1), QString());
-        break;
-    case WindowRestorationInfo::WindowIdKeyboard:
-        subWindow = createMidiKeyboardView(viewsMenuLabel(ViewsMenuKeyboard));
-        break;
-    case WindowRestorationInfo::WindowIdControlChange: {
-        const unsigned char controller = values.isEmpty() ? 0 : static_cast<unsigned char>(values.first().toUInt());
-        subWindow = createMidiControlChangeView(viewsMenuLabel(ViewsMenuControlChange), controller);
-        break;
-    }
-    case WindowRestorationInfo::WindowIdProgramChange:
-        subWindow = createMidiProgramChangeView(viewsMenuLabel(ViewsMenuProgramChange));
-        break;
-    case WindowRestorationInfo::WindowIdMidiSettings:
-        subWindow = createMidiSettingsView(viewsMenuLabel(ViewsMenuMidiSettings));
-        break;
-    case WindowRestorationInfo::WindowIdFilter:
-        subWindow = createMidiFilterView(viewsMenuLabel(ViewsMenuFilter));
-        break;
-    case WindowRestorationInfo::WindowIdTimingClock:
-        subWindow = createMidiTimingClockGeneratorView(viewsMenuLabel(ViewsMenuTimingClock));
-        if (subWindow)
-            m_pTimingClockSubWindow = subWindow;
-        break;
-    default:
-        return nullptr;
-    }
+    const ToolWindowKind* kind = findToolWindowKind(id);
+    QMdiSubWindow* subWindow = kind ? createToolWindow(*kind, values) : nullptr;
     if (!subWindow)
         return nullptr;
     setWindowGeometry(subWindow, rect);
@@ -161,6 +97,59 @@ QMdiSubWindow* MainWindow::createSubWindowByWindowId(WindowRestorationInfo::Wind
         subWindow->setWindowFlags(subWindow->windowFlags() | Qt::WindowStaysOnTopHint);
     subWindow->setWindowState(subWindow->windowState() | state);
     return subWindow;
+}
+
+QMdiSubWindow* MainWindow::openToolWindow(WindowRestorationInfo::WindowId id, const QList<QVariant>& values)
+{
+    const ToolWindowKind* kind = findToolWindowKind(id);
+    if (!kind)
+        return nullptr;
+    if (kind->instances == ToolWindowKind::Single) {
+        QList<QPointer<QMdiSubWindow>>& open = m_toolWindows[id];
+        open.removeAll(QPointer<QMdiSubWindow>());
+        if (!open.isEmpty()) {
+            m_pMdiArea->setActiveSubWindow(open.first());
+            return open.first();
+        }
+    }
+    return createToolWindow(*kind, values);
+}
+
+QMdiSubWindow* MainWindow::createToolWindow(const ToolWindowKind& kind, const QList<QVariant>& values)
+{
+    if (!mayOpenAnother(m_toolWindows[kind.limitedBy], tr(kind.menuItem->label)))
+        return nullptr;
+    return addToolWindow(kind, kind.create(viewContext(), values), QSize());
+}
+
+QMdiSubWindow* MainWindow::openMessageEditorWindow(MidiEditView::OpenMode mode, const QSize& size,
+                                                   const QString& text)
+{
+    const ToolWindowKind& kind = *findToolWindowKind(WindowRestorationInfo::WindowIdSystemExclusive);
+    if (!mayOpenAnother(m_toolWindows[kind.limitedBy], tr(kind.menuItem->label)))
+        return nullptr;
+    return addToolWindow(kind, new MidiEditView(nullptr, viewContext(), mode, text), size);
+}
+
+QMdiSubWindow* MainWindow::addToolWindow(const ToolWindowKind& kind, QWidget* view, const QSize& viewSize)
+{
+    QMdiSubWindow* subWindow = addToolSubWindow(view, kind.objectName,
+                                                kind.fixedSize ? FixedSizeSubWindow : ResizableSubWindow,
+                                                tr(kind.menuItem->label));
+    m_toolWindows[kind.windowId].append(subWindow);
+    kind.place(subWindow, view);
+    if (viewSize.width() >= 1 && viewSize.height() >= 1) {
+        subWindow->adjustSize();
+        view->adjustSize();
+        subWindow->resize(viewSize + (subWindow->size() - view->size()));
+    }
+    showRecorded(m_normalRectHash, subWindow);
+    return subWindow;
+}
+
+bool MainWindow::openMessageEditor(MidiEditView::OpenMode mode, const QSize& size, const QString& text)
+{
+    return openMessageEditorWindow(mode, size, text) != nullptr;
 }
 
 QMdiSubWindow* MainWindow::addToolSubWindow(QWidget* view, const char* objectName, SubWindowKind kind,
@@ -201,108 +190,6 @@ bool MainWindow::activateIfOpen(QMdiSubWindow* subWindow)
 void MainWindow::centreInMainWindow(QWidget* window)
 {
     window->move(width() / 2 - window->width() / 2, height() / 2 - window->height() / 2);
-}
-
-QMdiSubWindow* MainWindow::createMidiEditView(const QString& title, MidiEditView::OpenMode mode, const QSize& size,
-                                              const QString& text)
-{
-    if (!mayOpenAnother(m_systemExclusiveSubWindowList, title))
-        return nullptr;
-    auto* view = new MidiEditView(nullptr, m_pModel, mode, text);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, MidiEditViewObjectName, ResizableSubWindow, title);
-    if (mode == MidiEditView::SystemExclusive || mode == MidiEditView::SystemExclusiveReceive)
-        m_systemExclusiveSubWindowList.append(subWindow);
-    if (size.width() >= 1 && size.height() >= 1) {
-        subWindow->adjustSize();
-        view->adjustSize();
-        subWindow->resize(size + (subWindow->size() - view->size()));
-    }
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiControlChangeView(const QString& title, unsigned char controller)
-{
-    if (!mayOpenAnother(m_controlChangeSubWindowList, title))
-        return nullptr;
-    auto* view = new MidiControlChangeView(nullptr, controller, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, ControlChangeObjectName, ResizableSubWindow, title);
-    m_controlChangeSubWindowList.append(subWindow);
-    subWindow->setGeometry(QRect(subWindow->pos(), ControlChangeViewSize));
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiKeyboardView(const QString& title)
-{
-    if (!mayOpenAnother(m_keyboardSubWindowList, title))
-        return nullptr;
-    auto* view = new MidiKeyboardView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, KeyboardObjectName, FixedSizeSubWindow, title);
-    m_keyboardSubWindowList.append(subWindow);
-    subWindow->setFixedHeight(subWindow->height());
-    subWindow->setMinimumWidth(KeyboardViewMinimumWidth);
-    subWindow->setMaximumWidth(KeyboardViewWidth + KeyboardWidthMargin);
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiProgramChangeView(const QString& title)
-{
-    if (!mayOpenAnother(m_programChangeSubWindowList, title))
-        return nullptr;
-    auto* view = new MidiProgramChangeView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
-    m_programChangeSubWindowList.append(subWindow);
-    subWindow->setFixedSize(ProgramChangeViewWidth, subWindow->height());
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiTimingClockGeneratorView(const QString& title)
-{
-    auto* view = new MidiTimingClockGeneratorView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, TimingClockObjectName, ResizableSubWindow, title);
-    subWindow->setGeometry(QRect(subWindow->pos(), TimingClockViewSize));
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiFilterView(const QString& title)
-{
-    if (activateIfOpen(m_pFilterSubWindow))
-        return m_pFilterSubWindow;
-    auto* view = new MidiFilterView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
-    m_pFilterSubWindow = subWindow;
-    subWindow->setFixedSize(subWindow->size());
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createMidiSettingsView(const QString& title)
-{
-    if (activateIfOpen(m_pMidiSettingsSubWindow))
-        return m_pMidiSettingsSubWindow;
-    auto* view = new MidiSettingsView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
-    m_pMidiSettingsSubWindow = subWindow;
-    // As wide as its longest label needs.
-    subWindow->setFixedSize(qMax(NarrowFixedViewWidth, subWindow->sizeHint().width()), subWindow->height());
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
-}
-
-QMdiSubWindow* MainWindow::createPreferencesView(const QString& title)
-{
-    if (activateIfOpen(m_pPreferencesSubWindow))
-        return m_pPreferencesSubWindow;
-    auto* view = new PreferencesView(this, m_pModel);
-    QMdiSubWindow* subWindow = addToolSubWindow(view, nullptr, FixedSizeSubWindow, title);
-    m_pPreferencesSubWindow = subWindow;
-    subWindow->setFixedSize(qMax(NarrowFixedViewWidth, subWindow->sizeHint().width()), subWindow->height());
-    showRecorded(m_normalRectHash, subWindow);
-    return subWindow;
 }
 
 QMdiSubWindow* MainWindow::createOpenSourceLicenseView(const QString& title)
@@ -382,9 +269,7 @@ void MainWindow::setWindowGeometry(QWidget* window, const QRect& rect)
 
 bool MainWindow::isFixedSizeObject(QObject* object)
 {
-    const QString name = object->objectName();
-    return name != QLatin1String(MidiEditViewObjectName) && name != QLatin1String(KeyboardObjectName)
-        && name != QLatin1String(ControlChangeObjectName) && name != QLatin1String(TimingClockObjectName);
+    return !isResizableToolWindow(object);
 }
 
 bool MainWindow::isNormalWindowState(QWidget* window)
@@ -425,37 +310,28 @@ void MainWindow::normalRectChanged(QWidget* window, const QPoint& position)
 
 void MainWindow::closeAllSubWindows()
 {
-    m_pBulkIntervalManager->setEnabledBulkInterval(false);
-    m_pModel->lockParameterEditFlag();
-    m_pMdiArea->closeAllSubWindows();
-    for (QPointer<QMdiSubWindow>* single :
-         {&m_pInMonitorSubWindow, &m_pOutMonitorSubWindow, &m_pAboutSubWindow, &m_pFilterSubWindow,
-          &m_pMidiSettingsSubWindow, &m_pLicenseSubWindow, &m_pTimingClockSubWindow, &m_pPreferencesSubWindow})
-        single->clear();
-    m_systemExclusiveSubWindowList.clear();
-    m_controlChangeSubWindowList.clear();
-    m_keyboardSubWindowList.clear();
-    m_programChangeSubWindowList.clear();
-    m_pModel->unlockParameterEditFlag();
-    m_pMidiAnalyzer->clearTransmittedDataBuffer();
-    m_pBulkIntervalManager->setEnabledBulkInterval(true);
+    // Editors in a bulk pause end at once.
+    m_pEngine->bulkIntervalManager().setEnabledBulkInterval(false);
+    {
+        ParameterEditFlagLock lock(m_pModel);
+        m_pMdiArea->closeAllSubWindows();
+        m_pAboutSubWindow.clear();
+        m_pLicenseSubWindow.clear();
+        m_toolWindows.clear();
+    }
+    m_pEngine->analyzer().clearTransmittedDataBuffer();
+    m_pEngine->bulkIntervalManager().setEnabledBulkInterval(true);
 }
 
 void MainWindow::initializeSubWindows()
 {
     closeAllSubWindows();
-    m_pInMonitorSubWindow = createMidiEditView(viewsMenuLabel(ViewsMenuMidiInMonitor), MidiEditView::MidiInMonitor,
-                                               QSize(-1, -1), QString());
-    if (m_pInMonitorSubWindow)
-        m_pInMonitorSubWindow->setGeometry(DefaultInMonitorRect);
-    m_pOutMonitorSubWindow = createMidiEditView(viewsMenuLabel(ViewsMenuMidiOutMonitor),
-                                                MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
-    if (m_pOutMonitorSubWindow)
-        m_pOutMonitorSubWindow->setGeometry(DefaultOutMonitorRect);
-    QMdiSubWindow* editor = createMidiEditView(viewsMenuLabel(ViewsMenuSystemExclusive), MidiEditView::SystemExclusive,
-                                               QSize(-1, -1), QString());
-    if (editor)
-        editor->setGeometry(DefaultSystemExclusiveRect);
+    for (const auto& initial : {qMakePair(WindowRestorationInfo::WindowIdMidiInMonitor, DefaultInMonitorRect),
+                                qMakePair(WindowRestorationInfo::WindowIdMidiOutMonitor, DefaultOutMonitorRect),
+                                qMakePair(WindowRestorationInfo::WindowIdSystemExclusive, DefaultSystemExclusiveRect)}) {
+        if (QMdiSubWindow* subWindow = openToolWindow(initial.first))
+            subWindow->setGeometry(initial.second);
+    }
     // The default layout is drawn in frame pixels of one style and font; where
     // the frames, the menu bar or the font need more room, the main window
     // grows until the layout shows whole, within the screen.
@@ -483,7 +359,7 @@ bool MainWindow::handleSubWindowEvent(QObject* watched, QEvent* event)
             // Only a window that is maximized is touched: setting any other
             // state again (a minimized one drops its active flag) sends another
             // state change back here, without end.
-            if ((isFixedSizeObject(subWindow) || subWindow->objectName() == QLatin1String(KeyboardObjectName))
+            if ((isFixedSizeObject(subWindow) || isKeyboardToolWindow(subWindow))
                 && (subWindow->windowState() & Qt::WindowMaximized))
                 subWindow->setWindowState(subWindow->windowState() & ~Qt::WindowMaximized);
         }
@@ -520,7 +396,7 @@ bool MainWindow::handleSubWindowEvent(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick: {
         auto* subWindow = qobject_cast<QMdiSubWindow*>(watched);
         if (!subWindow
-            || !(isFixedSizeObject(subWindow) || subWindow->objectName() == QLatin1String(KeyboardObjectName)))
+            || !(isFixedSizeObject(subWindow) || isKeyboardToolWindow(subWindow)))
             return false;
         const QPointF global = static_cast<QMouseEvent*>(event)->globalPos();
         const QPoint position = subWindow->mapFromGlobal(QPoint(qRound(global.x()), qRound(global.y())));

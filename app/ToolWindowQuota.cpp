@@ -1,6 +1,6 @@
 #include "app/ToolWindowQuota.h"
 
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
 
 bool ToolWindowQuota::isMultiInstance(int windowId)
 {

@@ -2,7 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/NativeEventFilter.h"
 #include "app/StartUp.h"
-#include "app/TerminationSignalHandler.h"
+#include "services/TerminationSignalHandler.h"
 #include "model/TarvoModel.h"
 
 #include <QTimer>

@@ -3,8 +3,8 @@
 #include "cli/CliTexts.h"
 #include "project/AtomicFile.h"
 #include "services/DumpFile.h"
-#include "services/HexText.h"
-#include "services/TimeStamp.h"
+#include "engine/HexText.h"
+#include "engine/TimeStamp.h"
 
 CaptureOutput::CaptureOutput(const QString& path, bool timestamp)
     : m_path(path)

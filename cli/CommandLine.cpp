@@ -137,7 +137,7 @@ bool readNumbers(const QCommandLineParser& parser, CliOptions* options, QString*
     options->chunk = static_cast<std::size_t>(chunk);
     options->rate = static_cast<unsigned int>(rate);
     options->count = static_cast<int>(count);
-    options->maxSystemExclusive = static_cast<std::size_t>(maxSysexKiB) * BytesPerKiB;
+    options->maxSystemExclusive = systemExclusiveLimitBytes(maxSysexKiB);
     return ok;
 }
 

@@ -1,24 +1,18 @@
 #include "cli/DumpSender.h"
 
-#include "midi/MidiOutputPort.h"
-#include "services/MidiStreamReader.h"
+#include "engine/MidiBulkIntervalManager.h"
+#include "engine/MidiSenderIF.h"
+#include "engine/MidiStreamReader.h"
 #include "services/PacedSender.h"
 
-#include <chrono>
 #include <limits>
 
-namespace {
-
-const unsigned char EndOfExclusive = 0xF7;
-
-} // namespace
-
-DumpSender::DumpSender(MidiOutputPort* port, const QList<QByteArray>& inputs, unsigned int bytesPerSecond,
-                       int intervalMs)
-    : m_pPort(port)
+DumpSender::DumpSender(MidiSenderIF* sender, MidiBulkIntervalManager* pauses, const QList<QByteArray>& inputs,
+                       unsigned int bytesPerSecond)
+    : m_pSender(sender)
+    , m_pPauses(pauses)
     , m_inputs(inputs)
     , m_bytesPerSecond(bytesPerSecond)
-    , m_intervalMs(intervalMs)
     , m_running(true)
     , m_outcome(Outcome::Done)
     , m_sent(0)
@@ -33,9 +27,9 @@ DumpSender::~DumpSender()
 
 void DumpSender::cancel()
 {
-    std::lock_guard<std::mutex> lock(m_pauseMutex);
     m_running = false;
-    m_cancelled.notify_all();
+    // A pause under way ends at once; nothing else goes out after it.
+    m_pPauses->setEnabledBulkInterval(false);
 }
 
 DumpSender::Outcome DumpSender::outcome() const
@@ -64,19 +58,13 @@ DumpSender::Outcome DumpSender::send()
         MidiStreamReader::Message message;
         while (reader.next(&message) == MidiStreamReader::Result::Message) {
             std::size_t sent = 0;
-            const MIDI_RESULT result = m_pPort->transmitMidi(message.data, message.size, &pacer, &sent, true);
+            const bool done = m_pSender->transmitMidi(message.data, message.size, &pacer, &sent);
             m_sent += sent;
-            if (result != MIDI_RESULT_OK)
-                return result == MIDI_RESULT_CANCELLED ? Outcome::Cancelled : Outcome::Failed;
-            if (message.data[message.size - 1] == EndOfExclusive && !pause())
+            if (!m_running)
                 return Outcome::Cancelled;
+            if (!done)
+                return Outcome::Failed;
         }
     }
     return Outcome::Done;
-}
-
-bool DumpSender::pause()
-{
-    std::unique_lock<std::mutex> lock(m_pauseMutex);
-    return !m_cancelled.wait_for(lock, std::chrono::milliseconds(m_intervalMs), [this] { return !m_running; });
 }

@@ -5,17 +5,16 @@
 #include <QThread>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
-class MidiOutputPort;
+class MidiBulkIntervalManager;
+class MidiSenderIF;
 
-// Sends checked inputs through the output port on a thread of its own, so
-// that the main thread stays free to take signals and received messages.
-// Each input is cut into messages with running status of its own; long
-// System Exclusive goes out in the port's pieces, paced by the rate limit,
-// with a pause after each message that ends with F7.
+// Sends checked inputs through the engine on a thread of its own, so that
+// the main thread stays free to take signals and received messages. Each
+// input is cut into messages with running status of its own; long System
+// Exclusive goes out in the port's pieces, paced by the rate limit, with the
+// engine's bulk interval after each message that ends with F7.
 class DumpSender : public QThread
 {
     Q_OBJECT
@@ -23,12 +22,14 @@ class DumpSender : public QThread
 public:
     enum class Outcome { Done, Cancelled, Failed };
 
-    // bytesPerSecond 0: as fast as the port takes.
-    DumpSender(MidiOutputPort* port, const QList<QByteArray>& inputs, unsigned int bytesPerSecond, int intervalMs);
+    // bytesPerSecond 0: as fast as the port takes. The pauses are those of
+    // pauses, which cancel() cuts short.
+    DumpSender(MidiSenderIF* sender, MidiBulkIntervalManager* pauses, const QList<QByteArray>& inputs,
+               unsigned int bytesPerSecond);
     ~DumpSender() override;
 
     // From any thread: stops between pieces or in a pause; a System
-    // Exclusive message cut short is ended with F7 by the port.
+    // Exclusive message cut short is ended with F7 by the engine.
     void cancel();
 
     // Once the thread has finished.
@@ -40,17 +41,12 @@ protected:
 
 private:
     Outcome send();
-    // Sleeps the interval; false when cancelled meanwhile.
-    bool pause();
 
-    MidiOutputPort* m_pPort;
+    MidiSenderIF* m_pSender;
+    MidiBulkIntervalManager* m_pPauses;
     const QList<QByteArray> m_inputs;
     const unsigned int m_bytesPerSecond;
-    const int m_intervalMs;
     std::atomic<bool> m_running;
-    // Wakes a pause on cancel.
-    std::mutex m_pauseMutex;
-    std::condition_variable m_cancelled;
     std::atomic<Outcome> m_outcome;
     std::atomic<std::uint64_t> m_sent;
 };

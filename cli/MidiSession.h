@@ -1,17 +1,12 @@
 #pragma once
 
-#include "midi/MidiClient.h"
+#include "engine/MidiEngine.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-class MidiInputPort;
-class MidiOutputPort;
-
-// The program's MIDI client with the ports a command needs, made on first
-// use. Ports are opened by the name a script gives (see PortMatcher).
+// The program's MIDI engine, with ports opened by the name a script gives
+// (see PortMatcher).
 class MidiSession
 {
 public:
@@ -24,8 +19,7 @@ public:
     // Gives a platform that is still looking for its service one more try.
     bool serviceAvailable();
 
-    MidiInputPort& inputPort();
-    MidiOutputPort& outputPort();
+    MidiEngine& engine() { return m_engine; }
     QStringList sourceNames();
     QStringList destinationNames();
 
@@ -35,15 +29,12 @@ public:
 
     // About once a second: lets the platform finish connections it could not
     // make at once and follow ports that go and come back.
-    void refresh();
-    bool waitUntilSent(int timeoutMilliseconds);
+    void refresh() { m_engine.refresh(); }
+    bool waitUntilSent(int timeoutMilliseconds) { return m_engine.waitUntilSent(timeoutMilliseconds); }
 
 private:
     // The name from names that fits wanted; empty with the reason when none does.
     static QString pick(const QStringList& names, const QString& wanted, const char* kind, QString* error);
 
-    // Declared first, so that it goes after the ports.
-    MidiClient m_client;
-    std::unique_ptr<MidiInputPort> m_pInputPort;
-    std::unique_ptr<MidiOutputPort> m_pOutputPort;
+    MidiEngine m_engine;
 };

@@ -1,10 +1,8 @@
 #include "cli/Transfer.h"
 
-#include "app/TerminationSignalHandler.h"
 #include "cli/CliTexts.h"
 #include "cli/DumpSender.h"
-#include "midi/MidiInputPort.h"
-#include "midi/MidiOutputPort.h"
+#include "services/TerminationSignalHandler.h"
 
 #include <QTextStream>
 
@@ -14,6 +12,8 @@ namespace {
 
 // How often the platform may finish connections and follow ports, as the editor's window does.
 const int RefreshIntervalMs = 1000;
+// How soon what arrives is taken from the engine.
+const int CollectIntervalMs = 10;
 // How long the last bytes may take to leave once they were handed over.
 const int DeliveryTimeoutMs = 5000;
 const double MillisecondsPerSecond = 1000.0;
@@ -27,8 +27,9 @@ void report(const QString& text)
 
 Transfer::Transfer(const CliOptions& options)
     : m_options(options)
-    , m_collector(options.maxSystemExclusive, options.sysexOnly)
+    , m_collector(options.sysexOnly)
     , m_output(options.out, options.timestamp)
+    , m_feed(&m_session.engine().analyzer(), CollectIntervalMs)
     , m_collecting(false)
     , m_signal(0)
 {
@@ -56,7 +57,8 @@ int Transfer::run(const QList<QByteArray>& inputs)
     connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &Transfer::signalled);
     m_refreshTimer.start();
     if (m_options.sends()) {
-        m_pSender = std::make_unique<DumpSender>(&m_session.outputPort(), inputs, m_options.rate, m_options.intervalMs);
+        MidiEngine& engine = m_session.engine();
+        m_pSender = std::make_unique<DumpSender>(&engine, &engine.bulkIntervalManager(), inputs, m_options.rate);
         connect(m_pSender.get(), &QThread::finished, this, &Transfer::sendingFinished);
         m_pSender->start();
     } else {
@@ -73,16 +75,18 @@ int Transfer::run(const QList<QByteArray>& inputs)
 
 bool Transfer::openPorts(QString* error)
 {
+    MidiEngine& engine = m_session.engine();
+    engine.setMaxSystemExclusive(m_options.maxSystemExclusive);
+    engine.setBulkInterval(m_options.intervalMs);
     // Listening starts first, so that no reply is missed.
     if (m_options.receives()) {
-        m_session.inputPort().setReceivedMidiCallbackFunc(MessageCollector::received, &m_collector,
-                                                           MessageCollector::lost);
+        m_feed.addMonitor(&m_collector, MonitorSourceIF::Direction::Received);
         if (!m_session.openSource(m_options.from, error))
             return false;
     }
     if (m_options.sends()) {
         if (m_options.chunk > 0)
-            m_session.outputPort().setPieceSize(m_options.chunk);
+            engine.setPieceSize(m_options.chunk);
         if (!m_session.openDestination(m_options.to, error))
             return false;
     }
@@ -129,6 +133,8 @@ void Transfer::startCollecting()
 
 void Transfer::takeArrived()
 {
+    // What the engine holds now, at the end too.
+    m_feed.collect();
     std::uint64_t lost = 0;
     std::uint64_t tooLong = 0;
     const std::vector<MessageCollector::Message> messages = m_collector.take(&lost, &tooLong);

@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/MessageCollector.h"
 #include "cli/MidiSession.h"
+#include "engine/MonitorFeed.h"
 
 #include <QByteArray>
 #include <QEventLoop>
@@ -39,10 +40,12 @@ private:
     int collectedStatus();
 
     const CliOptions m_options;
-    // Outlives the session, whose input port calls it.
+    // Outlives the feed, which hands it what arrives.
     MessageCollector m_collector;
     CaptureOutput m_output;
     MidiSession m_session;
+    // Declared after the session, whose engine it reads: it goes first.
+    MonitorFeed m_feed;
     std::unique_ptr<DumpSender> m_pSender;
     QEventLoop m_loop;
     QTimer m_refreshTimer;

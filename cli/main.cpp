@@ -1,6 +1,6 @@
 // tarvo-cli: the display-less companion of Tarvo Suite for scripts. See
 // CliTexts.cpp for what it does and how it ends.
-#include "app/ProductInfo.h"
+#include "services/ProductInfo.h"
 #include "cli/CliTexts.h"
 #include "cli/CommandLine.h"
 #include "cli/DumpInputs.h"

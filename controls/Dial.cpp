@@ -1,5 +1,6 @@
 #include "controls/Dial.h"
 
+#include "controls/KnobModeFollower.h"
 #include "controls/LineEdit.h"
 #include "model/TarvoParameters.h"
 
@@ -59,6 +60,11 @@ int Dial::knobMode() const
 void Dial::setKnobMode(int knobMode)
 {
     m_knobMode = knobMode;
+}
+
+void Dial::followKnobMode(TarvoModel* model)
+{
+    m_pKnobModeFollower = std::make_unique<KnobModeFollower>(model, this);
 }
 
 void Dial::setSuffix(const QString& suffix)

@@ -11,11 +11,15 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
+class KnobModeFollower;
 class LineEdit;
+class TarvoModel;
 
 // A rotary knob over a coloured meter ring, with its value written in the
-// middle. It follows the mouse in the knob mode that the model pushes into
-// it; a double click on the value opens an inline entry.
+// middle. It follows the mouse in the knob mode of the preference (see
+// followKnobMode); a double click on the value opens an inline entry.
 class Dial : public QDial, public ModelConnection
 {
     Q_OBJECT
@@ -36,9 +40,11 @@ public:
     // The knob square with m_arcMargin added.
     QRectF getMeterRectangle() const;
 
-    // KnobModeCircle or KnobModeLinear; set by TarvoModel.
+    // KnobModeCircle or KnobModeLinear.
     int knobMode() const;
     void setKnobMode(int knobMode);
+    // Takes the model's knob mode now and whenever it changes.
+    void followKnobMode(TarvoModel* model);
     // Written after the value.
     void setSuffix(const QString& suffix);
     // Size of the inline entry, centred on the dial.
@@ -64,6 +70,7 @@ private:
     bool isEntryOpen() const;
 
     int m_knobMode;
+    std::unique_ptr<KnobModeFollower> m_pKnobModeFollower;
     QString m_suffix;
     // The inline entry, created on the first double click on the value.
     LineEdit* m_pLineEdit;

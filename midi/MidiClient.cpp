@@ -2,18 +2,12 @@
 
 #include "midi/platform/MidiPlatform.h"
 
-namespace {
-
-const char* const ClientName = "ClientName";
-
-}
-
-MidiClient::MidiClient()
+MidiClient::MidiClient(const QString& name)
     : m_clientRef(MidiPlatformIF::NoRef)
     , m_pPlatform(&MidiPlatform::current())
 {
     MidiPlatformIF::Ref client = MidiPlatformIF::NoRef;
-    if (m_pPlatform->createClient(ClientName, &client)) {
+    if (m_pPlatform->createClient(name, &client)) {
         m_clientRef = client;
     }
 }

@@ -3,13 +3,16 @@
 
 #include "midi/platform/MidiPlatformIF.h"
 
+#include <QString>
+
 // The application's one client of the platform MIDI service. A failed
 // creation is not reported: the reference stays 0 and the ports created on
 // this client fail in turn.
 class MidiClient
 {
 public:
-    MidiClient();
+    // name is what other programs see the client as.
+    explicit MidiClient(const QString& name);
     virtual ~MidiClient();
 
     MidiClient(const MidiClient&) = delete;

@@ -1,15 +1,20 @@
 #include "midi/MidiDataTransmissionThread.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
-const std::size_t RecordHeaderSize = sizeof(std::uint32_t);
-// The header's top bit marks a record written after a dropped one.
+struct RecordHeader
+{
+    // The length's top bit marks a record written after a dropped one.
+    std::uint32_t length;
+    std::int64_t microseconds;
+};
 const std::uint32_t GapFlag = 0x80000000u;
 
 } // namespace
+
+const std::size_t MidiDataTransmissionThread::RecordHeaderSize = sizeof(RecordHeader);
 
 MidiDataTransmissionThread::MidiDataTransmissionThread(QObject* parent, std::size_t capacity)
     : QThread(parent)
@@ -49,18 +54,16 @@ void MidiDataTransmissionThread::setReceivedMidiCallbackFunc(ReceivedMidiCallbac
     sem_post(&m_wakeUp);
 }
 
-bool MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_t size)
+bool MidiDataTransmissionThread::writeData(const unsigned char* data, std::size_t size, std::int64_t microseconds)
 {
     if (size >= GapFlag || size + RecordHeaderSize > m_ring.writable()) {
         m_lost.fetch_add(1);
         m_gap = true;
         return false;
     }
-    const std::uint32_t length = static_cast<std::uint32_t>(size) | (m_gap ? GapFlag : 0);
+    const RecordHeader header{static_cast<std::uint32_t>(size) | (m_gap ? GapFlag : 0), microseconds};
     m_gap = false;
-    unsigned char header[RecordHeaderSize];
-    std::memcpy(header, &length, RecordHeaderSize);
-    m_ring.write(header, RecordHeaderSize);
+    m_ring.write(reinterpret_cast<const unsigned char*>(&header), RecordHeaderSize);
     m_ring.write(data, size);
     m_ring.publish();
     return true;
@@ -97,8 +100,9 @@ void MidiDataTransmissionThread::run()
         // that were written ahead of them.
         const std::uint64_t lost = m_lost.load();
         std::uint32_t size = 0;
+        std::int64_t microseconds = 0;
         bool afterGap = false;
-        const bool taken = func && takeRecord(&size, &afterGap);
+        const bool taken = func && takeRecord(&size, &microseconds, &afterGap);
         if (lost != reported && (afterGap || !taken)) {
             if (lostFunc) {
                 lostFunc(user, lost - reported);
@@ -106,7 +110,7 @@ void MidiDataTransmissionThread::run()
             reported = lost;
         }
         if (taken) {
-            func(user, m_pRecord, size);
+            func(user, m_pRecord, size, microseconds);
             continue;
         }
         m_readerSleeping = true;
@@ -119,19 +123,18 @@ void MidiDataTransmissionThread::run()
     }
 }
 
-bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size, bool* afterGap)
+bool MidiDataTransmissionThread::takeRecord(std::uint32_t* size, std::int64_t* microseconds, bool* afterGap)
 {
     if (m_ring.readable() < RecordHeaderSize) {
         return false;
     }
-    unsigned char header[RecordHeaderSize];
-    m_ring.read(header, RecordHeaderSize);
-    std::uint32_t length = 0;
-    std::memcpy(&length, header, RecordHeaderSize);
-    *afterGap = (length & GapFlag) != 0;
-    length &= ~GapFlag;
+    RecordHeader header;
+    m_ring.read(reinterpret_cast<unsigned char*>(&header), RecordHeaderSize);
+    *afterGap = (header.length & GapFlag) != 0;
+    const std::uint32_t length = header.length & ~GapFlag;
     m_ring.read(m_pRecord, length);
     m_ring.release();
     *size = length;
+    *microseconds = header.microseconds;
     return true;
 }

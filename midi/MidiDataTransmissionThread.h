@@ -1,7 +1,7 @@
 #ifndef MIDIDATATRANSMISSIONTHREAD_H
 #define MIDIDATATRANSMISSIONTHREAD_H
 
-#include "midi/CRingBuffer.h"
+#include "midi/platform/CRingBuffer.h"
 
 #include <QThread>
 
@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <mutex>
 
-using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, std::size_t size);
+// microseconds: when the bytes arrived, on the monotonic clock (SteadyClock.h).
+using ReceivedMidiCallbackFunc = void (*)(void* user, const unsigned char* data, std::size_t size,
+                                          std::int64_t microseconds);
 // Told on the receive thread how many messages were dropped since the last call.
 using LostMidiCallbackFunc = void (*)(void* user, std::uint64_t count);
 
@@ -30,6 +32,9 @@ class MidiDataTransmissionThread : public QThread
     Q_OBJECT
 
 public:
+    // What each record takes in the ring besides its bytes.
+    static const std::size_t RecordHeaderSize;
+
     // Starts the thread at once with a ring of at least capacity bytes.
     MidiDataTransmissionThread(QObject* parent, std::size_t capacity);
     // Stops the thread and discards the records still in the ring.
@@ -39,7 +44,7 @@ public:
     void setReceivedMidiCallbackFunc(ReceivedMidiCallbackFunc func, void* user, LostMidiCallbackFunc lost = nullptr);
     // From the platform's MIDI thread: appends one record, or drops and counts
     // it (false) when the ring has no room for it.
-    bool writeData(const unsigned char* data, std::size_t size);
+    bool writeData(const unsigned char* data, std::size_t size, std::int64_t microseconds);
     // From the platform's MIDI thread after the records of one delivery:
     // wakes this thread, once for all of them, if it sleeps.
     void endDelivery();
@@ -51,7 +56,7 @@ protected:
 
 private:
     // Moves the oldest record into m_pRecord; false when the ring is empty.
-    bool takeRecord(std::uint32_t* size, bool* afterGap);
+    bool takeRecord(std::uint32_t* size, std::int64_t* microseconds, bool* afterGap);
 
     CRingBuffer<unsigned char> m_ring;
     sem_t m_wakeUp;

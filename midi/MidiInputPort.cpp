@@ -150,7 +150,8 @@ void MidiInputPort::readProc(const MidiPacketList& packets, void*, void* connRef
     for (std::size_t i = 0; i < packets.count; ++i) {
         const MidiPacket& packet = packets.packets[i];
         for (std::size_t offset = 0; offset < packet.length; offset += LargestRecord) {
-            receiveThread->writeData(packet.data + offset, std::min(LargestRecord, packet.length - offset));
+            receiveThread->writeData(packet.data + offset, std::min(LargestRecord, packet.length - offset),
+                                     packet.microseconds);
         }
     }
     receiveThread->endDelivery();

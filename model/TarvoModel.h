@@ -3,11 +3,7 @@
 #include "model/Model.h"
 #include "model/TarvoParameters.h"
 
-#include <QList>
-#include <QPointer>
 #include <QString>
-
-class Dial;
 
 // Value of parameter ParameterEditFlagId.
 enum ParameterEditFlag {
@@ -15,8 +11,8 @@ enum ParameterEditFlag {
     ParameterEdited = 1,
 };
 
-// The application's one model: every parameter from birth, the project's
-// edit flag and file path, and the knob mode of the registered dials.
+// The application's one model: every parameter from birth, and the project's
+// edit flag and file path.
 class TarvoModel : public Model, public TarvoParameters
 {
 public:
@@ -25,11 +21,6 @@ public:
 
     MODEL_RESULT registerModelConnection(ModelConnectionIF* connection) override;
     MODEL_RESULT unregisterModelConnection(ModelConnectionIF* connection) override;
-    void updateParameter(unsigned int id) override;
-
-    // The dial follows the knob mode from now on.
-    void registerDial(Dial* dial);
-    void unregisterDial(Dial* dial);
 
     // While locked, requests to change the edit flag are ignored. Locks nest.
     void lockParameterEditFlag();
@@ -41,6 +32,5 @@ public:
     QString m_projectFilePath;
 
 private:
-    QList<QPointer<Dial>> m_dials;
     int m_parameterEditFlagLockCount;
 };

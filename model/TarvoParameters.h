@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 class ModelIF;
 
 // Ids of the application's parameters.
@@ -25,6 +27,11 @@ constexpr unsigned int RateLimitId = 504;
 constexpr int BytesPerKiB = 1024;
 // Default of MaxSystemExclusiveId, also the display-less program's.
 constexpr int DefaultMaxSystemExclusiveKiB = 1024;
+// The one conversion of the limit: everything that applies it takes bytes.
+constexpr std::size_t systemExclusiveLimitBytes(long long kib)
+{
+    return static_cast<std::size_t>(kib) * BytesPerKiB;
+}
 
 // Channel filter: ChannelFilterFirstId + n is MIDI channel n + 1.
 constexpr unsigned int ChannelFilterFirstId = 600;

@@ -1,19 +1,20 @@
 #include "project/ProjectFileHelper.h"
 
-#include "app/MainWindow.h"
 #include "project/AtomicFile.h"
 #include "project/FileStream.h"
 #include "project/PlainValue.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
 
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
-#include <QMdiSubWindow>
-#include <QWidget>
 #include <QtEndian>
 
 namespace {
+
+// Qt's largest widget size (QWIDGETSIZE_MAX), which this display-less reader
+// cannot include.
+const qint32 LargestWidgetSize = (1 << 24) - 1;
 
 const int IdentifierSize = 16;
 const char ProjectFileFileID1[IdentifierSize] = "HALVEK GROUP";
@@ -65,8 +66,8 @@ bool isAcceptedValueType(QDataStream& stream)
 // the rectangle arithmetic that placing the window does.
 bool isWidgetGeometry(qint32 x, qint32 y, qint32 width, qint32 height)
 {
-    const auto within = [](qint32 value, qint32 lowest) { return value >= lowest && value <= QWIDGETSIZE_MAX; };
-    return within(x, -QWIDGETSIZE_MAX) && within(y, -QWIDGETSIZE_MAX) && within(width, 0) && within(height, 0);
+    const auto within = [](qint32 value, qint32 lowest) { return value >= lowest && value <= LargestWidgetSize; };
+    return within(x, -LargestWidgetSize) && within(y, -LargestWidgetSize) && within(width, 0) && within(height, 0);
 }
 
 bool isToolWindowId(int windowId)
@@ -168,49 +169,8 @@ QByteArray ProjectFileHelper::serialize(const ProjectDescription& description)
     return file;
 }
 
-namespace {
-
-// The main window and its stored tool windows as a description; false when
-// a view refuses to write its content.
-bool describeMainWindow(ProjectFileHelper::ProjectDescription& description)
+int ProjectFileHelper::writeFile(const QString& path, const ProjectDescription& description, QString* errorText)
 {
-    MainWindow* mainWindow = MainWindow::m_pInstance;
-    ProjectFileHelper::WindowInfoStruct& mainInfo = description.mainWindow;
-    mainInfo.windowId = WindowRestorationInfo::WindowIdMainWindow;
-    mainInfo.isStayOnTop = mainWindow->windowFlags() & Qt::WindowStaysOnTopHint;
-    mainInfo.rect = mainWindow->isNormalWindowState(mainWindow) ? mainWindow->geometry()
-                                                                 : mainWindow->normalGeometry();
-    mainInfo.windowState = mainWindow->windowState();
-
-    for (QMdiSubWindow* subWindow : mainWindow->getSubWindowList()) {
-        QWidget* view = subWindow->widget();
-        auto* content = dynamic_cast<FileStream*>(view);
-        auto* restoration = dynamic_cast<WindowRestorationInfo*>(view);
-        if (!content || !restoration)
-            continue;
-        ProjectFileHelper::ToolWindowRecord record;
-        record.info.windowId = restoration->windowId;
-        record.info.isStayOnTop = subWindow->windowFlags() & Qt::WindowStaysOnTopHint;
-        record.info.rect = mainWindow->isNormalWindowState(subWindow) ? subWindow->geometry()
-                                                                      : mainWindow->getNormalRect(subWindow);
-        record.info.windowState = subWindow->windowState();
-        record.info.values = restoration->values;
-        QDataStream blockStream(&record.content, QIODevice::WriteOnly);
-        prepare(blockStream);
-        if (!content->getDataStream(blockStream))
-            return false;
-        description.toolWindows.append(record);
-    }
-    return true;
-}
-
-} // namespace
-
-int ProjectFileHelper::writeFile(const QString& path, QString* errorText)
-{
-    ProjectDescription description;
-    if (!describeMainWindow(description))
-        return WriteFailed;
     return writeFileAtomically(path, serialize(description), errorText) ? WriteOk : WriteFailed;
 }
 
@@ -298,11 +258,3 @@ int ProjectFileHelper::parseBytes(const QByteArray& file, ProjectDescription& de
     return ReadOk;
 }
 
-int ProjectFileHelper::readFile(const QString& path)
-{
-    ProjectDescription description;
-    const int result = parseFile(path, description);
-    if (result == ReadOk)
-        MainWindow::m_pInstance->applyProjectDescription(description);
-    return result;
-}

@@ -13,7 +13,8 @@ class QDataStream;
 //
 // Reading is split in two: parsing turns the bytes into a ProjectDescription
 // without touching a widget, and only a description that parsed whole is
-// applied to the main window, so a refused file changes nothing.
+// applied to the windows (by the main window), so a refused file changes
+// nothing. Writing likewise takes a description of the windows.
 class ProjectFileHelper
 {
 public:
@@ -56,9 +57,7 @@ public:
 
     // WriteResult. The file is replaced only once every byte was written;
     // on failure errorText, when given, receives the system's reason.
-    int writeFile(const QString& path, QString* errorText = nullptr);
-    // ReadResult; the main window changes only on ReadOk.
-    int readFile(const QString& path);
+    int writeFile(const QString& path, const ProjectDescription& description, QString* errorText = nullptr);
 
     // ReadResult; nothing but the description is written.
     int parseFile(const QString& path, ProjectDescription& description);

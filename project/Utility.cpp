@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QRegExp>
 
@@ -44,27 +43,6 @@ bool Utility::saveAtTextFileName(const QString& path, const QString& text, QStri
         return false;
     }
     return writeFileAtomically(path, text.toUtf8(), errorText);
-}
-
-QString Utility::showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
-                                    const QString& filter, const QString& fallbackDirectory)
-{
-    QString start = directory;
-    if (!QFileInfo(directory).dir().exists()) {
-        start = fallbackDirectory;
-    }
-    return QFileDialog::getOpenFileName(parent, caption, start, filter);
-}
-
-QString Utility::showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
-                                    const QString& filter, const QString& fallbackDirectory, QString* selectedFilter)
-{
-    QString proposal = path;
-    const QFileInfo info(path);
-    if (!info.dir().exists()) {
-        proposal = fallbackDirectory + "/" + info.fileName();
-    }
-    return QFileDialog::getSaveFileName(parent, caption, proposal, filter, selectedFilter);
 }
 
 QString Utility::removeMenuOfModifierCharacter(const QString& label)

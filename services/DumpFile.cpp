@@ -2,7 +2,7 @@
 
 #include "project/AtomicFile.h"
 #include "project/Utility.h"
-#include "services/HexText.h"
+#include "engine/HexText.h"
 #include "services/HexTextChecker.h"
 
 #include <QCoreApplication>

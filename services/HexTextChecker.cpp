@@ -1,6 +1,6 @@
 #include "services/HexTextChecker.h"
 
-#include "services/HexText.h"
+#include "engine/HexText.h"
 
 #include "MidiLibrary/midilib_status.h"
 

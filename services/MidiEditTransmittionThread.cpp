@@ -1,6 +1,6 @@
 #include "services/MidiEditTransmittionThread.h"
 
-#include "app/MainWindow.h"
+#include "engine/MidiSenderIF.h"
 #include "services/HexTextChecker.h"
 #include "services/PacedSender.h"
 
@@ -8,10 +8,11 @@
 
 #include <limits>
 
-MidiEditTransmittionThread::MidiEditTransmittionThread(QObject* parent)
+MidiEditTransmittionThread::MidiEditTransmittionThread(QObject* parent, MidiSenderIF* sender)
     : QThread(parent)
+    , m_pSender(sender)
     , m_stop(false)
-    // The text is checked before it is read; the main window refuses what is too long.
+    // The text is checked before it is read; the sender refuses what is too long.
     , m_reader(std::numeric_limits<std::size_t>::max())
     , m_bytesPerSecond(0)
     , m_transmitting(false)
@@ -85,8 +86,7 @@ void MidiEditTransmittionThread::transmitMessage(const QString& text, unsigned i
     m_reader.setData(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
     MidiStreamReader::Message message;
     while (m_reader.next(&message) == MidiStreamReader::Result::Message) {
-        MainWindow* mainWindow = MainWindow::m_pInstance;
-        const bool accepted = mainWindow != nullptr && mainWindow->transmitMidi(message.data, message.size, &pacer);
+        const bool accepted = m_pSender->transmitMidi(message.data, message.size, &pacer);
         if (!accepted || !m_transmitting || m_stop) {
             abortTransmission();
             return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/MidiStreamReader.h"
+#include "engine/MidiStreamReader.h"
 
 #include <QMutex>
 #include <QString>
@@ -9,8 +9,10 @@
 
 #include <atomic>
 
+class MidiSenderIF;
+
 // Sends the hexadecimal message text of a message editor, one message at a
-// time, through the main window's transmit operation, on a thread of its own
+// time, through the sender it is given, on a thread of its own
 // so that long dumps and their bulk pauses never block the user interface.
 //
 // The whole text is checked first (see HexTextChecker), so a faulty one sends
@@ -24,7 +26,7 @@ class MidiEditTransmittionThread : public QThread
     Q_OBJECT
 
 public:
-    explicit MidiEditTransmittionThread(QObject* parent);
+    MidiEditTransmittionThread(QObject* parent, MidiSenderIF* sender);
     ~MidiEditTransmittionThread() override;
 
     // Hands over a text to send and wakes the thread, with the rate limit in
@@ -52,6 +54,7 @@ private:
     // Ends a transmission early; the result tells a stop from a failure.
     void abortTransmission();
 
+    MidiSenderIF* m_pSender;
     QWaitCondition m_waitCondition;
     // Guards m_message; held by the thread for a whole transmission.
     QMutex m_mutex;

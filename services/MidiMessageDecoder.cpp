@@ -2,7 +2,7 @@
 
 #include "model/TarvoParameters.h"
 #include "services/MidiSystemExclusiveDecoder.h"
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
 
 #include <QCoreApplication>
 

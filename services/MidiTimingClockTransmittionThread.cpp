@@ -1,6 +1,7 @@
 #include "services/MidiTimingClockTransmittionThread.h"
 
-#include "app/MainWindow.h"
+#include "engine/MidiSenderIF.h"
+#include "midi/platform/SteadyClock.h"
 
 #include <QDeadlineTimer>
 #include <QMutexLocker>
@@ -9,7 +10,6 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -31,8 +31,9 @@ void raiseToRealTimePriority()
 
 } // namespace
 
-MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* parent)
+MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* parent, MidiSenderIF* sender)
     : QThread(parent)
+    , m_pSender(sender)
     , m_tempo(DefaultTempo)
     , m_stop(false)
     , m_play(false)
@@ -101,14 +102,13 @@ void MidiTimingClockTransmittionThread::run()
             m_condition.wait(&m_mutex);
             continue;
         }
-        MainWindow* mainWindow = MainWindow::m_pInstance;
         if (m_clocksSinceOrigin == 0)
-            m_origin = mainWindow != nullptr ? mainWindow->scheduleStart(nowMicroseconds()) : nowMicroseconds();
-        const qint64 lead = mainWindow != nullptr && mainWindow->schedulesByDueTime() ? SchedulingLead : 0;
-        sendDueClocks(nowMicroseconds(), lead);
+            m_origin = m_pSender->scheduleStart(steadyMicroseconds());
+        const qint64 lead = m_pSender->schedulesByDueTime() ? SchedulingLead : 0;
+        sendDueClocks(steadyMicroseconds(), lead);
         // A change of tempo, a stop or the end wakes the thread earlier, and
         // the next pass works the due time out afresh.
-        const qint64 sleep = nextClockDue() - lead - nowMicroseconds();
+        const qint64 sleep = nextClockDue() - lead - steadyMicroseconds();
         if (sleep > 0) {
             QDeadlineTimer deadline(Qt::PreciseTimer);
             deadline.setPreciseRemainingTime(0, sleep * NanosecondsPerMicrosecond, Qt::PreciseTimer);
@@ -122,8 +122,7 @@ void MidiTimingClockTransmittionThread::sendDueClocks(qint64 now, qint64 lead)
     for (qint64 due = nextClockDue(); due - lead <= now; due = nextClockDue()) {
         ++m_clocksSinceOrigin;
         ++m_clockCount;
-        if (MainWindow::m_pInstance != nullptr)
-            MainWindow::m_pInstance->transmitMidiAt(&TempoMessage, TempoMessageSize, due);
+        m_pSender->transmitMidiAt(&TempoMessage, TempoMessageSize, due);
         if (m_clockCount >= BeatClockCount) {
             emit blinkLed();
             m_clockCount = 0;
@@ -141,10 +140,4 @@ qint64 MidiTimingClockTransmittionThread::clockDue(qint64 clock) const
     // From the tempo in tenths of a beat per minute, exactly: 60 s / 24 clocks * 10.
     const qint64 microsecondsTimesTempo = 25000000;
     return m_origin + clock * microsecondsTimesTempo / m_tempo;
-}
-
-qint64 MidiTimingClockTransmittionThread::nowMicroseconds()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }

@@ -6,8 +6,10 @@
 #include <QThread>
 #include <QWaitCondition>
 
+class MidiSenderIF;
+
 // Sends MIDI Timing Clock (0xF8, 24 per beat) at a settable tempo through the
-// main window's transmit operation while playing. The thread runs from
+// sender it is given while playing. The thread runs from
 // construction to destruction, at real-time priority where the system allows
 // it. While stopped it sleeps. While playing, every clock has a due time in
 // microseconds of the monotonic clock, counted from Play (the first clock) or
@@ -27,7 +29,7 @@ public:
     // Tenths of a beat per minute.
     static constexpr int DefaultTempo = 900;
 
-    explicit MidiTimingClockTransmittionThread(QObject* parent);
+    MidiTimingClockTransmittionThread(QObject* parent, MidiSenderIF* sender);
     ~MidiTimingClockTransmittionThread() override;
 
     // Tempo in tenths of a beat per minute; a value beyond the library's
@@ -47,8 +49,8 @@ private:
     // Holds m_mutex. The due time of a clock counted from the origin.
     qint64 nextClockDue() const;
     qint64 clockDue(qint64 clock) const;
-    static qint64 nowMicroseconds();
 
+    MidiSenderIF* m_pSender;
     int m_tempo;
     QMutex m_mutex;
     bool m_stop;

@@ -2,6 +2,19 @@
 
 #include <QLocale>
 
+namespace {
+
+const char StartOfExclusive = char(0xF0);
+const char EndOfExclusive = char(0xF7);
+
+} // namespace
+
+bool MonitorEntry::isSystemExclusive() const
+{
+    return record.isMessage() && record.bytes.size() >= 2 && record.bytes.front() == StartOfExclusive
+        && record.bytes.back() == EndOfExclusive;
+}
+
 void MonitorHistory::setLimit(int limit)
 {
     m_limit = limit;
@@ -44,8 +57,9 @@ QVector<MonitorEntry> MonitorHistory::resume(const QString& droppedLineFormat)
         ++m_droppedWhilePaused;
     }
     if (m_droppedWhilePaused > 0) {
-        added.append(MonitorEntry{MonitorLine::parse(droppedLineFormat.arg(QLocale().toString(m_droppedWhilePaused))),
-                                  MonitorLineDecoder::Context(), QByteArray()});
+        MonitorEntry note;
+        note.note = droppedLineFormat.arg(QLocale().toString(m_droppedWhilePaused));
+        added.append(note);
         m_droppedWhilePaused = 0;
     }
     added.reserve(added.size() + int(m_waiting.size()));
@@ -63,7 +77,9 @@ QByteArray MonitorHistory::systemExclusiveBytes() const
     QByteArray bytes;
     for (const auto* entries : {&m_shown, &m_waiting}) {
         for (const MonitorEntry& entry : *entries) {
-            bytes += entry.systemExclusive;
+            if (entry.isSystemExclusive()) {
+                bytes += entry.record.bytes;
+            }
         }
     }
     return bytes;
@@ -73,7 +89,7 @@ bool MonitorHistory::hasSystemExclusive() const
 {
     for (const auto* entries : {&m_shown, &m_waiting}) {
         for (const MonitorEntry& entry : *entries) {
-            if (!entry.systemExclusive.isEmpty()) {
+            if (entry.isSystemExclusive()) {
                 return true;
             }
         }

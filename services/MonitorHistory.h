@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/MonitorLine.h"
+#include "engine/MidiRecord.h"
 #include "services/MonitorLineDecoder.h"
 
 #include <QByteArray>
@@ -9,13 +9,18 @@
 
 #include <deque>
 
-// One line of a monitor: as received, what decoding it needs, and for a
-// System Exclusive message its bytes, kept for saving.
+// One line of a monitor: the record, whether it shows its time stamp, and
+// what decoding it needs; or a note of the monitor's own.
 struct MonitorEntry
 {
-    MonitorLine line;
+    MidiRecord record;
+    bool stamped = false;
     MonitorLineDecoder::Context context;
-    QByteArray systemExclusive;
+    // Not empty for a note, which stands for no record.
+    QString note;
+
+    // A whole System Exclusive message, F0 to F7.
+    bool isSystemExclusive() const;
 };
 
 // The lines a monitor keeps: those shown, at most limit of them, and while
@@ -39,7 +44,7 @@ public:
     void passOver();
     int waitingCount() const { return int(m_waiting.size()); }
     const std::deque<MonitorEntry>& shown() const { return m_shown; }
-    // The System Exclusive messages, shown and waiting, in order.
+    // The whole System Exclusive messages, shown and waiting, in order.
     QByteArray systemExclusiveBytes() const;
     bool hasSystemExclusive() const;
     void clear();

@@ -1,7 +1,5 @@
 #include "services/MonitorLineDecoder.h"
 
-#include "services/MonitorLine.h"
-
 #include <QCoreApplication>
 
 namespace {
@@ -14,9 +12,7 @@ const int KindWidth = 24;
 const int ValuesWidth = 44;
 const QLatin1String ColumnGap("  ");
 const QChar Space = QLatin1Char(' ');
-const qint64 MicrosecondsPerMillisecond = 1000;
-const double MicrosecondsPerMillisecondF = 1000.0;
-const qint64 MicrosecondsPerDay = 24LL * 60 * 60 * 1000 * 1000;
+const double MicrosecondsPerMillisecond = 1000.0;
 
 void appendPadded(QString& text, const QString& column, int width)
 {
@@ -28,24 +24,17 @@ void appendPadded(QString& text, const QString& column, int width)
 
 } // namespace
 
-MonitorLineDecoder::Context MonitorLineDecoder::take(const MonitorLine& line, qint64 arrivalMicroseconds)
+MonitorLineDecoder::Context MonitorLineDecoder::take(const MidiRecord& record)
 {
     Context context;
-    if (!line.isMessage()) {
+    if (!record.isMessage()) {
         return context;
     }
-    const bool fromStamp = line.stampMilliseconds >= 0;
-    const qint64 now = fromStamp ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrivalMicroseconds;
-    context.comparable = m_previousMicroseconds >= 0 && fromStamp == m_previousFromStamp;
-    context.sincePrevious = now - m_previousMicroseconds;
-    // Stamps are times of day: a message after midnight follows one before it.
-    if (fromStamp && context.sincePrevious < -MicrosecondsPerDay / 2) {
-        context.sincePrevious += MicrosecondsPerDay;
-    }
-    m_previousMicroseconds = now;
-    m_previousFromStamp = fromStamp;
-    context.channel = m_decoder.stateBefore(line.bytes);
-    m_decoder.pass(line.bytes);
+    context.comparable = m_previousMicroseconds >= 0;
+    context.sincePrevious = record.microseconds - m_previousMicroseconds;
+    m_previousMicroseconds = record.microseconds;
+    context.channel = m_decoder.stateBefore(record.bytes);
+    m_decoder.pass(record.bytes);
     return context;
 }
 
@@ -55,23 +44,23 @@ QString MonitorLineDecoder::deltaText(const Context& context)
         return QString(DeltaWidth, Space);
     }
     const qint64 delta = context.sincePrevious;
-    const QString number = QString::number(delta / MicrosecondsPerMillisecondF, 'f', DeltaDecimals);
+    const QString number = QString::number(delta / MicrosecondsPerMillisecond, 'f', DeltaDecimals);
     const QString text = QCoreApplication::translate("MonitorLineDecoder", DeltaText)
                              .arg(delta >= 0 ? QLatin1Char('+') + number : number);
     return text.rightJustified(DeltaWidth);
 }
 
-QString MonitorLineDecoder::decode(const MonitorLine& line, const Context& context,
-                                   const QByteArray& wholeMessage) const
+QString MonitorLineDecoder::decode(const MidiRecord& record, const Context& context, const QString& stamp,
+                                   const QString& body) const
 {
-    if (!line.isMessage()) {
-        return line.text;
+    if (!record.isMessage()) {
+        return body;
     }
-    const MidiMessageDecoder::Decoded decoded
-        = m_decoder.describe(wholeMessage.isEmpty() ? line.bytes : wholeMessage, line.size, context.channel);
+    const MidiMessageDecoder::Decoded decoded = m_decoder.describe(record.bytes, record.bytes.size(), context.channel);
     QString text;
-    text.reserve(line.text.size() + DeltaWidth + KindWidth + ValuesWidth + 3 * ColumnGap.size() + ChannelWidth);
-    text += line.text.leftRef(line.stampLength);
+    text.reserve(stamp.size() + body.size() + DeltaWidth + KindWidth + ValuesWidth + 3 * ColumnGap.size()
+                 + ChannelWidth);
+    text += stamp;
     text += deltaText(context);
     text += ColumnGap;
     appendPadded(text, decoded.channel == 0 ? QString() : QString::number(decoded.channel).rightJustified(ChannelWidth),
@@ -80,6 +69,6 @@ QString MonitorLineDecoder::decode(const MonitorLine& line, const Context& conte
     appendPadded(text, decoded.kind, KindWidth);
     appendPadded(text, decoded.values, ValuesWidth);
     text += ColumnGap;
-    text += line.body().trimmed();
+    text += body.trimmed();
     return text;
 }

@@ -1,22 +1,21 @@
 #pragma once
 
+#include "engine/MidiRecord.h"
 #include "services/MidiMessageDecoder.h"
 
-#include <QByteArray>
 #include <QString>
 
-struct MonitorLine;
-
-// A monitor's decoded view of its lines, one after another: each message line
-// keeps its time stamp and hex bytes and gains, in aligned columns, the time
-// since the monitor's previous message, the channel, and the message in words.
+// A monitor's decoded view of its records, one after another: each message
+// line keeps its time stamp and hex bytes and gains, in aligned columns, the
+// time since the monitor's previous message, the channel, and the message in
+// words.
 class MonitorLineDecoder
 {
 public:
-    // What decoding a line needs from the lines before it.
+    // What decoding a record needs from the records before it.
     struct Context
     {
-        // The time since the previous message, when there is one to compare with.
+        // The time since the previous message, when there was one.
         bool comparable = false;
         qint64 sincePrevious = 0;
         MidiMessageDecoder::ChannelState channel;
@@ -24,15 +23,12 @@ public:
 
     void setMiddleCName(int name) { m_decoder.setMiddleCName(name); }
 
-    // Takes line in, for the lines after it, and returns what decoding it
-    // needs. Times come from the line's time stamp when it has one
-    // (millisecond steps), else from arrivalMicroseconds, when the line
-    // reached the monitor.
-    Context take(const MonitorLine& line, qint64 arrivalMicroseconds);
-    // The decoded line, whenever it is wanted. wholeMessage, when not empty,
-    // is the complete message behind a shortened line. Lines of text stay as
-    // they are.
-    QString decode(const MonitorLine& line, const Context& context, const QByteArray& wholeMessage) const;
+    // Takes record in, for the records after it, and returns what decoding it
+    // needs. Times are the records' own: when the message arrived or left.
+    Context take(const MidiRecord& record);
+    // The decoded line, whenever it is wanted, around the stamp (empty when
+    // none is shown) and the body of its hex line. Lines of words stay as they are.
+    QString decode(const MidiRecord& record, const Context& context, const QString& stamp, const QString& body) const;
 
 private:
     // The column of the time since the previous message; blank for the first.
@@ -40,5 +36,4 @@ private:
 
     MidiMessageDecoder m_decoder;
     qint64 m_previousMicroseconds = -1;
-    bool m_previousFromStamp = false;
 };

@@ -11,34 +11,33 @@ const double ClocksPerBeat = 24.0;
 
 } // namespace
 
-void MonitorStatistics::addMessage(qint64 size, bool timingClock, qint64 microseconds, bool fromStamp)
+void MonitorStatistics::addMessage(qint64 size, bool timingClock, qint64 microseconds)
 {
     ++m_messages;
     ++m_windowMessages;
     m_bytes += quint64(size);
     m_windowBytes += quint64(size);
     if (timingClock) {
-        addClock(microseconds, fromStamp);
+        addClock(microseconds);
     }
 }
 
-void MonitorStatistics::addClock(qint64 microseconds, bool fromStamp)
+void MonitorStatistics::addClock(qint64 microseconds)
 {
     if (m_clockStart < 0) {
         m_clockStart = microseconds;
     } else if (microseconds > m_clockStart) {
-        // Clocks that reached the monitor together with the first one share
-        // its time and do not count towards the span after it.
+        // A clock stamped with the first one's time does not count towards
+        // the span after it.
         ++m_clocksAfterStart;
     }
-    if (fromStamp && m_clockLastFromStamp && m_clockLast >= 0) {
+    if (m_clockLast >= 0) {
         const double interval = (microseconds - m_clockLast) / MicrosecondsPerMillisecond;
         ++m_intervals;
         m_intervalSum += interval;
         m_intervalSquareSum += interval * interval;
     }
     m_clockLast = microseconds;
-    m_clockLastFromStamp = fromStamp;
 }
 
 void MonitorStatistics::addLost(quint64 count)

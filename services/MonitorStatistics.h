@@ -17,14 +17,13 @@ public:
         quint64 lost = 0;
         // 0 when no timing clock arrived since the previous reading.
         double beatsPerMinute = 0.0;
-        // Standard deviation of the clock intervals; negative when the
-        // clocks carried no time stamps to measure them by.
+        // Standard deviation of the clock intervals; negative with fewer
+        // than two intervals to measure.
         double jitterMilliseconds = -1.0;
     };
 
-    // One message of size bytes at microseconds: a time stamp's time when
-    // fromStamp, else when it reached the monitor.
-    void addMessage(qint64 size, bool timingClock, qint64 microseconds, bool fromStamp);
+    // One message of size bytes that arrived or left at microseconds.
+    void addMessage(qint64 size, bool timingClock, qint64 microseconds);
     void addLost(quint64 count);
     // The figures over the elapsedMicroseconds since the previous reading.
     Figures read(qint64 elapsedMicroseconds);
@@ -32,7 +31,7 @@ public:
     bool hasNewTraffic() const { return m_windowMessages > 0 || m_windowLost > 0; }
 
 private:
-    void addClock(qint64 microseconds, bool fromStamp);
+    void addClock(qint64 microseconds);
 
     quint64 m_messages = 0;
     quint64 m_bytes = 0;
@@ -43,9 +42,8 @@ private:
     // Clocks later than the first clock of the window, and the times of both ends.
     qint64 m_clockStart = -1;
     qint64 m_clockLast = -1;
-    bool m_clockLastFromStamp = false;
     int m_clocksAfterStart = 0;
-    // Intervals between successive stamped clocks, in milliseconds.
+    // Intervals between successive clocks, in milliseconds.
     int m_intervals = 0;
     double m_intervalSum = 0.0;
     double m_intervalSquareSum = 0.0;

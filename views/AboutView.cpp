@@ -1,6 +1,6 @@
 #include "views/AboutView.h"
 
-#include "app/ProductInfo.h"
+#include "services/ProductInfo.h"
 #include "views/ViewStyle.h"
 
 #include <QColor>

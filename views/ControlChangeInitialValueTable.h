@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
 
 // The value a control change view's dial starts with, indexed by controller
 // number: the controller's usual resting value.

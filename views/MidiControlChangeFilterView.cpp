@@ -2,7 +2,7 @@
 
 #include "controls/CheckBox.h"
 #include "model/TarvoParameters.h"
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
 #include "views/FilterPage.h"
 
 #include <QGroupBox>

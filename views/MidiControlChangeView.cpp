@@ -1,10 +1,11 @@
 #include "views/MidiControlChangeView.h"
 
-#include "app/MainWindow.h"
+#include "engine/MidiSenderIF.h"
 #include "controls/Dial.h"
 #include "model/TarvoModel.h"
 #include "views/ControlChangeInitialValueTable.h"
-#include "views/ControlChangeNameList.h"
+#include "views/ToolWindowHostIF.h"
+#include "services/ControlChangeNameList.h"
 #include "views/DialStyle.h"
 #include "views/IntParameterRecords.h"
 
@@ -47,12 +48,15 @@ int boundedControlChangeNumber(int number)
 
 } // namespace
 
-MidiControlChangeView::MidiControlChangeView(QWidget* parent, unsigned char controlChangeNumber, TarvoModel* model)
+MidiControlChangeView::MidiControlChangeView(QWidget* parent, unsigned char controlChangeNumber,
+                                             const ViewContext& context)
     : QWidget(parent),
       m_pChannelSpinBox(new QSpinBox),
       m_pControlChangeComboBox(new QComboBox),
       m_pDial(new Dial),
-      m_pModel(model),
+      m_pModel(context.model),
+      m_pSender(context.sender),
+      m_pHost(context.host),
       m_isRestoringState(false)
 {
     const int controller = boundedControlChangeNumber(controlChangeNumber);
@@ -86,7 +90,7 @@ MidiControlChangeView::MidiControlChangeView(QWidget* parent, unsigned char cont
     m_pDial->setValue(ControlChangeInitialValueTable[controller]);
     m_pDial->setMeterStartColor(StartGradientColorOfKnobMeter);
     m_pDial->setMeterEndColor(EndGradientColorOfKnobMeter);
-    m_pModel->registerDial(m_pDial);
+    m_pDial->followKnobMode(m_pModel);
     layout->addWidget(m_pDial);
     connect(m_pDial, &QDial::valueChanged, this, &MidiControlChangeView::updateControlChangeValue);
 
@@ -100,14 +104,12 @@ MidiControlChangeView::MidiControlChangeView(QWidget* parent, unsigned char cont
 
 MidiControlChangeView::~MidiControlChangeView()
 {
-    m_pModel->unregisterDial(m_pDial);
 }
 
 bool MidiControlChangeView::sendControlChange(int value)
 {
     // Values set while a project is being opened are restored, not played.
-    if (m_isRestoringState || MainWindow::m_pInstance == nullptr
-        || MainWindow::m_pInstance->isOpeningProjectFile()) {
+    if (m_isRestoringState || m_pHost->isOpeningProjectFile()) {
         return false;
     }
     const unsigned char message[ControlChangeMessageSize] = {
@@ -115,7 +117,7 @@ bool MidiControlChangeView::sendControlChange(int value)
         static_cast<unsigned char>(m_pControlChangeComboBox->currentIndex()),
         static_cast<unsigned char>(value),
     };
-    return MainWindow::m_pInstance->transmitMidi(message, ControlChangeMessageSize);
+    return m_pSender->transmitMidi(message, ControlChangeMessageSize);
 }
 
 void MidiControlChangeView::transmitControlChange(int value)

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "project/FileStream.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
+#include "views/ViewContext.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class MidiControlChangeView : public QWidget, public ControlChangeWindowRestorat
     Q_OBJECT
 
 public:
-    MidiControlChangeView(QWidget* parent, unsigned char controlChangeNumber, TarvoModel* model);
+    MidiControlChangeView(QWidget* parent, unsigned char controlChangeNumber, const ViewContext& context);
     ~MidiControlChangeView() override;
 
     // Sends a control change with the given value on the shown channel and controller.
@@ -43,6 +44,8 @@ private:
     QComboBox* m_pControlChangeComboBox;
     Dial* m_pDial;
     TarvoModel* m_pModel;
+    MidiSenderIF* m_pSender;
+    ToolWindowHostIF* m_pHost;
     // Set while a content block is applied: restored values are not sent.
     bool m_isRestoringState;
 };

@@ -1,13 +1,14 @@
 #include "views/MidiEditGeneralView.h"
 
-#include "app/MainWindow.h"
 #include "controls/ToolButton.h"
 #include "model/TarvoModel.h"
 #include "project/Utility.h"
 #include "services/DumpFile.h"
 #include "services/HexTextChecker.h"
+#include "views/FileDialog.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorLog.h"
+#include "views/ToolWindowHostIF.h"
 #include "views/ViewStyle.h"
 
 #include <QApplication>
@@ -25,7 +26,6 @@
 
 namespace {
 
-const char* const SystemExclusiveTitle = QT_TRANSLATE_NOOP("MidiEditGeneralView", "&System Exclusive");
 const char* const OpenDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Open");
 const char* const SaveDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Save");
 const char* const SystemExclusiveFileFilter = QT_TRANSLATE_NOOP("MidiEditGeneralView", "System Exclusive files (*.syx)");
@@ -85,11 +85,13 @@ QString firstDraggedFile(const QMimeData* data)
 
 } // namespace
 
-MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model, MidiEditView::OpenMode mode)
+MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, const ViewContext& context,
+                                         MidiEditView::OpenMode mode)
     : QWidget(parent)
     , m_pEditView(parent)
+    , m_pHost(context.host)
     , m_pTextView(nullptr)
-    , m_pModel(model)
+    , m_pModel(context.model)
     , m_pToolBar(nullptr)
     , m_pMonitorLog(nullptr)
 {
@@ -116,7 +118,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model
         layout->addWidget(m_pToolBar);
     }
 
-    m_pTextView = new MidiEditTextView(this, model);
+    m_pTextView = new MidiEditTextView(this, m_pModel);
     if (!isEditor) {
         m_pTextView->setReadOnly(true);
         m_pTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -133,7 +135,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, TarvoModel* model
     }
     layout->addWidget(m_pTextView);
     if (!isEditor) {
-        m_pMonitorLog = new MonitorLog(this, m_pTextView, model, mode == MidiEditView::MidiInMonitor, layout);
+        m_pMonitorLog = new MonitorLog(this, m_pTextView, context, mode == MidiEditView::MidiInMonitor, layout);
     }
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -249,7 +251,7 @@ bool MidiEditGeneralView::transmitMidi(bool openReceiver)
     const QString selection = cursor.selectedText();
     const QString text = selection.isEmpty() ? m_pTextView->toPlainText() : selection;
     HexTextChecker::Problem problem;
-    const std::size_t maxSystemExclusive = std::size_t(m_pModel->getModelIntValue(MaxSystemExclusiveId)) * BytesPerKiB;
+    const std::size_t maxSystemExclusive = systemExclusiveLimitBytes(m_pModel->getModelIntValue(MaxSystemExclusiveId));
     if (!HexTextChecker::check(text, nullptr, &problem, maxSystemExclusive)) {
         QTextCursor place(m_pTextView->document());
         place.setPosition((selection.isEmpty() ? 0 : cursor.selectionStart()) + problem.offset);
@@ -268,16 +270,14 @@ bool MidiEditGeneralView::transmitMidi(bool openReceiver)
 
 bool MidiEditGeneralView::openReceivingEditor()
 {
-    return MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusiveReceive,
-                                                       QSize(), QString()) != nullptr;
+    return m_pHost->openMessageEditor(MidiEditView::SystemExclusiveReceive, QSize(), QString());
 }
 
 void MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
 {
     QString current;
     if (getText(current)) {
-        MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusive, size,
-                                                    text);
+        m_pHost->openMessageEditor(MidiEditView::SystemExclusive, size, text);
     } else {
         setText(text);
     }
@@ -319,8 +319,7 @@ void MidiEditGeneralView::transmitAndReceiveMenuSelected()
 void MidiEditGeneralView::newMenuSelected()
 {
     if (isCommandAvailable()) {
-        MainWindow::m_pInstance->createMidiEditView(tr(SystemExclusiveTitle), MidiEditView::SystemExclusive, size(),
-                                                    QString());
+        m_pHost->openMessageEditor(MidiEditView::SystemExclusive, size(), QString());
     }
 }
 
@@ -329,7 +328,7 @@ void MidiEditGeneralView::openMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    const QString path = Utility::showFileOpenDialog(
+    const QString path = FileDialog::showFileOpenDialog(
         window(), tr(OpenDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
         dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
     if (path.isEmpty()) {
@@ -344,7 +343,7 @@ void MidiEditGeneralView::loadDumpFile(const QString& path, const QSize& size)
     QString text;
     QString reason;
     if (!DumpFile::load(path, &text, &reason)) {
-        MainWindow::m_pInstance->showOpenFailedMessageBox(reason);
+        m_pHost->showOpenFailedMessageBox(reason);
         return;
     }
     placeLoadedText(text, size);
@@ -356,7 +355,7 @@ void MidiEditGeneralView::saveMenuSelected()
         return;
     }
     QString filter;
-    const QString chosen = Utility::showFileSaveDialog(
+    const QString chosen = FileDialog::showFileSaveDialog(
         window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
         dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId), &filter);
     if (chosen.isEmpty()) {
@@ -366,7 +365,7 @@ void MidiEditGeneralView::saveMenuSelected()
     setDumpFileWorkingDirectory(path);
     QString reason;
     if (!DumpFile::save(path, m_pTextView->toPlainText(), &reason)) {
-        MainWindow::m_pInstance->showSaveFailedMessageBox(reason);
+        m_pHost->showSaveFailedMessageBox(reason);
     }
 }
 

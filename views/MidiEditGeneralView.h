@@ -9,6 +9,7 @@ class MidiEditTextView;
 class MonitorLog;
 class QToolBar;
 class TarvoModel;
+class ToolWindowHostIF;
 
 // The first page of a message view: the editor's tool bar above the text.
 // Monitors have no tool bar; their log looks after their lines.
@@ -17,7 +18,7 @@ class MidiEditGeneralView : public QWidget, public ModelAssistant
     Q_OBJECT
 
 public:
-    MidiEditGeneralView(MidiEditView* parent, TarvoModel* model, MidiEditView::OpenMode mode);
+    MidiEditGeneralView(MidiEditView* parent, const ViewContext& context, MidiEditView::OpenMode mode);
     ~MidiEditGeneralView() override;
 
     // Replaces the whole text.
@@ -66,6 +67,7 @@ private:
     void setDumpFileWorkingDirectory(const QString& path);
 
     MidiEditView* m_pEditView;
+    ToolWindowHostIF* m_pHost;
     MidiEditTextView* m_pTextView;
     TarvoModel* m_pModel;
     QToolBar* m_pToolBar;

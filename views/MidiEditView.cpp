@@ -1,12 +1,15 @@
 #include "views/MidiEditView.h"
 
-#include "app/MainWindow.h"
+#include "engine/HexText.h"
+#include "engine/MonitorSourceIF.h"
+#include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
 #include "services/MidiEditTransmittionThread.h"
 #include "views/IntParameterRecords.h"
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditProgressView.h"
 #include "views/MonitorLog.h"
+#include "views/ToolWindowHostIF.h"
 
 #include <QCloseEvent>
 #include <QStackedLayout>
@@ -21,19 +24,22 @@ const char* const TransmitFailedMessage = QT_TRANSLATE_NOOP("MidiEditView", "Fai
 
 // Record tag of the editor text in the project file.
 const int TextParameterTag = 0;
+const unsigned char StartOfExclusive = 0xF0;
 
 } // namespace
 
-MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, const QString& text)
+MidiEditView::MidiEditView(QWidget* parent, const ViewContext& context, OpenMode mode, const QString& text)
     : QWidget(parent)
     , m_receivedMessageEnabled(mode == MidiInMonitor || mode == SystemExclusiveReceive)
     , m_isMonitor(mode == MidiInMonitor || mode == MidiOutMonitor)
-    , m_pModel(model)
+    , m_context(context)
+    , m_pModel(context.model)
     , m_transmitting(false)
     , m_pStackedLayout(nullptr)
     , m_pTransmittionThread(nullptr)
 {
-    MainWindow::m_pInstance->addMessageView(this, mode == MidiOutMonitor);
+    m_context.monitors->addMonitor(this, mode == MidiOutMonitor ? MonitorSourceIF::Direction::Transmitted
+                                                                : MonitorSourceIF::Direction::Received);
     switch (mode) {
     case MidiInMonitor:
         windowId = WindowIdMidiInMonitor;
@@ -49,7 +55,7 @@ MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, co
     }
 
     m_pStackedLayout = new QStackedLayout();
-    auto* general = new MidiEditGeneralView(this, model, mode);
+    auto* general = new MidiEditGeneralView(this, context, mode);
     m_pStackedLayout->addWidget(general);
     m_pStackedLayout->addWidget(new MidiEditProgressView(this));
     m_pStackedLayout->setCurrentIndex(mode == SystemExclusiveReceive ? ProgressView : GeneralView);
@@ -57,7 +63,7 @@ MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, co
 
     general->setText(text);
 
-    m_pTransmittionThread = new MidiEditTransmittionThread(this);
+    m_pTransmittionThread = new MidiEditTransmittionThread(this, m_context.sender);
     connect(m_pTransmittionThread, &MidiEditTransmittionThread::startTransmittion, this,
             &MidiEditView::startTransmittion);
     connect(m_pTransmittionThread, &MidiEditTransmittionThread::transmittionProgress, this,
@@ -69,7 +75,7 @@ MidiEditView::MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, co
 
 MidiEditView::~MidiEditView()
 {
-    MainWindow::m_pInstance->removeMessageView(this);
+    m_context.monitors->removeMonitor(this);
 }
 
 MidiEditGeneralView* MidiEditView::generalView() const
@@ -101,31 +107,43 @@ void MidiEditView::showTextProblem(const QString& description)
     progressView()->setErrorMessage(description);
 }
 
-void MidiEditView::receivedMessage(const QString& text, unsigned int size, const QByteArray& systemExclusiveText)
+void MidiEditView::receivedMessage(const MidiRecords& records)
 {
-    // A line of lost messages stands for no bytes but must still show.
-    if (!m_receivedMessageEnabled || text.isEmpty()) {
+    // Arriving data is not an edit; confirming it is (setReceivedMessageEnabled).
+    ParameterEditFlagLock lock(m_pModel);
+    if (m_isMonitor) {
+        generalView()->monitorLog()->append(records);
+        if (m_receivedMessageEnabled) {
+            addCommunicated(records);
+        }
         return;
     }
-    MidiEditProgressView* progress = progressView();
-    progress->setTotalCommunicationSize(size + progress->getTotalCommunicationSize());
-    // Arriving data is not an edit; confirming it is (setReceivedMessageEnabled).
-    m_pModel->lockParameterEditFlag();
-    if (m_isMonitor) {
-        generalView()->monitorLog()->append(text, systemExclusiveText);
-    } else {
-        generalView()->insertReceivedText(text);
+    if (!m_receivedMessageEnabled) {
+        return;
     }
-    m_pModel->unlockParameterEditFlag();
+    QByteArray text;
+    for (const MidiRecord& record : records) {
+        if (record.isMessage() && record.bytes.startsWith(char(StartOfExclusive))) {
+            HexText::appendBytes(text, reinterpret_cast<const unsigned char*>(record.bytes.constData()),
+                                 std::size_t(record.bytes.size()), true);
+        }
+    }
+    if (!text.isEmpty()) {
+        addCommunicated(records);
+        generalView()->insertReceivedText(QString::fromLatin1(text));
+    }
 }
 
-void MidiEditView::setText(const QString& text)
+void MidiEditView::addCommunicated(const MidiRecords& records)
 {
-    if (m_isMonitor) {
-        generalView()->monitorLog()->append(text, QByteArray());
-    } else {
-        generalView()->insertText(text);
+    quint64 bytes = 0;
+    for (const MidiRecord& record : records) {
+        if (record.isMessage() && (m_isMonitor || record.bytes.startsWith(char(StartOfExclusive)))) {
+            bytes += quint64(record.bytes.size());
+        }
     }
+    MidiEditProgressView* progress = progressView();
+    progress->setTotalCommunicationSize(quint32(bytes) + progress->getTotalCommunicationSize());
 }
 
 void MidiEditView::setReceivedMessageEnabled(bool enabled)
@@ -148,16 +166,14 @@ bool MidiEditView::setDataStream(QDataStream& stream)
 {
     if (m_isMonitor) {
         // Files from before the monitors had choices hold an empty block.
-        m_pModel->lockParameterEditFlag();
+        ParameterEditFlagLock lock(m_pModel);
         generalView()->monitorLog()->restore(readIntParameterRecords(*this, stream));
-        m_pModel->unlockParameterEditFlag();
         return true;
     }
     QString text;
     if (getStringParameterFromStream(stream, TextParameterTag, text)) {
-        m_pModel->lockParameterEditFlag();
+        ParameterEditFlagLock lock(m_pModel);
         generalView()->setText(text);
-        m_pModel->unlockParameterEditFlag();
     }
     return true;
 }
@@ -226,7 +242,7 @@ void MidiEditView::finishTransmittion(bool result)
         m_pStackedLayout->setCurrentIndex(GeneralView);
     } else {
         m_pStackedLayout->setCurrentIndex(ProgressView);
-        progress->setErrorMessage(tr(TransmitFailedMessage) + QLatin1Char('\n') + MainWindow::m_pInstance->outputPortProblem());
+        progress->setErrorMessage(tr(TransmitFailedMessage) + QLatin1Char('\n') + m_context.host->outputPortProblem());
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "engine/MonitorSinkIF.h"
 #include "project/FileStream.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
+#include "views/ViewContext.h"
 
 #include <QWidget>
 
@@ -13,8 +15,10 @@ class TarvoModel;
 
 // The window of a MIDI In Monitor, a MIDI Out Monitor or a message editor:
 // hexadecimal MIDI text on the general page, and the progress page that
-// shows a long transmission, data being received or a failure.
-class MidiEditView : public QWidget, public WindowRestorationInfo, public FileStream
+// shows a long transmission, data being received or a failure. Monitors
+// show the records of what came in or went out; an editor that receives
+// takes the System Exclusive messages that came in.
+class MidiEditView : public QWidget, public WindowRestorationInfo, public FileStream, public MonitorSinkIF
 {
     Q_OBJECT
 
@@ -33,7 +37,7 @@ public:
         ProgressView = 1,
     };
 
-    MidiEditView(QWidget* parent, TarvoModel* model, OpenMode mode, const QString& text);
+    MidiEditView(QWidget* parent, const ViewContext& context, OpenMode mode, const QString& text);
     ~MidiEditView() override;
 
     // Shows why a text cannot be sent, on the progress page.
@@ -41,12 +45,10 @@ public:
     void transmitMessage(const QString& text);
     // Stops the running transmission between two pieces.
     void cancelTransmittion();
-    // Data that arrived; size is the number of MIDI bytes the text stands for.
-    // An In Monitor also takes the System Exclusive text of the same messages.
-    void receivedMessage(const QString& text, unsigned int size,
-                         const QByteArray& systemExclusiveText = QByteArray());
-    // Appends text (the MIDI Out Monitor's lines).
-    void setText(const QString& text);
+    // What arrived or left: a monitor shows every record, an editor that is
+    // receiving takes the System Exclusive messages.
+    void receivedMessage(const MidiRecords& records);
+    void takeRecords(const MidiRecords& records) override { receivedMessage(records); }
     void setReceivedMessageEnabled(bool enabled);
     // Monitors get monitor lines, editors System Exclusive text.
     bool isMonitor() const { return m_isMonitor; }
@@ -64,10 +66,13 @@ protected:
 
 private:
     MidiEditGeneralView* generalView() const;
+    // Counts the bytes of what was shown or taken on the progress page.
+    void addCommunicated(const MidiRecords& records);
     MidiEditProgressView* progressView() const;
 
     bool m_receivedMessageEnabled;
     bool m_isMonitor;
+    ViewContext m_context;
     TarvoModel* m_pModel;
     bool m_transmitting;
     QStackedLayout* m_pStackedLayout;

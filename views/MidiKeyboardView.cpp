@@ -1,6 +1,6 @@
 #include "views/MidiKeyboardView.h"
 
-#include "app/MainWindow.h"
+#include "engine/MidiSenderIF.h"
 #include "controls/Keyboard.h"
 #include "model/TarvoModel.h"
 #include "views/IntParameterRecords.h"
@@ -32,13 +32,14 @@ const int VelocityTag = 2;
 
 } // namespace
 
-MidiKeyboardView::MidiKeyboardView(QWidget* parent, TarvoModel* model)
+MidiKeyboardView::MidiKeyboardView(QWidget* parent, const ViewContext& context)
     : QWidget(parent),
       m_pUpperView(new MidiKeyboardUpperView(nullptr)),
-      m_pScrollArea(new MidiKeyboardViewScrollArea(nullptr, model)),
+      m_pScrollArea(new MidiKeyboardViewScrollArea(nullptr, context.model)),
       m_pKeyboard(new Keyboard(nullptr, WhiteKeySize)),
       m_channel(0),
-      m_pModel(model)
+      m_pModel(context.model),
+      m_pSender(context.sender)
 {
     windowId = WindowIdKeyboard;
 
@@ -72,15 +73,12 @@ void MidiKeyboardView::noteCallback(void* context, unsigned char note, bool on)
 
 bool MidiKeyboardView::transmitNoteMessage(unsigned char note, bool on)
 {
-    if (MainWindow::m_pInstance == nullptr) {
-        return false;
-    }
     const unsigned char message[NoteMessageSize] = {
         static_cast<unsigned char>((on ? KeyboardNoteOnMessage : KeyboardNoteOffMessage) | m_channel),
         note,
         on ? m_pUpperView->getVelocity() : KeyboardNotteOffVelocity,
     };
-    return MainWindow::m_pInstance->transmitMidi(message, NoteMessageSize);
+    return m_pSender->transmitMidi(message, NoteMessageSize);
 }
 
 void MidiKeyboardView::noteChannelChanged(int /*value*/)

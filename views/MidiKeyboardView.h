@@ -1,7 +1,8 @@
 #pragma once
 
 #include "project/FileStream.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
+#include "views/ViewContext.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class MidiKeyboardView : public QWidget, public WindowRestorationInfo, public Fi
     Q_OBJECT
 
 public:
-    MidiKeyboardView(QWidget* parent, TarvoModel* model);
+    MidiKeyboardView(QWidget* parent, const ViewContext& context);
 
     // The result is that of the main window's transmit.
     bool transmitNoteMessage(unsigned char note, bool on);
@@ -44,4 +45,5 @@ private:
     // of held keys go out on the channel of their note-ons.
     unsigned char m_channel;
     TarvoModel* m_pModel;
+    MidiSenderIF* m_pSender;
 };

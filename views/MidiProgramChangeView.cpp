@@ -1,6 +1,6 @@
 #include "views/MidiProgramChangeView.h"
 
-#include "app/MainWindow.h"
+#include "engine/MidiSenderIF.h"
 #include "controls/SevenSegment.h"
 #include "model/TarvoModel.h"
 #include "views/IntParameterRecords.h"
@@ -77,14 +77,9 @@ QPixmap loadPixmap(const char* path)
     return pixmap;
 }
 
-bool transmit(const unsigned char* message, unsigned short size)
-{
-    return MainWindow::m_pInstance != nullptr && MainWindow::m_pInstance->transmitMidi(message, size);
-}
-
 } // namespace
 
-MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, TarvoModel* model)
+MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, const ViewContext& context)
     : QWidget(parent),
       m_pMsbSpinBox(createSpinBox(MinimumBank, MaximumBank)),
       m_pMsbCheckBox(new QCheckBox(tr(MsbText))),
@@ -93,7 +88,8 @@ MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, TarvoModel* model)
       m_pProgramNumber(new SevenSegment),
       m_pChannelSpinBox(createSpinBox(MinimumChannel, MaximumChannel)),
       m_pAutoTransmitCheckBox(new QCheckBox(tr(AutoTransmitText))),
-      m_pModel(model)
+      m_pModel(context.model),
+      m_pSender(context.sender)
 {
     windowId = WindowIdProgramChange;
 
@@ -156,18 +152,18 @@ bool MidiProgramChangeView::transmitProgramChangeMessage()
         const unsigned char message[ControlChangeMessageSize] = {
             static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectMsbController,
             static_cast<unsigned char>(m_pMsbSpinBox->value())};
-        transmit(message, ControlChangeMessageSize);
+        m_pSender->transmitMidi(message, ControlChangeMessageSize);
     }
     if (m_pLsbCheckBox->isChecked()) {
         const unsigned char message[ControlChangeMessageSize] = {
             static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectLsbController,
             static_cast<unsigned char>(m_pLsbSpinBox->value())};
-        transmit(message, ControlChangeMessageSize);
+        m_pSender->transmitMidi(message, ControlChangeMessageSize);
     }
     const unsigned char message[ProgramChangeMessageSize] = {
         static_cast<unsigned char>(ProgramChangeStatus + channel),
         static_cast<unsigned char>(m_pProgramNumber->value() - MinimumProgramNumber)};
-    return transmit(message, ProgramChangeMessageSize);
+    return m_pSender->transmitMidi(message, ProgramChangeMessageSize);
 }
 
 void MidiProgramChangeView::valueChanged()

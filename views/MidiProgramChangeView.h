@@ -1,7 +1,8 @@
 #pragma once
 
 #include "project/FileStream.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
+#include "views/ViewContext.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class MidiProgramChangeView : public QWidget, public WindowRestorationInfo, publ
     Q_OBJECT
 
 public:
-    MidiProgramChangeView(QWidget* parent, TarvoModel* model);
+    MidiProgramChangeView(QWidget* parent, const ViewContext& context);
 
     // Sends the ticked bank selects and the program change; the result is
     // that of the program change.
@@ -50,4 +51,5 @@ private:
     QSpinBox* m_pChannelSpinBox;
     QCheckBox* m_pAutoTransmitCheckBox;
     TarvoModel* m_pModel;
+    MidiSenderIF* m_pSender;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/CommonViewHelper.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
 
 #include <QWidget>
 

@@ -32,11 +32,11 @@ const int PlayingTag = 1;
 
 } // namespace
 
-MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, TarvoModel* model)
+MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, const ViewContext& context)
     : QWidget(parent),
       m_pThread(nullptr),
       m_pPlayButton(new MidiTimingClockPlayStopButton),
-      m_pModel(model),
+      m_pModel(context.model),
       m_pDial(new MidiTimingClockDial)
 {
     windowId = WindowIdTimingClock;
@@ -52,11 +52,11 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, Tarv
     m_pDial->setArcMargin(ArcMargin);
     m_pDial->setMeterStartColor(StartGradientColorOfKnobMeter);
     m_pDial->setMeterEndColor(EndGradientColorOfKnobMeter);
-    m_pModel->registerDial(m_pDial);
+    m_pDial->followKnobMode(m_pModel);
     connect(m_pDial, &QDial::valueChanged, this, &MidiTimingClockGeneratorView::updatedKnobValue);
     layout->addWidget(m_pDial);
 
-    m_pThread = new MidiTimingClockTransmittionThread(this);
+    m_pThread = new MidiTimingClockTransmittionThread(this, context.sender);
     m_pThread->setTempo(m_pDial->value() * TempoScale);
     m_pThread->setPlayTimingClockFlag(false);
     // Emitted on the clock thread, so the dial hears of it through its event loop.
@@ -81,7 +81,6 @@ MidiTimingClockGeneratorView::~MidiTimingClockGeneratorView()
     // Ends the clock thread before the dial it blinks goes.
     delete m_pThread;
     m_pThread = nullptr;
-    m_pModel->unregisterDial(m_pDial);
 }
 
 void MidiTimingClockGeneratorView::closeEvent(QCloseEvent* event)

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "project/FileStream.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
+#include "views/ViewContext.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class MidiTimingClockGeneratorView : public QWidget, public WindowRestorationInf
     Q_OBJECT
 
 public:
-    MidiTimingClockGeneratorView(QWidget* parent, TarvoModel* model);
+    MidiTimingClockGeneratorView(QWidget* parent, const ViewContext& context);
     ~MidiTimingClockGeneratorView() override;
 
     bool setDataStream(QDataStream& stream) override;

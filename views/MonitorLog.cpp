@@ -1,14 +1,14 @@
 #include "views/MonitorLog.h"
 
-#include "app/MainWindow.h"
 #include "model/TarvoModel.h"
 #include "project/AtomicFile.h"
-#include "project/Utility.h"
-#include "services/MonitorLine.h"
+#include "views/FileDialog.h"
+#include "services/MonitorLineFormat.h"
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorFindBar.h"
 #include "views/MonitorStatusLine.h"
+#include "views/ToolWindowHostIF.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -43,70 +43,41 @@ const char* const SystemExclusiveFileName = "capture.syx";
 const char* const DroppedWhilePausedText
     = QT_TRANSLATE_NOOP("MonitorLog", "-- %1 lines did not fit in the history while paused --");
 
-const unsigned char StartOfExclusive = 0xF0;
-const unsigned char EndOfExclusive = 0xF7;
-const unsigned char TimingClock = 0xF8;
-const unsigned char ActiveSensing = 0xFE;
-const qint64 NanosecondsPerMicrosecond = 1000;
-const qint64 MicrosecondsPerMillisecond = 1000;
+const char TimingClock = char(0xF8);
+const char ActiveSensing = char(0xFE);
 const QChar LineBreak = QLatin1Char('\n');
 
-unsigned char statusOf(const MonitorLine& line)
+bool isTimingClock(const MidiRecord& record)
 {
-    return static_cast<unsigned char>(line.bytes.at(0));
+    return record.isMessage() && record.bytes.size() == 1 && record.bytes.front() == TimingClock;
 }
 
-bool isNoise(const MonitorLine& line)
+bool isNoise(const MidiRecord& record)
 {
-    return line.size == 1 && (statusOf(line) == TimingClock || statusOf(line) == ActiveSensing);
-}
-
-bool isSystemExclusive(const MonitorLine& line)
-{
-    return line.isMessage() && statusOf(line) == StartOfExclusive;
-}
-
-// The messages of received System Exclusive text, which goes on over lines
-// within a long message: each begins with F0.
-QVector<QByteArray> systemExclusiveMessages(const QByteArray& text)
-{
-    const QByteArray bytes = QByteArray::fromHex(text);
-    QVector<QByteArray> messages;
-    for (int start = bytes.indexOf(char(StartOfExclusive)); start >= 0;) {
-        const int next = bytes.indexOf(char(StartOfExclusive), start + 1);
-        messages.append(bytes.mid(start, next < 0 ? -1 : next - start));
-        start = next;
-    }
-    return messages;
-}
-
-// Whether message is the whole of what line shows.
-bool isWholeOf(const QByteArray& message, const MonitorLine& line)
-{
-    return message.size() == line.size && message.startsWith(line.bytes) && message.endsWith(line.lastBytes);
+    return isTimingClock(record) || (record.isMessage() && record.bytes.size() == 1 && record.bytes.front() == ActiveSensing);
 }
 
 } // namespace
 
-MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoModel* model, bool isInMonitor,
-                       QVBoxLayout* layout)
+MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const ViewContext& context,
+                       bool isInMonitor, QVBoxLayout* layout)
     : QObject(view)
     , m_pView(view)
     , m_pText(text)
-    , m_pModel(model)
+    , m_pModel(context.model)
+    , m_pHost(context.host)
     , m_isInMonitor(isInMonitor)
     , m_pFindBar(new MonitorFindBar(text, view))
     , m_pStatusLine(new MonitorStatusLine(view))
-    , m_history(model->getModelIntValue(MonitorHistoryId))
-    , m_linesAtOnce(model->getModelMinimumValue(MonitorHistoryId))
+    , m_history(m_pModel->getModelIntValue(MonitorHistoryId))
+    , m_linesAtOnce(m_pModel->getModelMinimumValue(MonitorHistoryId))
     , m_decoded(false)
     , m_noiseHidden(false)
     , m_insertScheduled(false)
     , m_pNoiseAction(nullptr)
     , m_pSaveSystemExclusiveAction(nullptr)
 {
-    m_clock.start();
-    m_decoder.setMiddleCName(model->getModelIntValue(MiddleCNameId));
+    m_decoder.setMiddleCName(m_pModel->getModelIntValue(MiddleCNameId));
     // Lines that arrive are no edits to take back.
     m_pText->setUndoRedoEnabled(false);
     layout->addWidget(m_pFindBar);
@@ -154,44 +125,37 @@ QAction* MonitorLog::addAction(const char* text, const char* shortcut, bool chec
     return action;
 }
 
-void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveText)
+void MonitorLog::append(const MidiRecords& records)
 {
-    const qint64 arrival = m_clock.nsecsElapsed() / NanosecondsPerMicrosecond;
-    const QVector<QByteArray> wholeMessages = systemExclusiveMessages(systemExclusiveText);
-    int nextWhole = 0;
     MonitorStatistics& statistics = m_pStatusLine->statistics();
-    QVector<MonitorLine> lines = MonitorLine::parseLines(text);
-    const auto hidden = [this](const MonitorLine& line) { return m_noiseHidden && isNoise(line); };
-    for (const MonitorLine& line : lines) {
-        if (line.isMessage()) {
-            const bool stamped = line.stampMilliseconds >= 0;
-            statistics.addMessage(line.size, line.size == 1 && statusOf(line) == TimingClock,
-                                  stamped ? line.stampMilliseconds * MicrosecondsPerMillisecond : arrival, stamped);
-        } else {
-            statistics.addLost(line.lostCount);
+    for (const MidiRecord& record : records) {
+        if (record.isMessage()) {
+            statistics.addMessage(record.bytes.size(), isTimingClock(record), record.microseconds);
+        } else if (record.kind == MidiRecord::Kind::Lost) {
+            statistics.addLost(record.count);
         }
     }
-    lines.erase(std::remove_if(lines.begin(), lines.end(), hidden), lines.end());
-    // Under a flood the history keeps only the newest lines of a piece: the
+    const auto hidden = [this](const MidiRecord& record) { return m_noiseHidden && isNoise(record); };
+    const int shownCount = int(std::count_if(records.begin(), records.end(), [&](const MidiRecord& r) { return !hidden(r); }));
+    // Under a flood the history keeps only the newest lines of a batch: the
     // others are only taken in for the lines after them.
-    const int kept = qMin(int(lines.size()), m_history.limit());
+    int toPass = qMax(0, shownCount - m_history.limit());
+    const bool stamped = m_pModel->getModelIntValue(TimeStampId) != 0;
     QVector<MonitorEntry> shown;
-    for (int index = 0; index < lines.size(); ++index) {
-        const MonitorLine& line = lines[index];
-        QByteArray whole;
-        if (isSystemExclusive(line) && nextWhole < wholeMessages.size() && isWholeOf(wholeMessages[nextWhole], line)) {
-            whole = wholeMessages[nextWhole++];
+    for (const MidiRecord& record : records) {
+        if (hidden(record)) {
+            continue;
         }
-        const MonitorLineDecoder::Context context = m_decoder.take(line, arrival);
-        if (index < lines.size() - kept) {
+        const MonitorLineDecoder::Context context = m_decoder.take(record);
+        if (toPass > 0) {
+            --toPass;
             m_history.passOver();
             continue;
         }
-        MonitorEntry entry{line, context, QByteArray()};
-        if (m_isInMonitor && isSystemExclusive(line)) {
-            const bool complete = !line.isShortened() && static_cast<unsigned char>(line.bytes.back()) == EndOfExclusive;
-            entry.systemExclusive = whole.isEmpty() && complete ? line.bytes : whole;
-        }
+        MonitorEntry entry;
+        entry.record = record;
+        entry.stamped = stamped;
+        entry.context = context;
         if (m_history.append(entry)) {
             shown.append(entry);
         }
@@ -205,8 +169,14 @@ void MonitorLog::append(const QString& text, const QByteArray& systemExclusiveTe
 
 QString MonitorLog::lineOf(const MonitorEntry& entry) const
 {
+    if (!entry.note.isEmpty()) {
+        return entry.note;
+    }
+    const QString body = MonitorLineFormat::body(entry.record);
+    const bool bytes = entry.record.kind == MidiRecord::Kind::Message || entry.record.kind == MidiRecord::Kind::CutShort;
+    const QString stamp = entry.stamped && bytes ? MonitorLineFormat::stamp(entry.record.microseconds) : QString();
     // Decoded only when shown so: under a flood most lines never are.
-    return m_decoded ? m_decoder.decode(entry.line, entry.context, entry.systemExclusive) : entry.line.text;
+    return m_decoded ? m_decoder.decode(entry.record, entry.context, stamp, body) : stamp + body;
 }
 
 void MonitorLog::show(const QVector<MonitorEntry>& entries)
@@ -349,7 +319,7 @@ void MonitorLog::saveSystemExclusive()
 
 void MonitorLog::save(const QString& caption, const QString& filter, const char* fileName, const QByteArray& bytes)
 {
-    const QString path = Utility::showFileSaveDialog(
+    const QString path = FileDialog::showFileSaveDialog(
         m_pView->window(), caption,
         m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/') + QLatin1String(fileName),
         filter, m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
@@ -359,7 +329,7 @@ void MonitorLog::save(const QString& caption, const QString& filter, const char*
     m_pModel->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
     QString reason;
     if (!writeFileAtomically(path, bytes, &reason)) {
-        MainWindow::m_pInstance->showSaveFailedMessageBox(reason);
+        m_pHost->showSaveFailedMessageBox(reason);
     }
 }
 

@@ -3,8 +3,8 @@
 #include "model/ModelAssistant.h"
 #include "services/MonitorHistory.h"
 #include "services/MonitorLineDecoder.h"
+#include "views/ViewContext.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -34,13 +34,12 @@ public:
     };
 
     // Adds the find bar and the status line below the text in layout.
-    MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, TarvoModel* model, bool isInMonitor,
+    MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const ViewContext& context, bool isInMonitor,
                QVBoxLayout* layout);
     ~MonitorLog() override;
 
-    // New monitor text; systemExclusiveText, for the In Monitor, is the
-    // received System Exclusive text of the same messages, never shortened.
-    void append(const QString& text, const QByteArray& systemExclusiveText);
+    // What arrived (In Monitor) or left (Out Monitor) since the last call.
+    void append(const MidiRecords& records);
 
     QList<QPair<int, int>> records() const;
     void restore(const QMap<int, int>& records);
@@ -72,6 +71,7 @@ private:
     MidiEditGeneralView* m_pView;
     MidiEditTextView* m_pText;
     TarvoModel* m_pModel;
+    ToolWindowHostIF* m_pHost;
     bool m_isInMonitor;
     MonitorFindBar* m_pFindBar;
     MonitorStatusLine* m_pStatusLine;
@@ -80,7 +80,6 @@ private:
     // history holds; more wait for the next turn of the event loop.
     const int m_linesAtOnce;
     MonitorLineDecoder m_decoder;
-    QElapsedTimer m_clock;
     // Shown lines on their way into the text.
     std::deque<MonitorEntry> m_unshown;
     bool m_decoded;

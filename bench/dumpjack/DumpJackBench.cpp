@@ -12,6 +12,7 @@
 #include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
 #include "model/TarvoModel.h"
+#include "engine/MidiEngine.h"
 #include "services/MidiEditTransmittionThread.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ int main(int argc, char** argv)
     auto window = std::make_unique<MainWindow>(nullptr, &model);
     choosePort(*window, InputPortMenu, peer.outputPortName());
     choosePort(*window, OutputPortMenu, peer.inputPortName());
-    QMdiSubWindow* editor = window->createMidiEditView(QString(), MidiEditView::SystemExclusiveReceive, QSize(), QString());
+    QMdiSubWindow* editor = window->openMessageEditorWindow(MidiEditView::SystemExclusiveReceive, QSize(), QString());
     auto* text = editor->findChild<QPlainTextEdit*>();
     if (!QTest::qWaitFor([&peer] { return peer.isHeard(); }, TimeoutMs)) {
         std::printf("the program did not connect to the peer\n");
@@ -92,7 +93,7 @@ int main(int argc, char** argv)
                 PieceSize, shown ? "shown" : "NOT SHOWN", receiveSeconds, identical ? "byte-identical" : "DIFFERENT",
                 (peak - before) / 1024.0, (peak - before) * 1024.0 / DumpSize);
 
-    MidiEditTransmittionThread thread(nullptr);
+    MidiEditTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
     bool finished = false;
     QObject::connect(&thread, &MidiEditTransmittionThread::finishTransmittion, &app, [&finished](bool) { finished = true; });
     const QString hex = QString::fromLatin1(dump.toHex(' '));

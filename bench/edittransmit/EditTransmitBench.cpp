@@ -9,6 +9,7 @@
 
 #include "app/MainWindow.h"
 #include "model/TarvoModel.h"
+#include "engine/MidiEngine.h"
 #include "services/MidiEditTransmittionThread.h"
 
 #include <QAction>
@@ -72,7 +73,7 @@ int main(int argc, char** argv)
         for (bool progressConnected : {true, false}) {
         for (int round = 1; round <= Rounds; ++round) {
             platform.clearSentMessages();
-            MidiEditTransmittionThread thread(nullptr);
+            MidiEditTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
             int progressReports = 0;
             bool finished = false;
             bool result = false;
@@ -105,7 +106,7 @@ int main(int argc, char** argv)
         const int dumpSize = static_cast<int>(rate) * RateSeconds;
         QString text = QStringLiteral("F0 ") + QStringLiteral("01 ").repeated(dumpSize - 2) + QStringLiteral("F7");
         platform.clearSentMessages();
-        MidiEditTransmittionThread thread(nullptr);
+        MidiEditTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
         bool finished = false;
         QObject::connect(&thread, &MidiEditTransmittionThread::finishTransmittion, &app,
                          [&finished](bool) { finished = true; });

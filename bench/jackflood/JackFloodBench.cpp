@@ -28,7 +28,7 @@ namespace {
 const int CyclesPerSecond = 48000 / 64;
 const int MessagesPerCycle[] = {0, 1, 4, 16, 64, 256, 1024, 2048};
 // What jackd logs when our client did not finish a cycle in time.
-const char* const LateClientLine = "ClientName was not finished";
+const char* const LateClientLine = "Tarvo Suite was not finished";
 const std::chrono::seconds RoundLength(3);
 const std::chrono::milliseconds Settle(500);
 
@@ -63,7 +63,7 @@ struct Flooder
 
 std::atomic<std::uint64_t> received{0};
 
-void countMessage(void*, const unsigned char*, std::size_t)
+void countMessage(void*, const unsigned char*, std::size_t, std::int64_t)
 {
     received.fetch_add(1, std::memory_order_relaxed);
 }
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     JackMidiPlatform platform;
     MidiPlatform::install(&platform);
     {
-        MidiClient midiClient;
+        MidiClient midiClient(QStringLiteral("Tarvo Suite"));
         MidiInputPort input(&midiClient);
         input.setReceivedMidiCallbackFunc(countMessage, nullptr, [](void*, std::uint64_t) {});
 

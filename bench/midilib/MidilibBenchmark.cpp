@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "midilib.h"
-#include "services/MidiStreamReader.h"
+#include "engine/MidiStreamReader.h"
 
 #include <alsa/asoundlib.h>
 

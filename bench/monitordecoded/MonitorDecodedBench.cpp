@@ -97,8 +97,9 @@ int main(int argc, char** argv)
     TimingApplication& application = rig.application();
     MainWindow& window = rig.window();
     window.closeAllSubWindows();
-    auto* monitor = static_cast<MidiEditView*>(
-        window.createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(800, 500), QString())->widget());
+    QMdiSubWindow* subWindow = window.openToolWindow(WindowRestorationInfo::WindowIdMidiInMonitor);
+    subWindow->resize(800, 500);
+    auto* monitor = static_cast<MidiEditView*>(subWindow->widget());
     actionOf(monitor, "&Decoded")->trigger();
     auto* text = monitor->findChild<MidiEditTextView*>();
     QApplication::processEvents();

@@ -22,7 +22,7 @@ const std::uint32_t MessagesPerDelivery = 64;
 
 struct Counter
 {
-    static void callback(void* user, const unsigned char* data, std::size_t size)
+    static void callback(void* user, const unsigned char* data, std::size_t size, std::int64_t)
     {
         Counter* self = static_cast<Counter*>(user);
         const std::uint32_t n = self->received.load(std::memory_order_relaxed);
@@ -49,7 +49,7 @@ void runRound(int round)
             message[0] = static_cast<unsigned char>(0x90 | (n & 0x0F));
             message[1] = static_cast<unsigned char>((n >> 4) & 0x7F);
             message[2] = static_cast<unsigned char>((n >> 11) & 0x7F);
-            thread.writeData(message, sizeof message);
+            thread.writeData(message, sizeof message, n);
             if (n % MessagesPerDelivery == MessagesPerDelivery - 1)
                 thread.endDelivery();
         }

@@ -9,7 +9,7 @@
 #include "app/StartUp.h"
 #include "model/TarvoModel.h"
 #include "project/ProjectFileHelper.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,8 +65,9 @@ int runChild(int argc, char* argv[])
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     // Read without the error box a refused file would show.
-    if (argc > 2)
-        ProjectFileHelper().readFile(QString::fromLocal8Bit(argv[2]));
+    ProjectFileHelper::ProjectDescription description;
+    if (argc > 2 && ProjectFileHelper().parseFile(QString::fromLocal8Bit(argv[2]), description) == ProjectFileHelper::ReadOk)
+        window.applyProjectDescription(description);
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     QTextStream(stdout) << millisecondsSinceProcessStart() << ' ' << usage.ru_maxrss << '\n';

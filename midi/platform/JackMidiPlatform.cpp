@@ -2,6 +2,7 @@
 
 #include "midi/platform/EndpointId.h"
 #include "midi/platform/MidiSystemProbe.h"
+#include "midi/platform/SteadyClock.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -413,9 +414,7 @@ std::uint32_t JackMidiPlatform::dueFrame(std::int64_t dueMicroseconds)
 {
     // JACK's clock need not be the steady clock: only the distance from now
     // is carried over.
-    const std::int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count();
+    const std::int64_t now = steadyMicroseconds();
     const auto nowJack = static_cast<std::int64_t>(jack_get_time());
     updateAnchor(nowJack, jack_time_to_frames(m_pJack, static_cast<jack_time_t>(nowJack)));
     return m_anchorFrame + static_cast<std::uint32_t>(framesSinceAnchor(nowJack + (dueMicroseconds - now)));
@@ -717,6 +716,10 @@ void JackMidiPlatform::readInput(std::uint32_t frames)
     const ReadProc readProc = m_readProc;
     void* const connRefCon = m_connRefCon;
     if (readProc && connRefCon) {
+        // An event's time is its frame, carried over from JACK's clock to the
+        // monotonic one; the events of a cycle arrived a period before it.
+        const jack_nframes_t cycleStart = jack_last_frame_time(m_pJack);
+        const std::int64_t toSteady = steadyMicroseconds() - static_cast<std::int64_t>(jack_get_time());
         MidiPacket packets[PacketsPerDelivery];
         std::size_t batch = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
@@ -724,7 +727,8 @@ void JackMidiPlatform::readInput(std::uint32_t frames)
             if (jack_midi_event_get(&event, buffer, i) != 0) {
                 continue;
             }
-            packets[batch++] = MidiPacket{event.buffer, event.size};
+            const auto jackTime = static_cast<std::int64_t>(jack_frames_to_time(m_pJack, cycleStart + event.time));
+            packets[batch++] = MidiPacket{event.buffer, event.size, jackTime + toSteady};
             if (batch == PacketsPerDelivery || i + 1 == count) {
                 readProc(MidiPacketList{packets, batch}, m_readRefCon, connRefCon);
                 batch = 0;

@@ -1,7 +1,7 @@
 #ifndef JACKMIDIPLATFORM_H
 #define JACKMIDIPLATFORM_H
 
-#include "midi/CRingBuffer.h"
+#include "midi/platform/CRingBuffer.h"
 #include "midi/platform/MidiPlatformIF.h"
 
 #include <atomic>

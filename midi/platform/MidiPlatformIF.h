@@ -7,11 +7,15 @@
 #include <cstdint>
 
 // One received MIDI message as the platform hands it over. The length is not
-// limited to 16 bits: the platform may deliver messages of any size.
+// limited to 16 bits: the platform may deliver messages of any size. The time
+// is when it arrived, in microseconds of the monotonic clock (see
+// SteadyClock.h), taken from the platform's own time of the event where it
+// has one.
 struct MidiPacket
 {
     const unsigned char* data;
     std::size_t length;
+    std::int64_t microseconds;
 };
 
 // The packets of one delivery, in arrival order.

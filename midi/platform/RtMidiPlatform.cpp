@@ -2,16 +2,23 @@
 
 #include "midi/platform/EndpointId.h"
 #include "midi/platform/MidiSystemProbe.h"
+#include "midi/platform/SteadyClock.h"
 
 #include <RtMidi.h>
 
 #include <QMutexLocker>
+
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
 // RtMidi keeps its own queue only for polling; every message goes to the
 // callback, so a small queue serves.
 const unsigned int RtMidiQueueSize = 100;
+const double MicrosecondsPerSecond = 1e6;
+// How far the sum of time stamps may stray from the monotonic clock.
+const std::int64_t LargestTimeStampStray = 100000;
 
 void noteRtMidiError(RtMidiError::Type, const std::string&, void* failed)
 {
@@ -226,6 +233,7 @@ bool RtMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
         m_connectedSource = NoRef;
     }
     m_inputRoute.connRefCon = connRefCon;
+    m_inputRoute.lastMicroseconds = -1;
     m_pIn->openPort(index, m_inputPortName);
     if (m_inFailed || !m_pIn->isPortOpen()) {
         m_pIn->closePort();
@@ -276,6 +284,7 @@ bool RtMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* 
     m_inFailed = false;
     m_pIn->closePort();
     m_inputRoute.connRefCon = connRefCon;
+    m_inputRoute.lastMicroseconds = -1;
     m_pIn->openVirtualPort(name.toStdString());
     if (m_inFailed) {
         m_pIn->closePort();
@@ -368,15 +377,25 @@ bool RtMidiPlatform::refresh()
     return true;
 }
 
-void RtMidiPlatform::deliverMessage(double, std::vector<unsigned char>* message, void* route)
+void RtMidiPlatform::deliverMessage(double deltaSeconds, std::vector<unsigned char>* message, void* route)
 {
-    const InputRoute* input = static_cast<const InputRoute*>(route);
+    InputRoute* input = static_cast<InputRoute*>(route);
     void* connRefCon = input->connRefCon.load();
     const ReadProc readProc = input->readProc.load();
     if (!connRefCon || !readProc) {
         return;
     }
-    const MidiPacket packet{message->data(), message->size()};
+    // RtMidi gives the time since the previous message from the sequencer's
+    // time stamps; the first one, and one that strays from the monotonic
+    // clock, starts the count afresh.
+    const std::int64_t now = steadyMicroseconds();
+    const std::int64_t previous = input->lastMicroseconds.load();
+    std::int64_t time = previous < 0 ? now : previous + std::llround(deltaSeconds * MicrosecondsPerSecond);
+    if (std::llabs(time - now) > LargestTimeStampStray) {
+        time = now;
+    }
+    input->lastMicroseconds = time;
+    const MidiPacket packet{message->data(), message->size(), time};
     readProc(MidiPacketList{&packet, 1}, input->readRefCon.load(), connRefCon);
 }
 

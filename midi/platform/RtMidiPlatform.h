@@ -73,6 +73,9 @@ private:
         std::atomic<ReadProc> readProc{nullptr};
         std::atomic<void*> readRefCon{nullptr};
         std::atomic<void*> connRefCon{nullptr};
+        // The arrival of the previous message, which the sequencer's time
+        // stamps count from; negative before the first one of a connection.
+        std::atomic<std::int64_t> lastMicroseconds{-1};
     };
 
     static void deliverMessage(double timeStamp, std::vector<unsigned char>* message, void* route);

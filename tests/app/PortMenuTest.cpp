@@ -74,7 +74,7 @@ private slots:
         const auto synth = platform.addDestination(QStringLiteral("Synth"));
         TarvoModel model;
         MainWindow window(nullptr, &model);
-        QMdiSubWindow* monitor = window.createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        QMdiSubWindow* monitor = window.openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
         QVERIFY(choosePort(window, InputPortMenu, QStringLiteral("Pad")));
         QVERIFY(choosePort(window, OutputPortMenu, QStringLiteral("Synth")));
         platform.removeEndpoint(pad);

@@ -80,7 +80,9 @@ struct Session
         m_pWindow->closeAllSubWindows();
         for (Id::WindowId kind : kinds)
             m_pWindow->createSubWindowByWindowId(kind, false, QRect(10, 10, 300, 200), Qt::WindowNoState, {});
-        QCOMPARE(ProjectFileHelper().writeFile(path), int(ProjectFileHelper::WriteOk));
+        ProjectFileHelper::ProjectDescription description;
+        QVERIFY(m_pWindow->describeProject(description));
+        QCOMPARE(ProjectFileHelper().writeFile(path, description), int(ProjectFileHelper::WriteOk));
         m_pWindow->closeAllSubWindows();
         flushDeletes();
         m_model.setParameterEditFlag(ParameterNotEdited);
@@ -204,7 +206,7 @@ void ProjectCommandsTest::saveChangesProtocol()
     const QString song = session.path("song.tarvo");
     session.writeProject(song, {});
     QVERIFY(window.openFile(song));
-    window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
+    window.openToolWindow(WindowRestorationInfo::WindowIdKeyboard);
     QCOMPARE(window.windowTitle(), QStringLiteral("song.tarvo* - Tarvo Suite"));
 
     const QList<QList<int>> expected = {DefaultWindows, {Id::WindowIdTimingClock}, {}};
@@ -228,7 +230,7 @@ void ProjectCommandsTest::saveChangesProtocol()
 void ProjectCommandsTest::openThenNoThenCancelKeepsTheEditMark()
 {
     Session session;
-    session.m_pWindow->createMidiKeyboardView(QStringLiteral("&Keyboard"));
+    session.m_pWindow->openToolWindow(WindowRestorationInfo::WindowIdKeyboard);
     {
         DialogAnswerer answerer(QMessageBox::No);
         session.trigger(FileMenu, FileOpen);

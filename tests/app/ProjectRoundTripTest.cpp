@@ -108,27 +108,26 @@ void ProjectRoundTripTest::projectReopensWithEveryValue()
 
     // The project as the user builds it.
     int seed = 3;
-    changeEverything(window.createMidiKeyboardView(QStringLiteral("&Keyboard"))->widget(), seed++);
+    changeEverything(window.openToolWindow(WindowRestorationInfo::WindowIdKeyboard)->widget(), seed++);
     for (int controller = 0; controller < ControllerCount; ++controller) {
-        QMdiSubWindow* subWindow = window.createMidiControlChangeView(QStringLiteral("&Control Change"), 7 + controller);
+        QMdiSubWindow* subWindow = window.openToolWindow(WindowRestorationInfo::WindowIdControlChange, {7 + controller});
         subWindow->setGeometry(QRect(10 + 230 * controller, 20, 225, 250));
         changeEverything(subWindow->widget(), seed++);
     }
-    changeEverything(window.createMidiProgramChangeView(QStringLiteral("&Program Change"))->widget(), seed++);
-    window.createMidiEditView(QStringLiteral("&System Exclusive"), MidiEditView::SystemExclusive, QSize(-1, -1),
-                              QString::fromLatin1(EditorText));
+    changeEverything(window.openToolWindow(WindowRestorationInfo::WindowIdProgramChange)->widget(), seed++);
+    window.openMessageEditorWindow(MidiEditView::SystemExclusive, QSize(-1, -1), QString::fromLatin1(EditorText));
     // The monitors' choices: the In Monitor decoded, the Out Monitor without timing clock.
-    const QList<QPair<MidiEditView::OpenMode, const char*>> monitorChoices
-        = {{MidiEditView::MidiInMonitor, "&Decoded"},
-           {MidiEditView::MidiOutMonitor, "&Hide Timing Clock and Active Sensing"}};
+    const QList<QPair<WindowRestorationInfo::WindowId, const char*>> monitorChoices
+        = {{WindowRestorationInfo::WindowIdMidiInMonitor, "&Decoded"},
+           {WindowRestorationInfo::WindowIdMidiOutMonitor, "&Hide Timing Clock and Active Sensing"}};
     for (const auto& choice : monitorChoices) {
-        QWidget* monitor = window.createMidiEditView(QString(), choice.first, QSize(-1, -1), QString())->widget();
+        QWidget* monitor = window.openToolWindow(choice.first)->widget();
         for (QAction* action : monitor->findChildren<QAction*>()) {
             if (action->text() == QLatin1String(choice.second))
                 action->trigger();
         }
     }
-    QWidget* clock = window.createMidiTimingClockGeneratorView(QStringLiteral("&Timing Clock"))->widget();
+    QWidget* clock = window.openToolWindow(WindowRestorationInfo::WindowIdTimingClock)->widget();
     changeEverything(clock, seed++);
     QTest::mouseClick(clock->findChild<MidiTimingClockPlayStopButton*>(), Qt::LeftButton);
     QVERIFY(platform.waitForSends(1));

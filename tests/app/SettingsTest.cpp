@@ -100,8 +100,8 @@ void SettingsTest::layoutComesBackWithItsInstances()
         window.closeAllSubWindows();
         flushDeletes();
         for (int index = 0; index < 3; ++index)
-            window.createMidiKeyboardView(QStringLiteral("&Keyboard"));
-        window.createMidiControlChangeView(QStringLiteral("&Control Change"), 7);
+            window.openToolWindow(WindowRestorationInfo::WindowIdKeyboard);
+        window.openToolWindow(WindowRestorationInfo::WindowIdControlChange, {7});
         window.createSubWindowByWindowId(Id::WindowIdTimingClock, false, QRect(100, 100, 220, 250), {}, {});
         session.m_model.setParameterEditFlag(ParameterNotEdited);
         QVERIFY(window.close());

@@ -4,6 +4,7 @@
 #include "JackTestServer.h"
 #include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
+#include "engine/MidiEngine.h"
 #include "model/TarvoModel.h"
 #include "services/MidiTimingClockTransmittionThread.h"
 
@@ -87,8 +88,8 @@ private slots:
 
     void notesAndMonitorsThroughThru()
     {
-        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
-        auto* outMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
+        auto* inMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiInMonitor);
+        auto* outMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
         // Active sensing is shown but not echoed.
         m_peer->send(QByteArray::fromHex("FE"));
         QVERIFY(notesComeBack(*m_peer));
@@ -96,7 +97,7 @@ private slots:
         QTRY_COMPARE(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), expected);
         QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), "FE \n" + expected);
         // The program's own ports are not offered.
-        QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("ClientName"));
+        QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("Tarvo Suite:"));
     }
 
     // A dump far beyond the parser's 4,096 bytes that arrives in pieces is
@@ -104,8 +105,8 @@ private slots:
     // editor, shown shortened on one monitor line.
     void dumpInPiecesThroughThruIntoAnEditor()
     {
-        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
-        auto* editor = m_window->createMidiEditView(QString(), MidiEditView::SystemExclusiveReceive, QSize(-1, -1), QString());
+        auto* inMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiInMonitor);
+        auto* editor = m_window->openMessageEditorWindow(MidiEditView::SystemExclusiveReceive, QSize(-1, -1), QString());
         const QByteArray dump = systemExclusiveDump(DumpSize);
         QVERIFY(QTest::qWaitFor([this] { return m_peer->isHeard(); }, ReconnectTimeoutMs));
         for (int i = 0; i < DumpSize; i += DumpPieceSize)
@@ -127,10 +128,10 @@ private slots:
         QVERIFY(choosePort(*m_window, InputPortMenu, QLatin1String(VirtualPort)));
         QVERIFY(choosePort(*m_window, OutputPortMenu, QLatin1String(VirtualPort)));
         QVERIFY(!portMenuTexts(*m_window, InputPortMenu).join(' ').contains("Tarvo Suite"));
-        auto* inMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiInMonitor, QSize(-1, -1), QString());
+        auto* inMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiInMonitor);
         for (int round = 0; round < 2; ++round) {
-            QCOMPARE(QProcess::execute("jack_connect", {"ClientName:Tarvo Suite Out", m_peer->inputPortName()}), 0);
-            QCOMPARE(QProcess::execute("jack_connect", {m_peer->outputPortName(), "ClientName:Tarvo Suite In"}), 0);
+            QCOMPARE(QProcess::execute("jack_connect", {"Tarvo Suite:Tarvo Suite Out", m_peer->inputPortName()}), 0);
+            QCOMPARE(QProcess::execute("jack_connect", {m_peer->outputPortName(), "Tarvo Suite:Tarvo Suite In"}), 0);
             QVERIFY(m_window->transmitMidi(reinterpret_cast<const unsigned char*>(Notes[round].constData()), 3));
             QTRY_COMPARE(m_peer->received().size(), 1);
             QCOMPARE(m_peer->received().last().bytes, Notes[round]);
@@ -142,7 +143,7 @@ private slots:
             QTRY_VERIFY(portMenuTexts(*m_window, InputPortMenu).contains(QLatin1String("MIDI service not available")));
             QVERIFY2(m_server->start(), qPrintable(m_server->log()));
             m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
-            QTRY_VERIFY_WITH_TIMEOUT(jackPorts().contains("ClientName:Tarvo Suite Out"), ReconnectTimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(jackPorts().contains("Tarvo Suite:Tarvo Suite Out"), ReconnectTimeoutMs);
         }
     }
 
@@ -150,8 +151,8 @@ private slots:
     // apart, and the Out Monitor shows what went out.
     void timingClockAtItsDueTimes()
     {
-        auto* outMonitor = m_window->createMidiEditView(QString(), MidiEditView::MidiOutMonitor, QSize(-1, -1), QString());
-        MidiTimingClockTransmittionThread clock(nullptr);
+        auto* outMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
+        MidiTimingClockTransmittionThread clock(nullptr, &m_window->engine());
         clock.setTempo(ClockTempo);
         clock.setPlayTimingClockFlag(true);
         QTRY_VERIFY(m_peer->received().size() >= ClockCount);

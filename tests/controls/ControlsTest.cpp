@@ -119,8 +119,17 @@ private slots:
 
 void ControlsTest::dialFollowsTheMouseInEitherKnobMode()
 {
+    TarvoModel model;
     Dial dial;
-    prepare(dial, KnobModeCircle);
+    prepare(dial, KnobModeLinear);
+    // The preference is taken at once and at every change; a dial that went
+    // hears of no change.
+    dial.followKnobMode(&model);
+    QCOMPARE(dial.knobMode(), int(KnobModeCircle));
+    delete new Dial;
+    auto* gone = new Dial;
+    gone->followKnobMode(&model);
+    delete gone;
     // In Circle mode presses on the value text and outside the knob change
     // nothing; left of the centre is below the middle, right of it above.
     drag(dial, DialValuePoint, { LeftOfDialValue });
@@ -132,7 +141,7 @@ void ControlsTest::dialFollowsTheMouseInEitherKnobMode()
     QVERIFY2(dial.value() > DialMiddle, qPrintable(QString::number(dial.value())));
     QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, RightOfDialValue);
     // In Linear mode one step per pixel upwards, from the value at the press; the range clamps.
-    dial.setKnobMode(KnobModeLinear);
+    model.setModelIntValue(KnobModeId, KnobModeLinear);
     dial.setValue(DialMiddle);
     QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, DialValuePoint);
     const QList<QPair<QPoint, int>> moves = { { { 0, -10 }, DialMiddle + 10 }, { { -30, 7 }, DialMiddle - 7 },

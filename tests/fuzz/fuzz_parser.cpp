@@ -13,7 +13,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "midilib.h"
-#include "services/MidiStreamReader.h"
+#include "engine/MidiStreamReader.h"
 
 namespace {
 

@@ -42,11 +42,12 @@ QByteArray midiMessage(unsigned char status, int size)
 // can be stalled, as a receive thread busy elsewhere is.
 struct StallingReceiver
 {
-    static void callback(void* user, const unsigned char* data, std::size_t size)
+    static void callback(void* user, const unsigned char* data, std::size_t size, std::int64_t microseconds)
     {
         StallingReceiver* self = static_cast<StallingReceiver*>(user);
         std::lock_guard<std::mutex> stall(self->gate);
         self->received.append(QByteArray(reinterpret_cast<const char*>(data), size));
+        self->times.append(microseconds);
         self->count = self->received.size();
     }
 
@@ -58,6 +59,7 @@ struct StallingReceiver
     // Held by the test to stall the receive thread; guards the list.
     std::mutex gate;
     QList<QByteArray> received;
+    QList<std::int64_t> times;
     std::atomic<std::uint64_t> count{0};
     std::atomic<std::uint64_t> lost{0};
 };
@@ -91,7 +93,7 @@ struct Device : StallingReceiver
         return output.transmitMidi(reinterpret_cast<const unsigned char*>(message.constData()), std::size_t(message.size()));
     }
 
-    MidiClient client;
+    MidiClient client{QStringLiteral("Tarvo Suite")};
     MidiInputPort input{&client};
     MidiOutputPort output{&client};
 };
@@ -128,7 +130,7 @@ private slots:
             std::memcpy(record, &n, sizeof n);
             if (size > sizeof n)
                 record[size - 1] = static_cast<unsigned char>(n);
-            refused += thread.writeData(record, size) ? 0 : 1;
+            refused += thread.writeData(record, size, -std::int64_t(n)) ? 0 : 1;
             thread.endDelivery();
         }
         QVERIFY(refused > 0);
@@ -136,18 +138,23 @@ private slots:
         QCOMPARE(thread.lostCount(), refused);
         QCOMPARE(reader.lost.load(), refused);
         std::uint32_t previous = 0;
-        for (const QByteArray& message : reader.received) {
+        for (int i = 0; i < reader.received.size(); ++i) {
+            const QByteArray& message = reader.received[i];
             std::uint32_t n = 0;
             std::memcpy(&n, message.constData(), sizeof n);
             QVERIFY(n >= previous && std::size_t(message.size()) == stressSize(n));
+            QCOMPARE(reader.times[i], -std::int64_t(n));
             QVERIFY(message.size() == sizeof n || message.back() == char(n & 0xFF));
             previous = n + 1;
         }
         // Drained, the ring takes a record that fills it with its header, and
         // never one byte more.
         const std::vector<unsigned char> full(SmallRing);
-        QVERIFY(thread.writeData(full.data(), SmallRing - sizeof(std::uint32_t)));
-        QVERIFY(!thread.writeData(full.data(), SmallRing - sizeof(std::uint32_t) + 1));
+        const std::size_t room = SmallRing - MidiDataTransmissionThread::RecordHeaderSize;
+        QVERIFY(thread.writeData(full.data(), room, 0));
+        thread.endDelivery();
+        QTRY_COMPARE(reader.count + reader.lost, std::uint64_t(StressRecords) + 1);
+        QVERIFY(!thread.writeData(full.data(), room + 1, 0));
     }
 
     void duplicateNamesAndFailedReads()

@@ -1,4 +1,3 @@
-#include "controls/Dial.h"
 #include "model/ModelAssistant.h"
 #include "model/ModelConnection.h"
 #include "model/TarvoModel.h"
@@ -67,7 +66,6 @@ private slots:
     void notifiesConnectionsThenAssistantsInRegistrationOrder();
     void skipsObserversUnregisteredDuringAPass();
     void connectionFailsSoftlyWhileUnconnected();
-    void dialsTakeTheKnobModeBeforeObservers();
 
 private:
     std::unique_ptr<Model> m_pModel;
@@ -198,30 +196,6 @@ void ModelTest::connectionFailsSoftlyWhileUnconnected()
         QCOMPARE(result, MODEL_RESULT_ERROR);
     }
     QCOMPARE(m_pModel->getModelIntValue(IntId), IntDefault);
-}
-
-void ModelTest::dialsTakeTheKnobModeBeforeObservers()
-{
-    TarvoModel model;
-    model.setModelIntValue(KnobModeId, KnobModeLinear);
-    Dial kept, later;
-    auto* pDestroyed = new Dial;
-    for (Dial* dial : { &kept, pDestroyed, static_cast<Dial*>(nullptr) }) {
-        model.registerDial(dial);
-    }
-    QCOMPARE(kept.knobMode(), int(KnobModeLinear));
-    delete pDestroyed;
-    QList<int> modesSeen;
-    Assistant assistant(&m_log, QStringLiteral("a"));
-    assistant.m_onUpdate = [&] { modesSeen << kept.knobMode(); };
-    model.registerModelAssistant(&assistant);
-    model.setModelIntValue(KnobModeId, KnobModeCircle);
-    model.registerDial(&later);
-    model.unregisterDial(&later);
-    model.setModelIntValue(KnobModeId, KnobModeLinear);
-    QCOMPARE(modesSeen, QList<int>({ KnobModeCircle, KnobModeLinear }));
-    QCOMPARE(later.knobMode(), int(KnobModeCircle));
-    model.unregisterModelAssistant(&assistant);
 }
 
 QTEST_MAIN(ModelTest)

@@ -1,7 +1,7 @@
 // The project file format without a window: bytes to description and back.
 
 #include "project/ProjectFileHelper.h"
-#include "views/WindowRestorationInfo.h"
+#include "project/WindowRestorationInfo.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "Dumps.h"
-#include "ServiceTestRig.h"
+#include "EngineRig.h"
 
 #include "services/MidiEditTransmittionThread.h"
 
@@ -27,8 +27,8 @@ class MidiEditTransmittionThreadTest : public QObject
 private slots:
     void init()
     {
-        m_rig = std::make_unique<ServiceTestRig>();
-        m_pThread = new MidiEditTransmittionThread(nullptr);
+        m_rig = std::make_unique<EngineRig>();
+        m_pThread = new MidiEditTransmittionThread(nullptr, m_rig->engine.get());
         m_results.clear();
         // Queued to the GUI thread, as the editor receives it.
         connect(m_pThread, &MidiEditTransmittionThread::finishTransmittion, this, [this](bool result) { m_results << result; });
@@ -135,7 +135,7 @@ private:
         return QTest::qWaitFor([&]() { return m_results.size() > finishes; }, FinishTimeoutMs) && m_results.last();
     }
 
-    std::unique_ptr<ServiceTestRig> m_rig;
+    std::unique_ptr<EngineRig> m_rig;
     MidiEditTransmittionThread* m_pThread = nullptr;
     QList<bool> m_results;
 };

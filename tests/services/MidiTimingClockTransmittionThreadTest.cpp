@@ -1,4 +1,4 @@
-#include "ServiceTestRig.h"
+#include "EngineRig.h"
 
 #include "services/MidiTimingClockTransmittionThread.h"
 
@@ -27,8 +27,8 @@ private slots:
     // blink every 24th, nothing after Stop, and a fresh beat after a restart.
     void clocksAtTheTempoAndAFreshBeatAfterARestart()
     {
-        ServiceTestRig rig;
-        MidiTimingClockTransmittionThread thread(nullptr);
+        EngineRig rig;
+        MidiTimingClockTransmittionThread thread(nullptr, rig.engine.get());
         int blinks = 0;
         connect(&thread, &MidiTimingClockTransmittionThread::blinkLed, this, [&blinks]() { ++blinks; });
         thread.setTempo(1200);

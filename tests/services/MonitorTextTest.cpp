@@ -1,12 +1,16 @@
-// Monitor lines read back, decoded and counted: every kind of message, what
-// later messages complete (RPN, NRPN, 14-bit controllers, banks), universal
-// System Exclusive messages and manufacturers, the columns of a decoded
-// line, and the tempo of timing clock.
+// Monitor lines made from records, decoded and counted: the hex line and its
+// time stamp, every kind of message, what later messages complete (RPN,
+// NRPN, 14-bit controllers, banks), universal System Exclusive messages and
+// manufacturers, the columns of a decoded line, and the tempo of timing clock.
 
+#include "Records.h"
+
+#include "engine/TimeStamp.h"
+#include "midi/platform/SteadyClock.h"
 #include "model/TarvoParameters.h"
 #include "services/MidiMessageDecoder.h"
-#include "services/MonitorLine.h"
 #include "services/MonitorLineDecoder.h"
+#include "services/MonitorLineFormat.h"
 #include "services/MonitorStatistics.h"
 
 #include <QTest>
@@ -16,6 +20,9 @@ class MonitorTextTest : public QObject
     Q_OBJECT
 
 private slots:
+    void lines_data();
+    void lines();
+    void timeStamps();
     void decode_data();
     void decode();
     void decodedLineHasColumns();
@@ -63,8 +70,6 @@ void MonitorTextTest::decode_data()
         << "F0 00 20 29 02 0C 0E F7" << c3 << "0|System Exclusive|8 bytes, Focusrite/Novation";
     QTest::newRow("unknown manufacturer") << "F0 00 7F 7F 01 F7" << c3
                                           << "0|System Exclusive|6 bytes, unknown manufacturer 00 7F 7F";
-    QTest::newRow("shortened") << "F0 43 10 \u2026 7E F7 (65,536 bytes)" << c3
-                               << "0|System Exclusive|65,536 bytes, Yamaha";
     QTest::newRow("identity request") << "F0 7E 7F 06 01 F7" << c3
                                       << "0|System Exclusive|6 bytes, Universal Non-Real Time, all devices: "
                                          "Identity Request";
@@ -99,9 +104,8 @@ void MonitorTextTest::decode()
     MidiMessageDecoder decoder;
     decoder.setMiddleCName(middleC);
     MidiMessageDecoder::Decoded decoded;
-    for (const MonitorLine& line : MonitorLine::parseLines(lines)) {
-        QVERIFY(line.isMessage());
-        decoded = decoder.decode(line.bytes, line.size);
+    for (const MidiRecord& record : lineRecords(lines)) {
+        decoded = decoder.decode(record.bytes, record.bytes.size());
     }
     QTEST(QStringLiteral("%1|%2|%3").arg(decoded.channel).arg(decoded.kind, decoded.values), "decoded");
 }
@@ -109,57 +113,102 @@ void MonitorTextTest::decode()
 void MonitorTextTest::decodedLineHasColumns()
 {
     MonitorLineDecoder decoder;
-    const QVector<MonitorLine> lines = MonitorLine::parseLines(QStringLiteral(
-        "\n23:59:59:990 90 3C 64 \n-- 2 messages lost: input faster than the program can take --\n00:00:00:002 B0 07 64 "));
-    QCOMPARE(lines[1].lostCount, quint64(2));
-    QCOMPARE(decoder.decode(lines[0], decoder.take(lines[0], 0), QByteArray()),
-             "23:59:59:990" + QString(18, QLatin1Char(' '))
+    const qint64 start = 5000000;
+    const MidiRecords records{messageRecords({"90 3C 64"}, start)[0],
+                              lossRecord(MidiRecord::Kind::Lost, 2, start + 1000),
+                              messageRecords({"B0 07 64"}, start + 12000)[0]};
+    const auto decode = [&](int index, const char* stamp) {
+        return decoder.decode(records[index], decoder.take(records[index]), QLatin1String(stamp),
+                              MonitorLineFormat::body(records[index]));
+    };
+    QCOMPARE(decode(0, "23:59:59:990 "),
+             "23:59:59:990 " + QString(17, QLatin1Char(' '))
                  + "1  Note On                 C3 (60) velocity 100                          90 3C 64");
-    QCOMPARE(decoder.decode(lines[1], decoder.take(lines[1], 0), QByteArray()), lines[1].text);
-    // The time since the previous message goes on over midnight.
-    QCOMPARE(decoder.decode(lines[2], decoder.take(lines[2], 0), QByteArray()),
-             QStringLiteral("00:00:00:002     +12.000 ms   1  Control Change          7 Volume = 100"
-                            "                                B0 07 64"));
+    QCOMPARE(decode(1, ""), QStringLiteral("-- 2 messages lost: input faster than the program can take --"));
+    // The time since the previous message comes from the records' own times.
+    QCOMPARE(decode(2, "00:00:00:002 "), QStringLiteral("00:00:00:002     +12.000 ms   1  Control Change          "
+                                                         "7 Volume = 100                                B0 07 64"));
+}
+
+void MonitorTextTest::lines_data()
+{
+    QTest::addColumn<MidiRecord>("record");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("note") << messageRecords({"90 3C 64"})[0] << "90 3C 64 ";
+    QByteArray dump = QByteArray::fromHex("F04310") + QByteArray(65531, 0x01) + QByteArray::fromHex("7EF7");
+    QTest::newRow("beyond the parser's length")
+        << MidiRecord{0, MidiRecord::Kind::Message, 0, dump} << QStringLiteral("F0 43 10 \u2026 7E F7 (65,536 bytes)");
+    QTest::newRow("parser's length") << MidiRecord{0, MidiRecord::Kind::Message, 0, dump.left(4095) + char(0xF7)}
+                                     << QStringLiteral("F0 43 10 ") + QStringLiteral("01 ").repeated(4092) + "F7 ";
+    QTest::newRow("lost") << lossRecord(MidiRecord::Kind::Lost, 27)
+                          << "-- 27 messages lost: input faster than the program can take --";
+    QTest::newRow("too long")
+        << lossRecord(MidiRecord::Kind::TooLong, 8192)
+        << "-- System Exclusive longer than 8192 bytes dropped: raise Maximum System Exclusive in MIDI Settings --";
+    QTest::newRow("cut short") << MidiRecord{0, MidiRecord::Kind::CutShort, 300, QByteArray::fromHex("F00102F7")}
+                               << "F0 01 02 F7 -- cut short after 300 bytes and ended with F7 --";
+}
+
+void MonitorTextTest::lines()
+{
+    QFETCH(MidiRecord, record);
+    QTEST(MonitorLineFormat::body(record), "line");
+    // Lines of words carry no stamp; messages the stamp of their own time.
+    const QString stamped = MonitorLineFormat::line(record, true);
+    if (record.kind == MidiRecord::Kind::Lost || record.kind == MidiRecord::Kind::TooLong) {
+        QTEST(stamped, "line");
+    } else {
+        QCOMPARE(stamped, MonitorLineFormat::stamp(record.microseconds) + MonitorLineFormat::body(record));
+    }
+}
+
+void MonitorTextTest::timeStamps()
+{
+    char stamp[TimeStamp::BufferSize];
+    // Hours wrap at midnight; microseconds are cut to milliseconds.
+    qputenv("TZ", "UTC");
+    tzset();
+    const long nineFiveThree = 9 * 3600 + 5 * 60 + 3;
+    QCOMPARE(TimeStamp::format(stamp, nineFiveThree, 7999), 13);
+    QCOMPARE(QByteArray(stamp), QByteArray("09:05:03:007 "));
+    TimeStamp::format(stamp, nineFiveThree + 86400 + 3600 * 14 + 56, 999999);
+    QCOMPARE(QByteArray(stamp), QByteArray("23:05:59:999 "));
+    // A record's stamp is the wall clock of its monotonic time.
+    const long long wall = TimeStamp::wallMicroseconds(steadyMicroseconds() - 86400000000LL);
+    TimeStamp::format(stamp, long(wall / 1000000), long(wall % 1000000));
+    QCOMPARE(MonitorLineFormat::stamp(steadyMicroseconds() - 86400000000LL).left(8), QString::fromLatin1(stamp).left(8));
 }
 
 void MonitorTextTest::figures_data()
 {
     QTest::addColumn<double>("beatsPerMinute");
-    QTest::addColumn<bool>("stamped");
-    QTest::addColumn<double>("expectedTempo");
-    QTest::addColumn<bool>("jitterKnown");
-    // Time stamps in whole milliseconds: 27 and 28 ms intervals.
-    QTest::newRow("stamped clock") << 90.0 << true << 90.0 << true;
-    // Clocks that arrive together every 100 ms.
-    QTest::newRow("clock by arrival") << 120.0 << false << 120.0 << false;
-    QTest::newRow("no clock") << 0.0 << true << 0.0 << false;
+    QTest::newRow("clock") << 90.0;
+    QTest::newRow("fast clock") << 300.0;
+    QTest::newRow("no clock") << 0.0;
 }
 
 void MonitorTextTest::figures()
 {
     QFETCH(double, beatsPerMinute);
-    QFETCH(bool, stamped);
     const qint64 Second = 1000000;
-    const qint64 Batch = 100000;
     MonitorStatistics statistics;
     statistics.addLost(7);
     for (int message = 0; message < 300; ++message) {
-        statistics.addMessage(3, false, message * Second / 300, stamped);
+        statistics.addMessage(3, false, message * Second / 300);
     }
+    // Clocks with a microsecond of wobble each way.
     for (int clock = 0; beatsPerMinute > 0 && clock < 2 * beatsPerMinute * 24 / 60; ++clock) {
-        const qint64 time = qint64(clock * 60.0 * Second / (beatsPerMinute * 24));
-        statistics.addMessage(1, true, stamped ? time / 1000 * 1000 : (time / Batch + 1) * Batch, stamped);
+        const qint64 time = qint64(clock * 60.0 * Second / (beatsPerMinute * 24)) + (clock % 2 == 0 ? 1 : -1);
+        statistics.addMessage(1, true, time);
     }
     const MonitorStatistics::Figures figures = statistics.read(2 * Second);
     QCOMPARE(figures.lost, quint64(7));
     QCOMPARE(figures.bytes, quint64(900 + figures.messages - 300));
     QCOMPARE(figures.messagesPerSecond, figures.messages / 2.0);
-    QFETCH(double, expectedTempo);
-    QVERIFY2(qAbs(figures.beatsPerMinute - expectedTempo) <= expectedTempo / 100,
+    QVERIFY2(qAbs(figures.beatsPerMinute - beatsPerMinute) <= beatsPerMinute / 100,
              qPrintable(QString::number(figures.beatsPerMinute)));
-    QFETCH(bool, jitterKnown);
-    QCOMPARE(figures.jitterMilliseconds >= 0.0, jitterKnown);
-    QVERIFY(figures.jitterMilliseconds < 1.0);
+    QCOMPARE(figures.jitterMilliseconds >= 0.0, beatsPerMinute > 0);
+    QVERIFY(figures.jitterMilliseconds < 0.01);
     // Nothing new: no rates and no tempo.
     QCOMPARE(statistics.read(Second).beatsPerMinute, 0.0);
 }

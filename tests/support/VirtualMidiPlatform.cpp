@@ -1,5 +1,7 @@
 #include "VirtualMidiPlatform.h"
 
+#include "midi/platform/SteadyClock.h"
+
 #include "midi/platform/MidiPlatform.h"
 
 #include <algorithm>
@@ -63,11 +65,12 @@ void VirtualMidiPlatform::moveEndpoint(Ref endpoint, int index)
     m_endpointsChanged = true;
 }
 
-void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& packets)
+void VirtualMidiPlatform::injectPackets(Ref source, const QList<QByteArray>& packets,
+                                        const QList<std::int64_t>& microseconds)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_deliveries.emplace_back(source, packets);
+        m_deliveries.push_back(Delivery{source, packets, microseconds});
     }
     m_changed.notify_all();
 }
@@ -238,15 +241,20 @@ void VirtualMidiPlatform::deliverLoop()
         m_changed.wait(lock, [this] { return m_stopping || !m_deliveries.empty(); });
         if (m_stopping)
             return;
-        const auto delivery = m_deliveries.front();
+        const Delivery delivery = m_deliveries.front();
         m_deliveries.pop_front();
         std::vector<MidiPacket> packets;
-        for (const QByteArray& bytes : delivery.second)
-            packets.push_back(MidiPacket{reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        const std::int64_t now = steadyMicroseconds();
+        for (int i = 0; i < delivery.packets.size(); ++i) {
+            const QByteArray& bytes = delivery.packets[i];
+            packets.push_back(MidiPacket{reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                         static_cast<std::size_t>(bytes.size()),
+                                         i < delivery.microseconds.size() ? delivery.microseconds[i] : now});
+        }
         // Ports and connections stay while m_delivering is set.
         m_delivering = true;
         for (const auto& port : m_ports) {
-            const auto connection = port.second.connections.find(delivery.first);
+            const auto connection = port.second.connections.find(delivery.source);
             if (connection == port.second.connections.end())
                 continue;
             lock.unlock();

@@ -66,8 +66,10 @@ public:
     void failOperation(Operation op) { m_failures |= 1u << static_cast<int>(op); }
     void clearFailures() { m_failures = 0; }
 
-    // Queues one delivery; deliveries keep the order of injection.
-    void injectPackets(Ref source, const QList<QByteArray>& packets);
+    // Queues one delivery; deliveries keep the order of injection. Packets
+    // arrive at the given times (monotonic microseconds), those without one
+    // when they are delivered.
+    void injectPackets(Ref source, const QList<QByteArray>& packets, const QList<std::int64_t>& microseconds = {});
     // Waits until every injected delivery has returned; false on time-out.
     bool waitUntilDelivered(int timeoutMs = 5000);
     bool isConnected(Ref source) const;
@@ -123,7 +125,13 @@ private:
     std::map<Ref, Port> m_ports;
     std::atomic<unsigned> m_failures{0};
     QList<SentMessage> m_sent;
-    std::deque<std::pair<Ref, QList<QByteArray>>> m_deliveries;
+    struct Delivery
+    {
+        Ref source;
+        QList<QByteArray> packets;
+        QList<std::int64_t> microseconds;
+    };
+    std::deque<Delivery> m_deliveries;
     bool m_endpointsChanged = false;
     bool m_delivering = false;
     bool m_stopping = false;

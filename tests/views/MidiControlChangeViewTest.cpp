@@ -13,7 +13,7 @@ private slots:
     void controlsSendAtOnceAndTransmitResends()
     {
         SendingMainWindow bench;
-        MidiControlChangeView view(nullptr, Volume, &bench.m_model);
+        MidiControlChangeView view(nullptr, Volume, bench.context());
         QVERIFY(showExposed(&view));
         auto* dial = view.findChild<Dial*>();
         dial->setFocus();
@@ -43,7 +43,7 @@ private slots:
         QFETCH(int, created);
         QFETCH(QByteArray, block);
         SendingMainWindow bench;
-        MidiControlChangeView view(nullptr, static_cast<unsigned char>(created), &bench.m_model);
+        MidiControlChangeView view(nullptr, static_cast<unsigned char>(created), bench.context());
         QDataStream in(block);
         QVERIFY(view.setDataStream(in));
         QVERIFY(bench.sent().isEmpty());

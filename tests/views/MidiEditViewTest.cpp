@@ -1,5 +1,6 @@
 #include "views/MidiEditView.h"
 
+#include "Records.h"
 #include "SendingMainWindow.h"
 #include "controls/ToolButton.h"
 #include "services/MidiEditTransmittionThread.h"
@@ -82,7 +83,7 @@ class MidiEditViewTest : public QObject
 
     Page createView(int mode, const QString& text = QString())
     {
-        m_views << new MidiEditView(nullptr, &m_pBench->m_model, MidiEditView::OpenMode(mode), text);
+        m_views << new MidiEditView(nullptr, m_pBench->context(), MidiEditView::OpenMode(mode), text);
         m_views.last()->resize(338, 274);
         showExposed(m_views.last());
         return Page{m_views.last()};
@@ -183,15 +184,16 @@ private slots:
     void receivedDataFillsTheEditorWhenConfirmed()
     {
         const Page page = createView(MidiEditView::SystemExclusive);
-        page.view->receivedMessage(QStringLiteral("\nF0 01 F7"), 3);
+        page.view->receivedMessage(messageRecords({"F0 01 F7"}));
         page.click("Receive");
         m_pBench->m_model.setParameterEditFlag(ParameterNotEdited);
-        page.view->receivedMessage(QStringLiteral("\nF7"), 1);
-        page.view->receivedMessage(QStringLiteral("\nF0 7E 00 F7"), 4);
-        QCOMPARE(page.view->findChild<QLabel*>()->text(), QStringLiteral("5Bytes"));
+        // Only System Exclusive is taken, split at the status bytes inside it.
+        page.view->receivedMessage(messageRecords({"90 3C 40", "F0 01 F4 02 F7"}));
+        page.view->receivedMessage(messageRecords({"F0 7E 00 F7"}));
+        QCOMPARE(page.view->findChild<QLabel*>()->text(), QStringLiteral("9Bytes"));
         QCOMPARE(m_pBench->m_model.getParameterEditFlag(), ParameterNotEdited);
         QTest::keyClick(page.button(), Qt::Key_Return);
-        QCOMPARE(page.plainText(), QStringLiteral("F7\nF0 7E 00 F7"));
+        QCOMPARE(page.plainText(), QStringLiteral("F0 01 \nF4 02 F7\nF0 7E 00 F7 "));
         QCOMPARE(m_pBench->m_model.getParameterEditFlag(), ParameterEdited);
         // An editor with text leaves the reply to a new one.
         page.click("Receive");
@@ -206,7 +208,7 @@ private slots:
         for (Qt::Key key : {Qt::Key_F6, Qt::Key_F5, Qt::Key_F7}) {
             in.key(key);
         }
-        in.view->receivedMessage(QStringLiteral("\n90 3C 40 "), 3);
+        in.view->receivedMessage(messageRecords({"90 3C 40"}));
         QTest::qWait(20);
         QVERIFY(m_pBench->sent().isEmpty());
         QVERIFY(editorsInSubWindows().isEmpty());
@@ -224,8 +226,8 @@ private slots:
         const Page editor = createView(MidiEditView::SystemExclusive);
         editor.click("Receive");
         for (const Page& page : {monitor, editor}) {
-            page.view->receivedMessage(QStringLiteral("\nF8").repeated(600) + "\nFE", 601);
-            QCOMPARE(page.text()->document()->lastBlock().text(), QStringLiteral("FE"));
+            page.view->receivedMessage(lineRecords(QStringLiteral("\nF0 F7").repeated(600) + "\nF0 01 F7"));
+            QCOMPARE(page.text()->document()->lastBlock().text(), QStringLiteral("F0 01 F7"));
         }
         QCOMPARE(monitor.text()->document()->blockCount(), MonitorLineLimit);
         QCOMPARE(editor.text()->document()->blockCount(), 601);

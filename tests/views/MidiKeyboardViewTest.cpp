@@ -19,7 +19,7 @@ private slots:
     void notesCarryChannelAndVelocity()
     {
         SendingMainWindow bench;
-        MidiKeyboardView view(nullptr, &bench.m_model);
+        MidiKeyboardView view(nullptr, bench.context());
         QVERIFY(showExposed(&view));
         auto* keyboard = view.findChild<Keyboard*>();
         auto* upper = view.findChild<MidiKeyboardUpperView*>();

@@ -28,7 +28,7 @@ private slots:
     void transmitSendsTheTickedBankSelectThenTheProgram()
     {
         SendingMainWindow bench;
-        MidiProgramChangeView view(nullptr, &bench.m_model);
+        MidiProgramChangeView view(nullptr, bench.context());
         QVERIFY(showExposed(&view));
         const QList<QSpinBox*> channelMsbLsb = view.findChildren<QSpinBox*>();
         channelMsbLsb[0]->setValue(3);
@@ -59,7 +59,7 @@ private slots:
     {
         QFETCH(QByteArray, block);
         SendingMainWindow bench;
-        MidiProgramChangeView view(nullptr, &bench.m_model);
+        MidiProgramChangeView view(nullptr, bench.context());
         QDataStream in(block);
         QVERIFY(view.setDataStream(in));
         QVERIFY(bench.sent().isEmpty());

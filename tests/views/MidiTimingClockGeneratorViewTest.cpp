@@ -36,7 +36,7 @@ private slots:
     void restoredStateAndPlayButtonDriveTheClock()
     {
         SendingMainWindow bench;
-        MidiTimingClockGeneratorView view(nullptr, &bench.m_model);
+        MidiTimingClockGeneratorView view(nullptr, bench.context());
         QVERIFY(showExposed(&view));
         QByteArray block = intRecordBlock({{0, Tempo}, {1, 1}});
         QDataStream in(block);

@@ -4,8 +4,8 @@
 // timing clock and active sensing, and the log and captured System Exclusive
 // messages are saved as shown and byte for byte.
 
+#include "Records.h"
 #include "SendingMainWindow.h"
-#include "services/HexText.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 #include "views/MonitorFindBar.h"
@@ -75,7 +75,7 @@ private slots:
         m_pBench = std::make_unique<SendingMainWindow>();
         const bool out = QByteArray(QTest::currentTestFunction()).startsWith("out");
         m_pMonitor = std::make_unique<MidiEditView>(
-            nullptr, &m_pBench->m_model, out ? MidiEditView::MidiOutMonitor : MidiEditView::MidiInMonitor, QString());
+            nullptr, m_pBench->context(), out ? MidiEditView::MidiOutMonitor : MidiEditView::MidiInMonitor, QString());
         QVERIFY(showExposed(m_pMonitor.get()));
         QApplication::setActiveWindow(m_pMonitor.get());
         text()->setFocus();
@@ -88,9 +88,9 @@ private slots:
 
     void pauseKeepsWhatTheHistoryHolds()
     {
-        m_pMonitor->receivedMessage(controlChanges(0, 100), 300);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 100)));
         key(Qt::Key_Space);
-        m_pMonitor->receivedMessage(controlChanges(100, 300), 900);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(100, 300)));
         QCOMPARE(text()->document()->blockCount(), 100);
         QVERIFY2(status().endsWith(QLatin1String("Paused: 300 waiting")), qPrintable(status()));
         key(Qt::Key_Space);
@@ -99,7 +99,7 @@ private slots:
 
         // More than the history holds: the newest lines, after a line that counts the others.
         key(Qt::Key_Space);
-        m_pMonitor->receivedMessage(controlChanges(400, 600), 1800);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(400, 600)));
         key(Qt::Key_Space);
         QTextDocument* document = text()->document();
         QCOMPARE(document->blockCount(), HistoryLines);
@@ -119,11 +119,11 @@ private slots:
 
     void readerWhoScrolledBackKeepsTheLinesInSight()
     {
-        m_pMonitor->receivedMessage(controlChanges(0, HistoryLines), 3 * HistoryLines);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, HistoryLines)));
         QScrollBar* scrollBar = text()->verticalScrollBar();
         scrollBar->setValue(scrollBar->maximum() / 2);
         const QString top = text()->cursorForPosition(QPoint(0, 0)).block().text();
-        m_pMonitor->receivedMessage(controlChanges(HistoryLines, 100), 300);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(HistoryLines, 100)));
         QCOMPARE(text()->document()->blockCount(), HistoryLines);
         QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), top);
     }
@@ -134,8 +134,7 @@ private slots:
         // parameter and give the data MSB of the line at its end.
         key(Qt::Key_D, Qt::ControlModifier);
         const QString selection = QStringLiteral("\nB0 65 00 \nB0 64 00 \nB0 06 02 ");
-        m_pMonitor->receivedMessage(selection + controlChanges(0, HistoryLines - 1) + QStringLiteral("\nB0 26 01 "),
-                                    3 * (HistoryLines + 3));
+        m_pMonitor->receivedMessage(lineRecords(selection + controlChanges(0, HistoryLines - 1) + QStringLiteral("\nB0 26 01 ")));
         const QString last = text()->document()->lastBlock().text();
         QVERIFY2(last.contains(QLatin1String("RPN  "))
                      && last.contains(QLatin1String("0/0 Pitch Bend Sensitivity = 257")),
@@ -145,7 +144,7 @@ private slots:
     void middleCNameRenamesTheNotesInSight()
     {
         key(Qt::Key_D, Qt::ControlModifier);
-        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 "), 3);
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 ")));
         QVERIFY(text()->toPlainText().contains(QLatin1String("C3 (60)")));
         m_pBench->m_model.setModelIntValue(MiddleCNameId, MiddleCIsC4);
         QVERIFY(text()->toPlainText().contains(QLatin1String("C4 (60)")));
@@ -153,7 +152,7 @@ private slots:
 
     void findStepsThroughTheMatches()
     {
-        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F "), 12);
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \n80 3C 40 \nB0 07 64 \n90 3C 7F ")));
         key(Qt::Key_F, Qt::ControlModifier);
         // A space is typed into the text, not taken as Pause.
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3c "));
@@ -169,7 +168,7 @@ private slots:
         }
         QCOMPARE(count->text(), QStringLiteral("3 of 3"));
         // New lines are counted at the next step.
-        m_pMonitor->receivedMessage(QStringLiteral("\n90 3C 00 "), 3);
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 00 ")));
         key(Qt::Key_F3);
         QCOMPARE(count->text(), QStringLiteral("4 of 4"));
     }
@@ -177,7 +176,7 @@ private slots:
     void outMonitorHidesNoiseAndSavesItsLog()
     {
         trigger("&Hide Timing Clock and Active Sensing");
-        m_pMonitor->setText(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 "));
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 ")));
         QTemporaryDir hex;
         QCOMPARE(save("Save &Log As...", hex.path(), "monitor.txt"), QByteArray("90 3C 64 \n80 3C 40\n"));
         key(Qt::Key_D, Qt::ControlModifier);
@@ -188,16 +187,12 @@ private slots:
 
     void systemExclusiveIsSavedAsCaptured()
     {
-        // A long message shows shortened; the bytes come from the System Exclusive text.
+        // A long message shows shortened, and is saved whole.
         const QByteArray dump = char(0xF0) + QByteArray(4998, 0x11) + char(0xF7);
         const QByteArray request = midiBytes("F0 7E 7F 06 01 F7");
-        QByteArray systemExclusiveText;
-        for (const QByteArray& message : {dump, request}) {
-            HexText::appendBytes(systemExclusiveText, reinterpret_cast<const unsigned char*>(message.constData()),
-                                 std::size_t(message.size()), true);
-        }
-        m_pMonitor->receivedMessage(QStringLiteral("\nF0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64 \nF0 7E 7F 06 01 F7 "),
-                                    5009, systemExclusiveText);
+        m_pMonitor->receivedMessage(
+            messageRecords({QString::fromLatin1(dump.toHex()), QStringLiteral("903C64"), QString::fromLatin1(request.toHex())}));
+        QVERIFY(text()->toPlainText().startsWith(QStringLiteral("F0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64")));
         QTemporaryDir directory;
         QCOMPARE(save("Save System E&xclusive As...", directory.path(), "capture.syx"), dump + request);
     }

@@ -20,6 +20,8 @@ public:
     QList<QByteArray> sent() const;
     void clearSent() { m_platform.clearSentMessages(); }
     int transmissionState() { return m_model.getModelIntValue(TransmissionStateId); }
+    // What the window's views are made with.
+    ViewContext context() { return m_pWindow->viewContext(); }
 
     VirtualMidiPlatform m_platform;
     TarvoModel m_model;

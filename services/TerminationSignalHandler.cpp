@@ -1,4 +1,4 @@
-#include "app/TerminationSignalHandler.h"
+#include "services/TerminationSignalHandler.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "services/MidiStreamReader.h"
+#include "engine/MidiStreamReader.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "services/HexText.h"
+#include "engine/HexText.h"
 
 #include "midilib_constants.h"
 

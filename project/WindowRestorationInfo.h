@@ -19,6 +19,8 @@ public:
         WindowIdMidiSettings = 7,
         WindowIdFilter = 8,
         WindowIdTimingClock = 9,
+        // A window that keeps no layout: never stored.
+        WindowIdPreferences = 10,
         WindowIdUnknown = 12,
     };
 

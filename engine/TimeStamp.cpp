@@ -1,4 +1,8 @@
-#include "services/TimeStamp.h"
+#include "engine/TimeStamp.h"
+
+#include "midi/platform/SteadyClock.h"
+
+#include <chrono>
 
 #include <cstring>
 #include <ctime>
@@ -38,4 +42,12 @@ int TimeStamp::format(char* text, long seconds, long microseconds)
     *out++ = GroupSeparator;
     *out = '\0';
     return static_cast<int>(out - text);
+}
+
+long long TimeStamp::wallMicroseconds(long long steadyMicroseconds)
+{
+    const long long wallNow
+        = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+              .count();
+    return steadyMicroseconds + (wallNow - ::steadyMicroseconds());
 }

@@ -1,4 +1,4 @@
-#include "views/ControlChangeNameList.h"
+#include "services/ControlChangeNameList.h"
 
 const char* const ControlChangeNameList[ControlChangeCount] = {
     "000 Bank (MSB)",

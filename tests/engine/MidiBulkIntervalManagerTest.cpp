@@ -1,5 +1,4 @@
-#include "model/TarvoModel.h"
-#include "services/MidiBulkIntervalManager.h"
+#include "engine/MidiBulkIntervalManager.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -12,7 +11,6 @@ const QByteArray IdentityRequest("\xF0\x7E\x7F\x06\x01\xF7", 6);
 const QByteArray NoteOn("\x90\x3C\x40", 3);
 const QByteArray InnerEndOfExclusive("\xF0\x01\xF7\x02", 4);
 const int IntervalMs = 300;
-// The largest interval the parameter takes.
 const int LongestIntervalMs = 1000;
 
 // Milliseconds that waitBulkAfterTransmission held the caller.
@@ -34,16 +32,15 @@ class MidiBulkIntervalManagerTest : public QObject
 private slots:
     void pausesOnlyAfterEndOfExclusiveWhileEnabled()
     {
-        TarvoModel model;
-        MidiBulkIntervalManager manager(&model);
-        model.setModelIntValue(BulkIntervalId, IntervalMs);
+        MidiBulkIntervalManager manager;
+        manager.setBulkInterval(IntervalMs);
         QVERIFY(pauseAfter(manager, IdentityRequest) >= IntervalMs);
         QVERIFY(pauseAfter(manager, NoteOn) < IntervalMs);
         QVERIFY(pauseAfter(manager, InnerEndOfExclusive) < IntervalMs);
         manager.setEnabledBulkInterval(false);
-        QVERIFY(pauseAfter(manager, IdentityRequest) < IntervalMs);
-        // A change of the parameter enables the pause again.
-        model.setModelIntValue(BulkIntervalId, IntervalMs / 2);
+        manager.setBulkInterval(IntervalMs / 2);
+        QVERIFY(pauseAfter(manager, IdentityRequest) < IntervalMs / 2);
+        manager.setEnabledBulkInterval(true);
         QVERIFY(pauseAfter(manager, IdentityRequest) >= IntervalMs / 2);
     }
 
@@ -51,9 +48,7 @@ private slots:
     // so before it waits for its threads.
     void switchingOffReleasesPausesUnderWay()
     {
-        TarvoModel model;
-        model.setModelIntValue(BulkIntervalId, LongestIntervalMs);
-        MidiBulkIntervalManager manager(&model);
+        MidiBulkIntervalManager manager(LongestIntervalMs);
         qint64 pause = 0;
         std::thread released([&]() { pause = pauseAfter(manager, IdentityRequest); });
         QTest::qSleep(IntervalMs);

@@ -1,0 +1,79 @@
+#include "services/MonitorLineFormat.h"
+
+#include "engine/HexText.h"
+#include "engine/TimeStamp.h"
+
+#include "midilib_constants.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace {
+
+const char* const LostLineFormat
+    = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- %1 messages lost: input faster than the program can take --");
+const char* const TooLongLineFormat = QT_TRANSLATE_NOOP(
+    "MonitorLineFormat",
+    "-- System Exclusive longer than %1 bytes dropped: raise Maximum System Exclusive in MIDI Settings --");
+const char* const CutShortFormat
+    = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- cut short after %1 bytes and ended with F7 --");
+// A longer message shows this many bytes at each end and its length between.
+const int ShortenedHeadBytes = 3;
+const int ShortenedTailBytes = 2;
+const QChar Ellipsis(0x2026);
+const QChar Space = QLatin1Char(' ');
+const char* const ShortenedLengthFormat = "(%1 bytes)";
+const qint64 MicrosecondsPerSecond = 1000000;
+
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("MonitorLineFormat", text);
+}
+
+QString hexOf(const QByteArray& bytes, int from, int count)
+{
+    QByteArray text;
+    HexText::appendBytes(text, reinterpret_cast<const unsigned char*>(bytes.constData()) + from,
+                         static_cast<std::size_t>(count), false);
+    return QString::fromLatin1(text);
+}
+
+QString messageBody(const QByteArray& bytes)
+{
+    if (bytes.size() <= MIDILIB_Message_SizeMax)
+        return hexOf(bytes, 0, bytes.size());
+    return hexOf(bytes, 0, ShortenedHeadBytes) + Ellipsis + Space
+        + hexOf(bytes, bytes.size() - ShortenedTailBytes, ShortenedTailBytes)
+        + QString::fromLatin1(ShortenedLengthFormat).arg(QLocale(QLocale::English).toString(bytes.size()));
+}
+
+} // namespace
+
+QString MonitorLineFormat::stamp(qint64 microseconds)
+{
+    const qint64 wall = TimeStamp::wallMicroseconds(microseconds);
+    char text[TimeStamp::BufferSize];
+    const int length = TimeStamp::format(text, long(wall / MicrosecondsPerSecond), long(wall % MicrosecondsPerSecond));
+    return QString::fromLatin1(text, length);
+}
+
+QString MonitorLineFormat::body(const MidiRecord& record)
+{
+    switch (record.kind) {
+    case MidiRecord::Kind::Message:
+        return messageBody(record.bytes);
+    case MidiRecord::Kind::Lost:
+        return translated(LostLineFormat).arg(record.count);
+    case MidiRecord::Kind::TooLong:
+        return translated(TooLongLineFormat).arg(record.count);
+    case MidiRecord::Kind::CutShort:
+        return messageBody(record.bytes) + translated(CutShortFormat).arg(record.count);
+    }
+    return QString();
+}
+
+QString MonitorLineFormat::line(const MidiRecord& record, bool stamped)
+{
+    const bool bytes = record.kind == MidiRecord::Kind::Message || record.kind == MidiRecord::Kind::CutShort;
+    return stamped && bytes ? stamp(record.microseconds) + body(record) : body(record);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+class MidiSenderIF;
+class MonitorSourceIF;
+class TarvoModel;
+class ToolWindowHostIF;
+
+// What a tool view is given to do its work: the settings, the way to send
+// MIDI, the records to show, and the window that holds it.
+struct ViewContext
+{
+    TarvoModel* model;
+    MidiSenderIF* sender;
+    MonitorSourceIF* monitors;
+    ToolWindowHostIF* host;
+};
