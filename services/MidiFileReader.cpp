@@ -63,6 +63,12 @@ QString hex(uint value, int digits)
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
+bool tooLarge(QString* error)
+{
+    *error = translated(TooLargeText).arg(MaximumFileSize / (1024 * 1024));
+    return false;
+}
+
 bool hasId(const char* bytes, const char* id)
 {
     return std::equal(bytes, bytes + ChunkIdSize, id);
@@ -72,10 +78,8 @@ bool hasId(const char* bytes, const char* id)
 
 bool MidiFileReader::read(const QByteArray& file, Content* content, QString* error)
 {
-    if (file.size() > MaximumFileSize) {
-        *error = translated(TooLargeText).arg(MaximumFileSize / (1024 * 1024));
-        return false;
-    }
+    if (file.size() > MaximumFileSize)
+        return tooLarge(error);
     MidiFileReader reader(file);
     if (reader.readFile(content))
         return true;
@@ -91,10 +95,8 @@ bool MidiFileReader::load(const QString& path, Content* content, QString* error)
         *error = translated(NotRegularText);
         return false;
     }
-    if (info.size() > MaximumFileSize) {
-        *error = translated(TooLargeText).arg(MaximumFileSize / (1024 * 1024));
-        return false;
-    }
+    if (info.size() > MaximumFileSize)
+        return tooLarge(error);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();
