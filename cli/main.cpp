@@ -5,10 +5,10 @@
 #include "cli/CommandLine.h"
 #include "cli/DumpInputs.h"
 #include "cli/MidiSession.h"
+#include "cli/StandardStreams.h"
 #include "cli/Transfer.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 namespace {
 
@@ -16,14 +16,15 @@ int listPorts()
 {
     MidiSession session;
     if (!session.serviceAvailable()) {
-        QTextStream(stderr) << NoServiceText << '\n';
+        StandardStreams::writeError(QLatin1String(NoServiceText));
         return ExitBadInput;
     }
-    QTextStream out(stdout);
+    QString lines;
     for (const QString& name : session.sourceNames())
-        out << SourceListPrefix << name << '\n';
+        lines += QLatin1String(SourceListPrefix) + name + QLatin1Char('\n');
     for (const QString& name : session.destinationNames())
-        out << DestinationListPrefix << name << '\n';
+        lines += QLatin1String(DestinationListPrefix) + name + QLatin1Char('\n');
+    StandardStreams::writeOutput(lines.toLocal8Bit());
     return ExitDone;
 }
 
@@ -32,39 +33,48 @@ int transfer(const CliOptions& options)
     QList<QByteArray> inputs;
     QString error;
     if (options.sends() && !loadDumpInputs(options, &inputs, &error)) {
-        QTextStream(stderr) << error << '\n';
+        StandardStreams::writeError(error);
         return ExitBadInput;
     }
     Transfer transfer(options);
     return transfer.run(inputs);
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int run(const CliOptions& options)
 {
-    QCoreApplication application(argc, argv);
-    application.setApplicationName(QLatin1String(ProgramName));
-    application.setApplicationVersion(QLatin1String(ProductVersion));
-    CliOptions options;
-    QString error;
-    if (!parseCommandLine(QCoreApplication::arguments(), &options, &error)) {
-        QTextStream(stderr) << error << '\n' << TryHelpText << '\n';
-        return ExitBadInput;
-    }
     switch (options.command) {
     case CliOptions::Command::Help:
-        QTextStream(stdout) << HelpText;
+        StandardStreams::writeOutput(QByteArray(HelpText));
         return ExitDone;
     case CliOptions::Command::Version:
-        QTextStream(stdout) << QString::fromLatin1(VersionFormat)
-                                   .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
-                                        QLatin1String(ProductVersion))
-                            << '\n';
+        StandardStreams::writeOutput(QString::fromLatin1(VersionFormat)
+                                         .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
+                                              QLatin1String(ProductVersion))
+                                         .toLocal8Bit()
+                                     + '\n');
         return ExitDone;
     case CliOptions::Command::Ports:
         return listPorts();
     default:
         return transfer(options);
     }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    StandardStreams::holdClosedDescriptors();
+    QCoreApplication application(argc, argv);
+    application.setApplicationName(QLatin1String(ProgramName));
+    application.setApplicationVersion(QLatin1String(ProductVersion));
+    CliOptions options;
+    QString error;
+    if (!parseCommandLine(QCoreApplication::arguments(), &options, &error)) {
+        StandardStreams::writeError(error);
+        StandardStreams::writeError(QLatin1String(TryHelpText));
+        return StandardStreams::finish(ExitBadInput);
+    }
+    // A failed write anywhere in the run decides its status here.
+    return StandardStreams::finish(run(options));
 }
