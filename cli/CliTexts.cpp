@@ -115,5 +115,5 @@ const char* const LostMessagesFormat = "%1 messages lost: they came faster than 
 const char* const TooLongDroppedFormat = "A System Exclusive message longer than %1 bytes was dropped.";
 const char* const TimedOutFormat = "%1 of %2 messages arrived.";
 const char* const WriteFailedFormat = "%1 cannot be written: %2";
-const char* const OutLeftAloneFormat = "Nothing arrived: %1 was not written.";
+const char* const OutNotWrittenFormat = "Nothing arrived: %1 was not written.";
 const char* const OutputFailedFormat = "tarvo-cli: cannot write to standard output: %1";

@@ -7,7 +7,8 @@ enum ExitStatus : int {
     ExitDone = 0,
     // The timeout passed, or a signal came, before the messages asked for arrived.
     ExitTimedOut = 1,
-    // Bad arguments, an unreadable file, text that fails the check, no such port.
+    // Bad arguments, an unreadable file, text that fails the check, an input
+    // without a byte, an --out file that cannot be written, no such port.
     ExitBadInput = 2,
     // MIDI or output failure after starting: the destination or the MIDI
     // service went away while sending, or standard output, standard error or
@@ -54,5 +55,5 @@ extern const char* const LostMessagesFormat;
 extern const char* const TooLongDroppedFormat;
 extern const char* const TimedOutFormat;
 extern const char* const WriteFailedFormat;
-extern const char* const OutLeftAloneFormat;
+extern const char* const OutNotWrittenFormat;
 extern const char* const OutputFailedFormat;

@@ -13,7 +13,7 @@ namespace {
 int outputError = 0;
 int errorStreamError = 0;
 
-bool write(int descriptor, const QByteArray& bytes, int* firstError)
+bool writeStream(int descriptor, const QByteArray& bytes, int* firstError)
 {
     if (*firstError != 0)
         return false;
@@ -45,12 +45,12 @@ void StandardStreams::holdClosedDescriptors()
 
 bool StandardStreams::writeOutput(const QByteArray& bytes)
 {
-    return write(STDOUT_FILENO, bytes, &outputError);
+    return writeStream(STDOUT_FILENO, bytes, &outputError);
 }
 
 void StandardStreams::writeError(const QString& line)
 {
-    write(STDERR_FILENO, (line + QLatin1Char('\n')).toLocal8Bit(), &errorStreamError);
+    writeStream(STDERR_FILENO, (line + QLatin1Char('\n')).toLocal8Bit(), &errorStreamError);
 }
 
 int StandardStreams::finish(int status)

@@ -75,7 +75,7 @@ int Transfer::run(const QList<QByteArray>& inputs)
         return ExitFailed;
     }
     if (!m_options.out.isEmpty() && m_output.count() == 0)
-        report(QString::fromLatin1(OutLeftAloneFormat).arg(m_options.out));
+        report(QString::fromLatin1(OutNotWrittenFormat).arg(m_options.out));
     return status;
 }
 

@@ -24,8 +24,7 @@ int listPorts()
         lines += QLatin1String(SourceListPrefix) + name + QLatin1Char('\n');
     for (const QString& name : session.destinationNames())
         lines += QLatin1String(DestinationListPrefix) + name + QLatin1Char('\n');
-    StandardStreams::writeOutput(lines.toLocal8Bit());
-    return ExitDone;
+    return StandardStreams::writeOutput(lines.toLocal8Bit()) ? ExitDone : ExitFailed;
 }
 
 int transfer(const CliOptions& options)
@@ -44,15 +43,13 @@ int run(const CliOptions& options)
 {
     switch (options.command) {
     case CliOptions::Command::Help:
-        StandardStreams::writeOutput(QByteArray(HelpText));
-        return ExitDone;
-    case CliOptions::Command::Version:
-        StandardStreams::writeOutput(QString::fromLatin1(VersionFormat)
-                                         .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
-                                              QLatin1String(ProductVersion))
-                                         .toLocal8Bit()
-                                     + '\n');
-        return ExitDone;
+        return StandardStreams::writeOutput(QByteArray(HelpText)) ? ExitDone : ExitFailed;
+    case CliOptions::Command::Version: {
+        const QString version = QString::fromLatin1(VersionFormat)
+                                    .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
+                                         QLatin1String(ProductVersion));
+        return StandardStreams::writeOutput(version.toLocal8Bit() + '\n') ? ExitDone : ExitFailed;
+    }
     case CliOptions::Command::Ports:
         return listPorts();
     default:
@@ -75,6 +72,6 @@ int main(int argc, char* argv[])
         StandardStreams::writeError(QLatin1String(TryHelpText));
         return StandardStreams::finish(ExitBadInput);
     }
-    // A failed write anywhere in the run decides its status here.
+    // A failed write anywhere in the run, to either stream, decides its status here.
     return StandardStreams::finish(run(options));
 }

@@ -68,7 +68,8 @@ public:
     {
         QDir().mkpath(path);
         if (geteuid() == 0)
-            m_mounted = QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "ro,size=16k", "tmpfs", path}) == 0;
+            m_mounted
+                = QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "ro,size=16k", "tmpfs", path}) == 0;
         else
             ::chmod(QFile::encodeName(path).constData(), 0555);
     }
@@ -197,9 +198,11 @@ private slots:
         QTest::newRow("timeout") << QStringList{"receive", "--from", peerOut, "--count", "1", "--timeout", "0.2"}
                                  << 1 << "0 of 1 messages arrived" << 0 << QByteArray();
         QTest::newRow("no command") << QStringList{} << 2 << "No command given" << 0 << QByteArray();
-        QTest::newRow("nothing to send") << QStringList{"send", "--to", peerIn} << 2 << "Nothing to send" << 0 << QByteArray();
+        QTest::newRow("nothing to send") << QStringList{"send", "--to", peerIn} << 2 << "Nothing to send" << 0
+                                         << QByteArray();
         QTest::newRow("option of another command")
-            << QStringList{"receive", "--from", peerOut, "--chunk", "16"} << 2 << "--chunk does not go with receive" << 0 << QByteArray();
+            << QStringList{"receive", "--from", peerOut, "--chunk", "16"} << 2 << "--chunk does not go with receive"
+            << 0 << QByteArray();
         QTest::newRow("bad number") << QStringList{"send", "--to", peerIn, "--rate", "-5", "--hex", "F8"} << 2
                                     << "--rate takes a number from 0" << 0 << QByteArray();
         QTest::newRow("unreadable file") << QStringList{"send", "--to", peerIn, "@dir/missing.syx"} << 2
@@ -320,7 +323,9 @@ private slots:
         QFile file(out);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray(OldContents));
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral(".old.syx*")}, QDir::Files | QDir::Hidden), QStringList());
+        const QStringList leftovers
+            = QDir(m_dir.path()).entryList({QStringLiteral(".old.syx*")}, QDir::Files | QDir::Hidden);
+        QCOMPARE(leftovers, QStringList());
     }
 
 private:

@@ -35,7 +35,8 @@ public:
     explicit SmallDisk(const QString& path)
         : m_path(path)
         , m_mounted(QDir().mkpath(path)
-                    && QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=16k", "tmpfs", path}) == 0)
+                    && QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=16k", "tmpfs", path})
+                        == 0)
     {
     }
     ~SmallDisk()
