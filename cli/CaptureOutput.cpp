@@ -1,6 +1,7 @@
 #include "cli/CaptureOutput.h"
 
 #include "cli/CliTexts.h"
+#include "cli/StandardStreams.h"
 #include "project/AtomicFile.h"
 #include "services/DumpFile.h"
 #include "engine/HexText.h"
@@ -11,6 +12,15 @@ CaptureOutput::CaptureOutput(const QString& path, bool timestamp)
     , m_timestamp(timestamp)
     , m_count(0)
 {
+}
+
+bool CaptureOutput::checkFile(QString* error) const
+{
+    QString reason;
+    if (m_path.isEmpty() || canWriteFileAtomically(m_path, &reason))
+        return true;
+    *error = QString::fromLatin1(WriteFailedFormat).arg(m_path, reason);
+    return false;
 }
 
 void CaptureOutput::add(const MessageCollector::Message& message)
@@ -31,13 +41,13 @@ void CaptureOutput::add(const MessageCollector::Message& message)
     m_pending.append('\n');
 }
 
-void CaptureOutput::flush()
+bool CaptureOutput::flush()
 {
     if (!m_path.isEmpty())
-        return;
-    std::fwrite(m_pending.constData(), 1, static_cast<std::size_t>(m_pending.size()), stdout);
-    std::fflush(stdout);
+        return true;
+    const bool written = StandardStreams::writeOutput(m_pending);
     m_pending.clear();
+    return written;
 }
 
 int CaptureOutput::count() const
@@ -47,7 +57,7 @@ int CaptureOutput::count() const
 
 bool CaptureOutput::finish(QString* error)
 {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || m_count == 0)
         return true;
     const QByteArray contents
         = DumpFile::isSystemExclusiveFile(m_path) ? m_pending : DumpFile::bytesToText(m_pending).toUtf8();

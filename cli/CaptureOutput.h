@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <cstdio>
-
 // Where received messages go: printed as monitor lines on standard output
 // (with the time of arrival when asked), or kept for a file that is written
 // at the end, raw bytes when its name ends in .syx, hex text a message a line
@@ -16,11 +14,16 @@ class CaptureOutput
 public:
     CaptureOutput(const QString& path, bool timestamp);
 
+    // Before anything is captured: false with the reason when the file could not be written.
+    bool checkFile(QString* error) const;
     void add(const MessageCollector::Message& message);
-    // Lets the lines added so far reach a reader of the output at once.
-    void flush();
+    // Lets the lines added so far reach a reader of the output at once;
+    // false when standard output does not take them.
+    bool flush();
     int count() const;
-    // Writes the file, when there is one; false with the reason when it cannot be written.
+    // Writes the file, when there is one and a message arrived; false with
+    // the reason when it cannot be written. An old file stays as it was
+    // unless it is replaced whole.
     bool finish(QString* error);
 
 private:

@@ -19,11 +19,12 @@ const char* const HelpText =
     "Commands:\n"
     "  ports     One line per port: \"in<TAB>NAME\" for each source to receive from,\n"
     "            \"out<TAB>NAME\" for each destination to send to.\n"
-    "  send      Checks every input whole, then sends it. A FILE ending in .syx holds raw\n"
-    "            bytes; any other file, and --hex, is hex text as the message editor takes\n"
-    "            it: pairs of hex digits separated by spaces, commas, tabs or line breaks,\n"
-    "            running status allowed. Text that fails the check sends nothing. Ends once\n"
-    "            the last byte has left for the destination.\n"
+    "  send      Checks every input whole, then sends it. A FILE ending in .syx (in any\n"
+    "            letter case) holds raw bytes; any other file, and --hex, is hex text as\n"
+    "            the message editor takes it: pairs of hex digits separated by spaces,\n"
+    "            commas, tabs or line breaks, running status allowed. Text that fails the\n"
+    "            check, and an input without a byte, sends nothing. Ends once the last\n"
+    "            byte has left for the destination.\n"
     "  receive   Prints each message that arrives as a monitor line (hex bytes, with\n"
     "            --timestamp the time \"HH:MM:SS:mmm\" first), or with --out writes them to\n"
     "            a file. Without --count and --timeout it runs until interrupted (Ctrl+C),\n"
@@ -49,7 +50,9 @@ const char* const HelpText =
     "  --timestamp         Start each printed line with the time of arrival.\n"
     "  --out FILE          Write what arrived to FILE instead of printing it: raw bytes to a\n"
     "                      FILE ending in .syx, hex text, a message a line, to any other.\n"
-    "                      The file is replaced only once it is complete.\n"
+    "                      FILE is checked before anything starts, and replaced only at the\n"
+    "                      end, whole, and only when a message arrived: when none did, an\n"
+    "                      old FILE stays as it was.\n"
     "  --max-sysex KIB     Longest System Exclusive message sent or received, in KiB\n"
     "                      (default 1024). Longer ones are refused when sending and dropped,\n"
     "                      with a warning, when receiving.\n"
@@ -61,8 +64,12 @@ const char* const HelpText =
     "  1    The timeout passed, or an interrupt came, before the --count messages arrived;\n"
     "       what did arrive is printed or written all the same.\n"
     "  2    Bad arguments, a file that cannot be read, text that fails the check (the\n"
-    "       message names the file, line and column), no MIDI service, or no such port.\n"
-    "  3    The destination or the MIDI service went away while sending.\n"
+    "       message names the file, line and column), an input without a byte, an --out\n"
+    "       FILE that cannot be written, no MIDI service, or no such port.\n"
+    "  3    MIDI or output failure after starting: the destination or the MIDI service\n"
+    "       went away while sending, or standard output, standard error or the --out\n"
+    "       FILE could not be written (a full disk, say); the reason is on standard\n"
+    "       error. A run that ends with 2 or by a signal keeps that status.\n"
     "  128+signal  Sending was interrupted (130 for Ctrl+C). A System Exclusive message\n"
     "       cut short is ended with F7, so the receiver starts anew.\n"
     "\n"
@@ -88,6 +95,7 @@ const char* const FileAndHexText = "Give either files or --hex, not both.";
 const char* const UnexpectedArgumentFormat = "Unexpected argument '%1'.";
 const char* const HexTextSource = "--hex";
 const char* const InputProblemFormat = "%1: %2";
+const char* const EmptyInputText = "Nothing to send: it holds no byte.";
 
 const char* const NoServiceText = "No MIDI service: neither the ALSA sequencer nor a JACK server answers.";
 const char* const NoSuchPortFormat = "No %1 fits '%2'. Known: %3";
@@ -107,3 +115,5 @@ const char* const LostMessagesFormat = "%1 messages lost: they came faster than 
 const char* const TooLongDroppedFormat = "A System Exclusive message longer than %1 bytes was dropped.";
 const char* const TimedOutFormat = "%1 of %2 messages arrived.";
 const char* const WriteFailedFormat = "%1 cannot be written: %2";
+const char* const OutNotWrittenFormat = "Nothing arrived: %1 was not written.";
+const char* const OutputFailedFormat = "tarvo-cli: cannot write to standard output: %1";

@@ -7,10 +7,13 @@ enum ExitStatus : int {
     ExitDone = 0,
     // The timeout passed, or a signal came, before the messages asked for arrived.
     ExitTimedOut = 1,
-    // Bad arguments, an unreadable file, text that fails the check, no such port.
+    // Bad arguments, an unreadable file, text that fails the check, an input
+    // without a byte, an --out file that cannot be written, no such port.
     ExitBadInput = 2,
-    // The destination or the MIDI service went away while sending.
-    ExitSendFailed = 3,
+    // MIDI or output failure after starting: the destination or the MIDI
+    // service went away while sending, or standard output, standard error or
+    // the --out file could not be written.
+    ExitFailed = 3,
     // A signal cancelled sending: 128 and its number, as shells report it.
     ExitSignalBase = 128,
 };
@@ -32,6 +35,7 @@ extern const char* const UnexpectedArgumentFormat;
 extern const char* const HexTextSource;
 // "%1: %2": a file or --hex, and what is wrong with it.
 extern const char* const InputProblemFormat;
+extern const char* const EmptyInputText;
 
 extern const char* const NoServiceText;
 extern const char* const NoSuchPortFormat;
@@ -51,3 +55,5 @@ extern const char* const LostMessagesFormat;
 extern const char* const TooLongDroppedFormat;
 extern const char* const TimedOutFormat;
 extern const char* const WriteFailedFormat;
+extern const char* const OutNotWrittenFormat;
+extern const char* const OutputFailedFormat;

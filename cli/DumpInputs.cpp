@@ -15,6 +15,11 @@ bool checkText(const QString& source, const QString& text, std::size_t maxSystem
         *error = QString::fromLatin1(InputProblemFormat).arg(source, HexTextChecker::describe(text, problem));
         return false;
     }
+    // A script that sends nothing has a wrong name or an empty file; ending well would hide it.
+    if (bytes.isEmpty()) {
+        *error = QString::fromLatin1(InputProblemFormat).arg(source, QLatin1String(EmptyInputText));
+        return false;
+    }
     inputs->append(bytes);
     return true;
 }

@@ -2,9 +2,8 @@
 
 #include "cli/CliTexts.h"
 #include "cli/DumpSender.h"
+#include "cli/StandardStreams.h"
 #include "services/TerminationSignalHandler.h"
-
-#include <QTextStream>
 
 #include <cmath>
 
@@ -20,7 +19,7 @@ const double MillisecondsPerSecond = 1000.0;
 
 void report(const QString& text)
 {
-    QTextStream(stderr) << text << '\n';
+    StandardStreams::writeError(text);
 }
 
 } // namespace
@@ -45,6 +44,11 @@ Transfer::~Transfer() = default;
 int Transfer::run(const QList<QByteArray>& inputs)
 {
     QString error;
+    // Refused before a dump is received only to be thrown away.
+    if (m_options.receives() && !m_output.checkFile(&error)) {
+        report(error);
+        return ExitBadInput;
+    }
     if (!m_session.serviceAvailable()) {
         report(QLatin1String(NoServiceText));
         return ExitBadInput;
@@ -66,10 +70,14 @@ int Transfer::run(const QList<QByteArray>& inputs)
     }
     const int status = m_loop.exec();
     m_refreshTimer.stop();
-    if (m_options.receives() && !m_output.finish(&error)) {
+    if (!m_options.receives())
+        return status;
+    if (!m_output.finish(&error)) {
         report(error);
-        return ExitBadInput;
+        return ExitFailed;
     }
+    if (!m_options.out.isEmpty() && m_output.count() == 0)
+        report(QString::fromLatin1(OutNotWrittenFormat).arg(m_options.out));
     return status;
 }
 
@@ -105,14 +113,14 @@ void Transfer::sendingFinished()
         return;
     case DumpSender::Outcome::Failed:
         report(QString::fromLatin1(SendFailedFormat).arg(sent));
-        end(ExitSendFailed);
+        end(ExitFailed);
         return;
     case DumpSender::Outcome::Done:
         break;
     }
     if (!m_session.waitUntilSent(DeliveryTimeoutMs)) {
         report(QLatin1String(NotDeliveredText));
-        end(ExitSendFailed);
+        end(ExitFailed);
     } else if (!m_options.receives()) {
         end(ExitDone);
     } else if (m_signal != 0) {
@@ -148,7 +156,12 @@ void Transfer::takeArrived()
             break;
         m_output.add(message);
     }
-    m_output.flush();
+    // Collecting on would only lose what arrives; while a request is still
+    // sending, its dump goes out whole first.
+    if (!m_output.flush() && m_collecting) {
+        end(ExitFailed);
+        return;
+    }
     if (m_collecting && m_options.count > 0 && m_output.count() >= m_options.count)
         end(ExitDone);
 }

@@ -5,10 +5,10 @@
 #include "cli/CommandLine.h"
 #include "cli/DumpInputs.h"
 #include "cli/MidiSession.h"
+#include "cli/StandardStreams.h"
 #include "cli/Transfer.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 namespace {
 
@@ -16,15 +16,15 @@ int listPorts()
 {
     MidiSession session;
     if (!session.serviceAvailable()) {
-        QTextStream(stderr) << NoServiceText << '\n';
+        StandardStreams::writeError(QLatin1String(NoServiceText));
         return ExitBadInput;
     }
-    QTextStream out(stdout);
+    QString lines;
     for (const QString& name : session.sourceNames())
-        out << SourceListPrefix << name << '\n';
+        lines += QLatin1String(SourceListPrefix) + name + QLatin1Char('\n');
     for (const QString& name : session.destinationNames())
-        out << DestinationListPrefix << name << '\n';
-    return ExitDone;
+        lines += QLatin1String(DestinationListPrefix) + name + QLatin1Char('\n');
+    return StandardStreams::writeOutput(lines.toLocal8Bit()) ? ExitDone : ExitFailed;
 }
 
 int transfer(const CliOptions& options)
@@ -32,39 +32,46 @@ int transfer(const CliOptions& options)
     QList<QByteArray> inputs;
     QString error;
     if (options.sends() && !loadDumpInputs(options, &inputs, &error)) {
-        QTextStream(stderr) << error << '\n';
+        StandardStreams::writeError(error);
         return ExitBadInput;
     }
     Transfer transfer(options);
     return transfer.run(inputs);
 }
 
+int run(const CliOptions& options)
+{
+    switch (options.command) {
+    case CliOptions::Command::Help:
+        return StandardStreams::writeOutput(QByteArray(HelpText)) ? ExitDone : ExitFailed;
+    case CliOptions::Command::Version: {
+        const QString version = QString::fromLatin1(VersionFormat)
+                                    .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
+                                         QLatin1String(ProductVersion));
+        return StandardStreams::writeOutput(version.toLocal8Bit() + '\n') ? ExitDone : ExitFailed;
+    }
+    case CliOptions::Command::Ports:
+        return listPorts();
+    default:
+        return transfer(options);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    StandardStreams::holdClosedDescriptors();
     QCoreApplication application(argc, argv);
     application.setApplicationName(QLatin1String(ProgramName));
     application.setApplicationVersion(QLatin1String(ProductVersion));
     CliOptions options;
     QString error;
     if (!parseCommandLine(QCoreApplication::arguments(), &options, &error)) {
-        QTextStream(stderr) << error << '\n' << TryHelpText << '\n';
-        return ExitBadInput;
+        StandardStreams::writeError(error);
+        StandardStreams::writeError(QLatin1String(TryHelpText));
+        return StandardStreams::finish(ExitBadInput);
     }
-    switch (options.command) {
-    case CliOptions::Command::Help:
-        QTextStream(stdout) << HelpText;
-        return ExitDone;
-    case CliOptions::Command::Version:
-        QTextStream(stdout) << QString::fromLatin1(VersionFormat)
-                                   .arg(QLatin1String(ProgramName), QLatin1String(ProductName),
-                                        QLatin1String(ProductVersion))
-                            << '\n';
-        return ExitDone;
-    case CliOptions::Command::Ports:
-        return listPorts();
-    default:
-        return transfer(options);
-    }
+    // A failed write anywhere in the run, to either stream, decides its status here.
+    return StandardStreams::finish(run(options));
 }

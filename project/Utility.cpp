@@ -32,8 +32,8 @@ bool Utility::loadAtTextFileName(const QString& path, QString& text)
         text = QString();
         return true;
     }
-    const int end = bytes.indexOf('\0');
-    text = QString::fromUtf8(bytes.constData(), end < 0 ? bytes.size() : end);
+    // Zero bytes stay, for the text check to point at.
+    text = QString::fromUtf8(bytes.constData(), bytes.size());
     return true;
 }
 

@@ -6,8 +6,8 @@
 class Utility
 {
 public:
-    // Reads the whole text file; the text ends at the first zero byte. A file
-    // that cannot be read gives a null text and false.
+    // Reads the whole text file, zero bytes included. A file that cannot be
+    // read gives a null text and false.
     static bool loadAtTextFileName(const QString& path, QString& text);
     // Replaces the file with the text once all of it was written; on failure
     // the old file stays as it was and errorText, when given, gets the reason.

@@ -33,9 +33,10 @@ bool DumpFile::isSystemExclusiveFile(const QString& path)
 
 bool DumpFile::isDroppableFile(const QString& path)
 {
-    const QString suffix = QFileInfo(path).completeSuffix();
-    return std::any_of(std::begin(DroppableSuffixes), std::end(DroppableSuffixes),
-                       [&suffix](const char* extension) { return suffix == QLatin1String(extension); });
+    const QString suffix = QFileInfo(path).suffix();
+    return std::any_of(std::begin(DroppableSuffixes), std::end(DroppableSuffixes), [&suffix](const char* extension) {
+        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+    });
 }
 
 bool DumpFile::load(const QString& path, QString* text, QString* errorText)

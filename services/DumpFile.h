@@ -5,6 +5,8 @@
 
 // Message files of the editor: ".syx" files hold the raw bytes, any other
 // file hex text. Either way the editor sees hex text, one message a line.
+// A file's kind is its last suffix, in any letter case: "patch.v2.SYX" is
+// a .syx file.
 class DumpFile
 {
 public:
@@ -12,7 +14,7 @@ public:
     static constexpr qint64 MaximumSize = 64 * 1024 * 1024;
 
     static bool isSystemExclusiveFile(const QString& path);
-    // Files that drops take: a complete suffix of exactly "txt" or "syx".
+    // Message files, which drops take: ".txt" or ".syx".
     static bool isDroppableFile(const QString& path);
 
     // False, with the reason, when the file cannot be read.

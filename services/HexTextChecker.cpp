@@ -19,6 +19,7 @@ const char* const IncompleteText = QT_TRANSLATE_NOOP("HexTextChecker", "message 
 const char* const TooLongText =
     QT_TRANSLATE_NOOP("HexTextChecker", "System Exclusive longer than the maximum of %1 bytes (MIDI Settings)");
 const char* const HalfByteText = QT_TRANSLATE_NOOP("HexTextChecker", "%1 is half a byte");
+const char* const ZeroByteText = QT_TRANSLATE_NOOP("HexTextChecker", "a zero byte: this is not a text file");
 const char* const PlaceText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1, column %2: %3");
 const char* const LineText = QT_TRANSLATE_NOOP("HexTextChecker", "Line %1: %2");
 
@@ -145,6 +146,12 @@ bool HexTextChecker::check(const QString& text, QByteArray* bytes, Problem* prob
         const QChar c = text.at(index);
         if (HexText::isSeparator(c))
             continue;
+        // Named for what it is: printed as part of a pair it would be invisible.
+        if (c.isNull()) {
+            report->offset = index;
+            report->description = translated(ZeroByteText);
+            return false;
+        }
         if (firstDigit < 0) {
             firstDigit = index;
             continue;

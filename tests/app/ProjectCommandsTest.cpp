@@ -333,9 +333,14 @@ void ProjectCommandsTest::dropsOfTextAndProjectFiles()
     session.writeProject(project, {Id::WindowIdTimingClock});
     session.m_model.setParameterEditFlag(ParameterNotEdited);
 
-    for (const char* name : {"x.tar.tarvo", "dump.old.txt", "DUMP.TXT", "song.TARVO", "notes.mid"}) {
+    // Message files by their last suffix in any case; project files only as "tarvo".
+    for (const char* name : {"x.tar.tarvo", "song.TARVO", "notes.mid", "dump.txt.old"}) {
         std::unique_ptr<QMimeData> data(uriList({session.path(name)}));
         QVERIFY2(!dragEnter(window, data.get()), name);
+    }
+    for (const char* name : {"dump.old.txt", "DUMP.TXT", "patch.v2.syx", "bank.Syx"}) {
+        std::unique_ptr<QMimeData> data(uriList({session.path(name)}));
+        QVERIFY2(dragEnter(window, data.get()), name);
     }
     QMimeData plainText;
     plainText.setText(QUrl::fromLocalFile(dump).toString());

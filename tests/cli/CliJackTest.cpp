@@ -2,6 +2,7 @@
 #include "JackPeer.h"
 #include "JackTestServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +10,9 @@
 
 #include <csignal>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +26,9 @@ const int DumpPieceSize = 256;
 // Slow enough that the dump is far from done when it is interrupted.
 const int PacedRate = 8192;
 const int SigIntExitCode = 128 + SIGINT;
+const char* const FullDevice = "/dev/full";
+const char* const OldContents = "old contents";
+const char* const LeftAloneText = "Nothing arrived: ";
 
 struct Run
 {
@@ -49,6 +56,36 @@ Run runCli(const QStringList& arguments)
     process.start(QStringLiteral(TARVO_CLI), arguments);
     return finish(process);
 }
+
+// A folder no file can be made in: for root, who may write into any folder,
+// a read-only file system mounted on it.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(path)
+        , m_mounted(false)
+    {
+        QDir().mkpath(path);
+        if (geteuid() == 0)
+            m_mounted
+                = QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "ro,size=16k", "tmpfs", path}) == 0;
+        else
+            ::chmod(QFile::encodeName(path).constData(), 0555);
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_path});
+        else
+            ::chmod(QFile::encodeName(m_path).constData(), 0755);
+    }
+    bool isReadOnly() const { return m_mounted || geteuid() != 0; }
+
+private:
+    const QString m_path;
+    bool m_mounted;
+};
 
 } // namespace
 
@@ -152,26 +189,63 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
+        // 1: standard output, 2: standard error goes to /dev/full.
+        QTest::addColumn<int>("fullStream");
+        // Sent by the peer once tarvo-cli listens.
+        QTest::addColumn<QByteArray>("peerSends");
         const QString peerOut = QLatin1String(PeerName) + QStringLiteral(":out");
         const QString peerIn = QLatin1String(PeerName) + QStringLiteral(":in");
         QTest::newRow("timeout") << QStringList{"receive", "--from", peerOut, "--count", "1", "--timeout", "0.2"}
-                                 << 1 << "0 of 1 messages arrived";
-        QTest::newRow("no command") << QStringList{} << 2 << "No command given";
-        QTest::newRow("nothing to send") << QStringList{"send", "--to", peerIn} << 2 << "Nothing to send";
+                                 << 1 << "0 of 1 messages arrived" << 0 << QByteArray();
+        QTest::newRow("no command") << QStringList{} << 2 << "No command given" << 0 << QByteArray();
+        QTest::newRow("nothing to send") << QStringList{"send", "--to", peerIn} << 2 << "Nothing to send" << 0
+                                         << QByteArray();
         QTest::newRow("option of another command")
-            << QStringList{"receive", "--from", peerOut, "--chunk", "16"} << 2 << "--chunk does not go with receive";
+            << QStringList{"receive", "--from", peerOut, "--chunk", "16"} << 2 << "--chunk does not go with receive"
+            << 0 << QByteArray();
         QTest::newRow("bad number") << QStringList{"send", "--to", peerIn, "--rate", "-5", "--hex", "F8"} << 2
-                                    << "--rate takes a number from 0";
+                                    << "--rate takes a number from 0" << 0 << QByteArray();
         QTest::newRow("unreadable file") << QStringList{"send", "--to", peerIn, "@dir/missing.syx"} << 2
-                                         << "missing.syx: No such file";
+                                         << "missing.syx: No such file" << 0 << QByteArray();
         QTest::newRow("failing text") << QStringList{"send", "--to", peerIn, "@dir/bad.txt"} << 2
-                                      << "bad.txt: Line 2, column 4: 7G is not a hexadecimal byte";
+                                      << "bad.txt: Line 2, column 4: 7G is not a hexadecimal byte" << 0 << QByteArray();
         QTest::newRow("unended hex") << QStringList{"send", "--to", peerIn, "--hex", "F0 01"} << 2
-                                     << "--hex: Line 1: System Exclusive not ended by F7";
+                                     << "--hex: Line 1: System Exclusive not ended by F7" << 0 << QByteArray();
         QTest::newRow("missing port") << QStringList{"send", "--to", "nosuch", "--hex", "F8"} << 2
-                                      << "No destination fits 'nosuch'";
+                                      << "No destination fits 'nosuch'" << 0 << QByteArray();
         QTest::newRow("ambiguous port") << QStringList{"receive", "--from", "cli-peer"} << 2
-                                        << "'cli-peer' fits more than one source";
+                                        << "'cli-peer' fits more than one source" << 0 << QByteArray();
+        QTest::newRow("empty .syx") << QStringList{"send", "--to", peerIn, "@dir/empty.syx"} << 2
+                                    << "empty.syx: Nothing to send: it holds no byte." << 0 << QByteArray();
+        QTest::newRow("blank text") << QStringList{"send", "--to", peerIn, "@dir/blank.txt"} << 2
+                                    << "blank.txt: Nothing to send" << 0 << QByteArray();
+        QTest::newRow("empty hex") << QStringList{"send", "--to", peerIn, "--hex", ""} << 2
+                                   << "--hex: Nothing to send" << 0 << QByteArray();
+        QTest::newRow("zero byte") << QStringList{"send", "--to", peerIn, "@dir/zero.txt"} << 2
+                                   << "zero.txt: Line 2, column 5: a zero byte" << 0 << QByteArray();
+
+        const QString noSpace = QStringLiteral("tarvo-cli: cannot write to standard output: No space left on device");
+        QTest::newRow("help to a full disk") << QStringList{"--help"} << 3 << noSpace << 1 << QByteArray();
+        QTest::newRow("version to a full disk") << QStringList{"--version"} << 3 << noSpace << 1 << QByteArray();
+        QTest::newRow("ports to a full disk") << QStringList{"ports"} << 3 << noSpace << 1 << QByteArray();
+        QTest::newRow("received to a full disk") << QStringList{"receive", "--from", peerOut, "--timeout", "10"} << 3
+                                                 << noSpace << 1 << QByteArray::fromHex("903C40");
+        // Nothing can be told, but the status says it.
+        QTest::newRow("timeout told to a full disk")
+            << QStringList{"receive", "--from", peerOut, "--count", "1", "--timeout", "0.2"} << 3 << "" << 2
+            << QByteArray();
+        QTest::newRow("refused, told to a full disk") << QStringList{"send", "--to", "nosuch", "--hex", "F8"} << 2 << ""
+                                                      << 2 << QByteArray();
+        // Refused before a dump could arrive only to be thrown away: without
+        // --count and --timeout a receive that began would run on.
+        QTest::newRow("--out in a missing folder")
+            << QStringList{"receive", "--from", peerOut, "--out", "@dir/missing/x.syx"} << 2
+            << "missing/x.syx cannot be written: No such file or directory" << 0 << QByteArray();
+        QTest::newRow("--out a folder") << QStringList{"receive", "--from", peerOut, "--out", "@dir"} << 2
+                                        << "cannot be written: Is a directory" << 0 << QByteArray();
+        QTest::newRow("--out in a read-only folder")
+            << QStringList{"request", "--to", peerIn, "--from", peerOut, "--hex", "F8", "--out", "@ro/x.syx"} << 2
+            << "read-only/x.syx cannot be written: " << 0 << QByteArray();
     }
 
     // Nothing is sent when the arguments or the inputs are refused.
@@ -180,13 +254,78 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        QFETCH(int, fullStream);
+        QFETCH(QByteArray, peerSends);
         JackPeer other((QLatin1String(OtherPeerName)));
         QVERIFY(writeFile(m_dir.filePath(QStringLiteral("bad.txt")), "F0 01\n02 7G F7\n"));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("empty.syx")), QByteArray()));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("blank.txt")), " \n\t,\n"));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("zero.txt")), QByteArray("F0 7E\n7F 0\0" "6 F7\n", 15)));
+        std::unique_ptr<ReadOnlyFolder> readOnly;
+        if (arguments.contains(QStringLiteral("@ro/x.syx"))) {
+            readOnly = std::make_unique<ReadOnlyFolder>(m_dir.filePath(QStringLiteral("read-only")));
+            if (!readOnly->isReadOnly())
+                QSKIP("a read-only folder for root needs a mount");
+        }
         arguments.replaceInStrings(QStringLiteral("@dir"), m_dir.path());
-        const Run run = runCli(arguments);
+        arguments.replaceInStrings(QStringLiteral("@ro"), m_dir.filePath(QStringLiteral("read-only")));
+        QProcess process;
+        if (fullStream == 1)
+            process.setStandardOutputFile(QLatin1String(FullDevice));
+        else if (fullStream == 2)
+            process.setStandardErrorFile(QLatin1String(FullDevice));
+        startCli(process, arguments);
+        if (!peerSends.isEmpty() && QTest::qWaitFor([this] { return m_peer->isHeard(); }, ReplyTimeoutMs))
+            m_peer->send(peerSends);
+        const Run run = finish(process);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
         QVERIFY(m_peer->received().isEmpty());
+    }
+
+    void oldOutFileStays_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("timeout") << QStringList{"receive", "--count", "1", "--timeout", "0.2"} << 0 << 1;
+        QTest::newRow("terminated") << QStringList{"receive"} << int(SIGTERM) << 0;
+        QTest::newRow("destination gone")
+            << QStringList{"request", "--to", QLatin1String(OtherPeerName) + QStringLiteral(":in"), "--rate",
+                           QString::number(PacedRate), "@dir/paced.syx"}
+            << 0 << 3;
+    }
+
+    // Nothing complete arrived, so nothing replaces what the file held.
+    void oldOutFileStays()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, signal);
+        QFETCH(int, exitCode);
+        auto other = std::make_unique<JackPeer>(QLatin1String(OtherPeerName));
+        const QString out = m_dir.filePath(QStringLiteral("old.syx"));
+        QVERIFY(writeFile(out, OldContents));
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("paced.syx")), systemExclusiveDump(DumpSize)));
+        arguments.replaceInStrings(QStringLiteral("@dir"), m_dir.path());
+        arguments << QStringLiteral("--from") << m_peer->outputPortName() << QStringLiteral("--out") << out;
+        QProcess process;
+        startCli(process, arguments);
+        if (signal != 0) {
+            QVERIFY(QTest::qWaitFor([this] { return m_peer->isHeard(); }, ReplyTimeoutMs));
+            ::kill(static_cast<pid_t>(process.processId()), signal);
+        } else if (exitCode == 3) {
+            QVERIFY(QTest::qWaitFor([&other] { return !other->received().isEmpty(); }, ReplyTimeoutMs));
+            other.reset();
+        }
+        const Run run = finish(process);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(LeftAloneText), run.err.constData());
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray(OldContents));
+        const QStringList leftovers
+            = QDir(m_dir.path()).entryList({QStringLiteral(".old.syx*")}, QDir::Files | QDir::Hidden);
+        QCOMPARE(leftovers, QStringList());
     }
 
 private:

@@ -15,6 +15,8 @@ private slots:
     void check_data();
     void check();
     void systemExclusiveFilesRoundTrip();
+    void fileKinds_data();
+    void fileKinds();
 };
 
 void DumpTextTest::check_data()
@@ -41,6 +43,13 @@ void DumpTextTest::check_data()
     QTest::newRow("longer than the maximum") << "90 3C 40\nF0" + QString(" 01").repeated(15) + " F7"
                                              << "Line 2: System Exclusive longer than the maximum of 16 bytes (MIDI Settings)";
     QTest::newRow("half a byte") << "F0 7E 7F 06 01 F7 1" << "Line 1, column 19: 1 is half a byte";
+    // A zero byte is pointed at, not read as the end of the text.
+    const QString zero(QChar::Null);
+    QTest::newRow("zero byte")
+        << "90 3C 40\nB0 07 " + zero + "64" << "Line 2, column 7: a zero byte: this is not a text file";
+    QTest::newRow("zero byte inside a pair")
+        << "F0 7E 7" + zero + "F F7" << "Line 1, column 8: a zero byte: this is not a text file";
+    QTest::newRow("nothing but blanks") << " \n\t,\n" << "";
 }
 
 void DumpTextTest::check()
@@ -82,6 +91,34 @@ void DumpTextTest::systemExclusiveFilesRoundTrip()
     QCOMPARE(reason, QStringLiteral("Line 1: System Exclusive not ended by F7"));
     QVERIFY(DumpFile::load(syx, &loaded, &reason));
     QCOMPARE(loaded, text);
+}
+
+void DumpTextTest::fileKinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("systemExclusive");
+    QTest::addColumn<bool>("message");
+    // The last suffix decides, in any letter case.
+    QTest::newRow(".syx") << "bank.syx" << true << true;
+    QTest::newRow(".SYX") << "BANK.SYX" << true << true;
+    QTest::newRow(".Syx") << "Bank.Syx" << true << true;
+    QTest::newRow("two suffixes") << "patch.v2.syx" << true << true;
+    QTest::newRow("in a folder with a suffix") << "/tmp/dumps.syx/patch.txt" << false << true;
+    QTest::newRow(".txt") << "dump.txt" << false << true;
+    QTest::newRow(".TXT") << "DUMP.TXT" << false << true;
+    QTest::newRow("text after .syx") << "bank.syx.txt" << false << true;
+    QTest::newRow("backup of a .syx") << "bank.syx.bak" << false << false;
+    QTest::newRow("no suffix") << "syx" << false << false;
+    QTest::newRow("project") << "song.tarvo" << false << false;
+}
+
+void DumpTextTest::fileKinds()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, systemExclusive);
+    QFETCH(bool, message);
+    QCOMPARE(DumpFile::isSystemExclusiveFile(name), systemExclusive);
+    QCOMPARE(DumpFile::isDroppableFile(name), message);
 }
 
 QTEST_GUILESS_MAIN(DumpTextTest)
