@@ -385,7 +385,7 @@ bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiS
 
 ViewContext MainWindow::viewContext()
 {
-    return ViewContext{m_pModel, m_pEngine.get(), m_pMonitorFeed, this};
+    return ViewContext{m_pModel, m_pEngine.get(), m_pEngine.get(), m_pMonitorFeed, this};
 }
 
 QString MainWindow::outputPortProblem()

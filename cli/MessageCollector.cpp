@@ -34,6 +34,10 @@ void MessageCollector::takeRecords(const MidiRecords& records)
             ++m_tooLong;
             break;
         case MidiRecord::Kind::CutShort:
+            // A message cut short by another one is lost to the script.
+            ++m_lost;
+            break;
+        case MidiRecord::Kind::Failed:
             break;
         }
     }

@@ -1,7 +1,7 @@
 #include "engine/MidiAnalyzer.h"
 
 #include "engine/HexText.h"
-#include "engine/MidiSenderIF.h"
+#include "engine/MidiThruIF.h"
 #include "midi/platform/SteadyClock.h"
 
 #include "midilib_event.h"
@@ -55,6 +55,12 @@ MidiAnalyzer::MidiAnalyzer(std::size_t maxSystemExclusive)
     , m_pThru(nullptr)
     , m_transmittedWanted(true)
     , m_maxSystemExclusive(maxSystemExclusive)
+    , m_pPassing(nullptr)
+    , m_passed(0)
+    , m_exclusiveHidden(false)
+    , m_lost(0)
+    , m_tooLong(0)
+    , m_cutShort(0)
 {
     midilib_filter_init(&m_filter);
 }
@@ -70,12 +76,22 @@ void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size, std
     const std::size_t limit = m_maxSystemExclusive;
     m_reader.setSystemExclusiveLimit(limit);
     m_reader.setData(data, size);
+    MidiThruIF* thru = m_pThru;
+    if (m_pPassing != thru) {
+        // Thru went off in the middle of a message.
+        endPassing(false);
+    }
     MidiStreamReader::Message message;
     for (;;) {
+        const bool wasInExclusive = m_reader.inSystemExclusive();
+        const std::uint64_t unfinished = m_reader.unfinishedCount();
         const MidiStreamReader::Result result = m_reader.next(&message);
+        const bool passed = passSystemExclusive(thru, wasInExclusive, m_reader.unfinishedCount() != unfinished,
+                                                result, message, microseconds);
         if (result == MidiStreamReader::Result::End)
             return;
         if (result == MidiStreamReader::Result::TooLong) {
+            ++m_tooLong;
             appendReceived(MidiRecord{microseconds, MidiRecord::Kind::TooLong, limit, QByteArray()});
             continue;
         }
@@ -84,12 +100,72 @@ void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size, std
             if (midilib_filter_apply(&m_filter, message.event) != 0)
                 continue;
         }
-        MidiSenderIF* thru = m_pThru;
-        if (thru && message.event->type != MIDILIB_Event_Type_ActiveSensing)
-            thru->transmitMidi(message.data, message.size);
+        const unsigned char type = message.event->type;
+        if (thru && !passed && type != MIDILIB_Event_Type_ActiveSensing)
+            thru->passMessage(message.data, message.size);
         appendReceived(MidiRecord{microseconds, MidiRecord::Kind::Message, 0,
                                   QByteArray(reinterpret_cast<const char*>(message.data), int(message.size))});
     }
+}
+
+bool MidiAnalyzer::passSystemExclusive(MidiThruIF* thru, bool wasInExclusive, bool cut,
+                                       MidiStreamReader::Result result, const MidiStreamReader::Message& message,
+                                       std::int64_t microseconds)
+{
+    const bool inExclusive = m_reader.inSystemExclusive();
+    if (cut) {
+        // Another status byte ended a message unfinished; it may have begun
+        // in this very chunk.
+        if (!(wasInExclusive ? m_exclusiveHidden : hidesSystemExclusive())) {
+            ++m_cutShort;
+            appendReceived(MidiRecord{microseconds, MidiRecord::Kind::CutShort, m_reader.systemExclusiveSize(),
+                                      QByteArray()});
+        }
+        endPassing(false);
+    }
+    if (inExclusive && (!wasInExclusive || cut)) {
+        // A message begins that goes on in a later chunk: passed on as it arrives.
+        m_exclusiveHidden = hidesSystemExclusive();
+        m_pPassing = m_exclusiveHidden ? nullptr : thru;
+        m_passed = 0;
+    }
+    if (!m_pPassing)
+        return false;
+    if (result == MidiStreamReader::Result::TooLong || m_reader.systemExclusiveOverflowed()) {
+        // Beyond the maximum: what went on ends here.
+        endPassing(false);
+        return false;
+    }
+    const bool complete = result == MidiStreamReader::Result::Message
+        && message.event->type == MIDILIB_Event_Type_SystemExclusive;
+    if (!inExclusive && !complete)
+        return false;
+    const std::size_t arrived = complete ? message.size : m_reader.systemExclusiveSize();
+    const unsigned char* bytes = complete ? message.data : m_reader.systemExclusiveData();
+    if (arrived > m_passed && !m_pPassing->passPiece(bytes + m_passed, arrived - m_passed)) {
+        m_pPassing = nullptr;
+        return false;
+    }
+    m_passed = arrived;
+    if (complete)
+        endPassing(true);
+    return complete;
+}
+
+bool MidiAnalyzer::hidesSystemExclusive()
+{
+    midilib_event exclusive{};
+    exclusive.type = MIDILIB_Event_Type_SystemExclusive;
+    exclusive.channel = MIDILIB_NoChannel;
+    QMutexLocker locker(&m_mutex);
+    return midilib_filter_apply(&m_filter, &exclusive) != 0;
+}
+
+void MidiAnalyzer::endPassing(bool complete)
+{
+    if (m_pPassing)
+        m_pPassing->endPieces(complete);
+    m_pPassing = nullptr;
 }
 
 void MidiAnalyzer::callbackLostMidi(void* user, std::uint64_t count)
@@ -99,8 +175,11 @@ void MidiAnalyzer::callbackLostMidi(void* user, std::uint64_t count)
 
 void MidiAnalyzer::lostMidi(std::uint64_t count)
 {
-    // A System Exclusive message that lost its middle is lost as well.
+    // A System Exclusive message that lost its middle is lost as well, and
+    // what Thru passed of it ends here.
     const std::uint64_t lost = count + (m_reader.abandonSystemExclusive() ? 1 : 0);
+    endPassing(false);
+    m_lost += lost;
     appendReceived(MidiRecord{steadyMicroseconds(), MidiRecord::Kind::Lost, lost, QByteArray()});
 }
 
@@ -135,11 +214,30 @@ void MidiAnalyzer::setTransmittedMidiData(const unsigned char* data, std::size_t
 {
     if (size == 0 || !m_transmittedWanted)
         return;
-    MidiRecord record{microseconds, MidiRecord::Kind::Message, 0,
-                      QByteArray(reinterpret_cast<const char*>(data), int(size))};
+    appendTransmitted(MidiRecord{microseconds, MidiRecord::Kind::Message, 0,
+                                 QByteArray(reinterpret_cast<const char*>(data), int(size))});
+}
+
+void MidiAnalyzer::recordTransmitted(MidiRecord::Kind kind, quint64 count, const QByteArray& bytes)
+{
+    if (m_transmittedWanted)
+        appendTransmitted(MidiRecord{steadyMicroseconds(), kind, count, bytes});
+}
+
+void MidiAnalyzer::appendTransmitted(MidiRecord record)
+{
     QMutexLocker locker(&m_mutex);
     m_records.transmitted.append(std::move(record));
     noteData();
+}
+
+MidiAnalyzer::Losses MidiAnalyzer::losses() const
+{
+    Losses losses;
+    losses.lost = m_lost;
+    losses.tooLong = m_tooLong;
+    losses.cutShort = m_cutShort;
+    return losses;
 }
 
 bool MidiAnalyzer::getMidiData(Records& records)
@@ -160,9 +258,9 @@ void MidiAnalyzer::clearTransmittedDataBuffer()
     m_records.transmitted.clear();
 }
 
-void MidiAnalyzer::setThru(MidiSenderIF* sender, bool on)
+void MidiAnalyzer::setThru(MidiThruIF* thru)
 {
-    m_pThru = on ? sender : nullptr;
+    m_pThru = thru;
 }
 
 void MidiAnalyzer::setChannelSwitch(int channel, bool hidden)

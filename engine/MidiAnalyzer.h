@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-class MidiSenderIF;
+class MidiThruIF;
 
 // Index in the filter view's message list (parameter MessageFilterFirstId + index).
 enum MIDIFilter : int {
@@ -46,9 +46,11 @@ enum FilterSystemRealtime : int {
 };
 
 // The monitor engine: turns what arrives into records of whole messages,
-// drops what the filter hides, passes the rest on (MIDI Thru), and keeps the
-// records of what was received and what was sent until the thread that
-// shows them collects them with getMidiData.
+// drops what the filter hides, passes the rest on (MIDI Thru: System
+// Exclusive piece by piece as it arrives, ended with F7 when it is cut
+// short), and keeps the records of what was received and what was sent
+// until the thread that shows them collects them with getMidiData. Every
+// loss on the way in is recorded and counted.
 //
 // The receive path runs on the receive thread; setTransmittedMidiData on
 // any sending thread; the switches may be set from any thread.
@@ -66,6 +68,14 @@ public:
         MidiRecords transmitted;
     };
 
+    // Losses on the way in since the engine was made, in messages.
+    struct Losses
+    {
+        quint64 lost = 0;
+        quint64 tooLong = 0;
+        quint64 cutShort = 0;
+    };
+
     explicit MidiAnalyzer(std::size_t maxSystemExclusive);
 
     MidiAnalyzer(const MidiAnalyzer&) = delete;
@@ -81,6 +91,9 @@ public:
     // A message that was sent, from any sending thread, at its time.
     void setTransmittedMidiData(const unsigned char* data, std::size_t size);
     void setTransmittedMidiData(const unsigned char* data, std::size_t size, std::int64_t microseconds);
+    // Any other record of what was sent (cut short, failed), now.
+    void recordTransmitted(MidiRecord::Kind kind, quint64 count, const QByteArray& bytes);
+    Losses losses() const;
     // Hands over and forgets the records since the last call; false when
     // there were none.
     bool getMidiData(Records& records);
@@ -92,9 +105,9 @@ public:
     // Without a monitor to show them, sent messages make no records.
     void setTransmittedRecordsWanted(bool wanted) { m_transmittedWanted = wanted; }
 
-    // MIDI Thru: received messages that pass the filter go on through sender
-    // (active sensing excepted) while on.
-    void setThru(MidiSenderIF* sender, bool on);
+    // MIDI Thru: received messages that pass the filter go on through thru
+    // (active sensing excepted); null for off. Any thread.
+    void setThru(MidiThruIF* thru);
     void setMaxSystemExclusive(std::size_t bytes) { m_maxSystemExclusive = bytes; }
     void setChannelSwitch(int channel, bool hidden);
     void setControllerSwitch(int controller, bool hidden);
@@ -110,6 +123,16 @@ public:
 
 private:
     void appendReceived(MidiRecord record);
+    void appendTransmitted(MidiRecord record);
+    // Passes on what the System Exclusive message arriving brought since the
+    // last piece, before whatever came after it, and ends it when it ended or
+    // was cut (cut: the reader found one ended unfinished). True when the
+    // message that completed went on this way.
+    bool passSystemExclusive(MidiThruIF* thru, bool wasInExclusive, bool cut, MidiStreamReader::Result result,
+                             const MidiStreamReader::Message& message, std::int64_t microseconds);
+    bool hidesSystemExclusive();
+    // Ends what Thru passed of the message arriving, with F7 unless complete.
+    void endPassing(bool complete);
     // Under m_mutex: a record was added.
     void noteData();
 
@@ -122,7 +145,15 @@ private:
     // Set once the notifier was called, cleared when a collection found nothing.
     bool m_notified;
     std::function<void()> m_notifier;
-    std::atomic<MidiSenderIF*> m_pThru;
+    std::atomic<MidiThruIF*> m_pThru;
     std::atomic<bool> m_transmittedWanted;
     std::atomic<std::size_t> m_maxSystemExclusive;
+    // Receive thread only: the Thru that passes the message arriving, bytes
+    // of it passed, and whether it is hidden.
+    MidiThruIF* m_pPassing;
+    std::size_t m_passed;
+    bool m_exclusiveHidden;
+    std::atomic<quint64> m_lost;
+    std::atomic<quint64> m_tooLong;
+    std::atomic<quint64> m_cutShort;
 };

@@ -2,11 +2,15 @@
 
 #include "engine/MidiAnalyzer.h"
 #include "engine/MidiBulkIntervalManager.h"
+#include "engine/MidiClockIF.h"
+#include "engine/MidiOutputQueue.h"
 #include "engine/MidiSenderIF.h"
+#include "engine/MidiThruIF.h"
 #include "midi/MidiClient.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -17,11 +21,31 @@
 // output path every sender goes through, and the records monitors show. The
 // window and tarvo-cli each make one; settings reach it through its setters,
 // in its own units.
-class MidiEngine : public MidiSenderIF
+//
+// No send is lost unseen: every message that fails or is cut short is
+// counted (problems()) and, while an Out Monitor looks, recorded. The thread
+// that made the engine (the GUI thread) never waits: its messages go out at
+// once when nothing is in the way, or wait their turn behind the message in
+// progress in a bounded queue.
+class MidiEngine : public MidiSenderIF, public MidiClockIF, private MidiThruIF
 {
 public:
     // Why a send failed.
     enum class OutputProblem { NoPortChosen, ServiceUnavailable, PortGone };
+
+    // What went wrong since the engine was made, counted in messages.
+    struct Problems
+    {
+        quint64 failedSends = 0;
+        quint64 cutSends = 0;
+        quint64 lostReceived = 0;
+        quint64 tooLongReceived = 0;
+        quint64 cutReceived = 0;
+        quint64 xruns = 0;
+
+        bool operator==(const Problems& other) const;
+        bool operator!=(const Problems& other) const { return !(*this == other); }
+    };
 
     // clientName is what other programs see the client as.
     explicit MidiEngine(const QString& clientName);
@@ -40,30 +64,59 @@ public:
     void setMaxSystemExclusive(std::size_t bytes);
     void setPieceSize(std::size_t bytes);
     void setBulkInterval(int milliseconds);
+    // The largest piece the platform carries in one send; 0 for no limit.
+    std::size_t largestPiece() const;
 
-    // Messages longer than the maximum System Exclusive are refused. A sender
-    // on the thread that made the engine (the GUI thread) gives up after a
-    // short while behind the pieces of another message; others wait.
+    // Messages longer than the maximum System Exclusive are refused. On the
+    // thread that made the engine, true means taken: sent, or waiting its turn.
     bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
                       std::size_t* sent = nullptr) override;
     bool transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds) override;
     bool schedulesByDueTime() const override;
     std::int64_t scheduleStart(std::int64_t nowMicroseconds) const override;
 
+    bool generatesClock() const override;
+    bool startClock(int tempo, bool startStop) override;
+    void setClockTempo(int tempo) override;
+    void stopClock() override;
+    std::size_t takeSentClocks() override;
+
+    Problems problems() const;
     OutputProblem outputProblem();
     // About once a second, on the thread that made the engine: brings back
     // the MIDI service and the chosen ports.
     void refresh();
-    // Waits until what was handed to the platform has left; false on time-out.
+    // Waits until what was handed to the platform has left; false on time-out
+    // or when the platform could not deliver some of it.
     bool waitUntilSent(int timeoutMilliseconds);
 
 private:
-    // Declared in the order they are made; the ports go before the client.
+    void passMessage(const unsigned char* data, std::size_t size) override;
+    bool passPiece(const unsigned char* data, std::size_t size) override;
+    void endPieces(bool complete) override;
+
+    // Sends on the calling thread, waiting for the message in progress.
+    bool sendNow(const unsigned char* data, std::size_t size, MidiSendControlIF* control, std::size_t* sent);
+    // The GUI thread's send, which never waits.
+    bool sendFromOwner(const unsigned char* data, std::size_t size);
+    // Counts and records a message that went out, whole or in part.
+    void noteOutcome(const unsigned char* data, std::size_t size, MIDI_RESULT result, std::size_t sent);
+
+    // Declared in the order they are made: the input port, whose receive
+    // thread passes messages on, goes before the output port, and both
+    // before the client.
     MidiAnalyzer m_analyzer;
     MidiBulkIntervalManager m_bulkIntervalManager;
     MidiClient m_client;
-    MidiInputPort m_inputPort;
     MidiOutputPort m_outputPort;
+    MidiInputPort m_inputPort;
     std::atomic<std::size_t> m_maxSystemExclusive;
+    std::atomic<quint64> m_failedSends;
+    std::atomic<quint64> m_cutSends;
+    // What MIDI Thru passed of the System Exclusive message arriving; receive thread only.
+    bool m_thruOpen;
+    QByteArray m_thruBytes;
     const std::thread::id m_ownerThread;
+    // Made last, gone first: its thread sends through the ports.
+    MidiOutputQueue m_queue;
 };

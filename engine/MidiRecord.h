@@ -16,9 +16,12 @@ struct MidiRecord
         Lost,
         // A System Exclusive message longer than count bytes was dropped.
         TooLong,
-        // A System Exclusive message was cut short after count bytes (bytes
-        // holds what went out, ended with F7).
+        // A System Exclusive message was cut short after count bytes: of one
+        // sent, bytes holds what went out, ended with F7; of one received,
+        // what arrived before the cut.
         CutShort,
+        // A message that could not be sent (bytes); count of its bytes went out.
+        Failed,
     };
 
     qint64 microseconds = 0;

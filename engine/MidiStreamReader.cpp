@@ -25,6 +25,7 @@ MidiStreamReader::MidiStreamReader(std::size_t systemExclusiveLimit)
     , m_parserEnd(0)
     , m_inExclusive(false)
     , m_overflow(false)
+    , m_unfinished(0)
     , m_limit(systemExclusiveLimit)
 {
     midilib_parser_init(&m_parser);
@@ -38,6 +39,7 @@ void MidiStreamReader::setSystemExclusiveLimit(std::size_t limit)
 
 void MidiStreamReader::setData(const unsigned char* data, std::size_t size)
 {
+    releaseLargeBuffer();
     m_pInput = data;
     m_inputSize = size;
     m_position = 0;
@@ -77,7 +79,6 @@ MidiStreamReader::Result MidiStreamReader::next(Message* message)
             m_position = m_parserEnd;
         }
         if (m_position >= m_inputSize) {
-            releaseLargeBuffer();
             return Result::End;
         }
         if (m_inExclusive) {
@@ -147,8 +148,10 @@ MidiStreamReader::Result MidiStreamReader::endExclusive(bool complete, Message* 
     m_overflow = false;
     if (tooLong)
         return Result::TooLong;
-    if (!complete)
+    if (!complete) {
+        ++m_unfinished;
         return Result::End;
+    }
     m_exclusive.push_back(EndOfExclusive);
     m_event.type = MIDILIB_Event_Type_SystemExclusive;
     m_event.channel = MIDILIB_NoChannel;

@@ -5,6 +5,7 @@
 #include "midilib_parser.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // Cuts a MIDI byte stream, given in chunks of any size, into messages. System
@@ -50,6 +51,18 @@ public:
     // true when there was one.
     bool abandonSystemExclusive();
 
+    // The System Exclusive message in progress, as far as it arrived (up to
+    // the limit); after one that ended unfinished, what it had until the next
+    // begins.
+    bool inSystemExclusive() const { return m_inExclusive; }
+    const unsigned char* systemExclusiveData() const { return m_exclusive.data(); }
+    std::size_t systemExclusiveSize() const { return m_exclusive.size(); }
+    // The message in progress is longer than the limit.
+    bool systemExclusiveOverflowed() const { return m_overflow; }
+    // System Exclusive messages that another status byte ended unfinished,
+    // since the reader was made; the last one's bytes stay until the next.
+    std::uint64_t unfinishedCount() const { return m_unfinished; }
+
 private:
     Result takeExclusiveBytes(Message* message);
     Result endExclusive(bool complete, Message* message);
@@ -65,6 +78,7 @@ private:
     std::size_t m_parserEnd;
     bool m_inExclusive;
     bool m_overflow;
+    std::uint64_t m_unfinished;
     std::size_t m_limit;
     std::vector<unsigned char> m_exclusive;
 };

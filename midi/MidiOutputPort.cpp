@@ -15,8 +15,6 @@ const std::size_t DefaultPieceSize = 256;
 const unsigned char EndOfExclusive = 0xF7;
 const unsigned char StartOfExclusive = 0xF0;
 const unsigned char FirstRealTime = 0xF8;
-// How long the GUI thread waits behind the pieces of another message.
-const std::chrono::milliseconds GuiWait(20);
 
 } // namespace
 
@@ -25,6 +23,7 @@ MidiOutputPort::MidiOutputPort(MidiClient* client)
     , m_outputPort(~MidiPlatformIF::Ref(0))
     , m_destination(MidiPlatformIF::NoRef)
     , m_pieceSize(DefaultPieceSize)
+    , m_partSent(false)
 {
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
     if (platform().createOutputPort(clientRef(), OutputPortName, &port)) {
@@ -113,23 +112,46 @@ void MidiOutputPort::refresh(bool endpointsChanged)
 }
 
 MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control,
-                                         std::size_t* sent, bool mayWait)
+                                         std::size_t* sent)
+{
+    // Real-time bytes may come between the pieces of another message.
+    if (size == 1 && data[0] >= FirstRealTime) {
+        const bool done = sendPiece(data, size);
+        if (sent)
+            *sent = done ? size : 0;
+        return done ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+    }
+    beginMessage();
+    const MIDI_RESULT result = sendPieces(data, size, control, sent);
+    endMessage(result != MIDI_RESULT_OK);
+    return result;
+}
+
+void MidiOutputPort::beginMessage()
+{
+    m_messageMutex.lock();
+    m_partSent = false;
+}
+
+bool MidiOutputPort::tryBeginMessage()
+{
+    if (!m_messageMutex.try_lock())
+        return false;
+    m_partSent = false;
+    return true;
+}
+
+MIDI_RESULT MidiOutputPort::sendPieces(const unsigned char* data, std::size_t size, MidiSendControlIF* control,
+                                       std::size_t* sent)
 {
     std::size_t handed = 0;
-    MIDI_RESULT result = MIDI_RESULT_ERROR;
-    // Real-time bytes may come between the pieces of another message.
-    const bool realTime = size == 1 && data[0] >= FirstRealTime;
-    std::unique_lock<std::timed_mutex> message(m_messageMutex, std::defer_lock);
-    bool admitted = realTime;
-    if (!admitted && mayWait) {
-        message.lock();
-        admitted = true;
-    } else if (!admitted) {
-        admitted = message.try_lock_for(GuiWait);
-    }
-    if (admitted) {
-        const std::size_t pieceSize = platform().carriesPartialMessages() ? m_pieceSize.load() : size;
-        result = MIDI_RESULT_OK;
+    MIDI_RESULT result = MIDI_RESULT_OK;
+    const std::size_t largest = largestPiece();
+    const bool inPieces = platform().carriesPartialMessages();
+    if (!inPieces && largest > 0 && size > largest) {
+        result = MIDI_RESULT_ERROR;
+    } else {
+        const std::size_t pieceSize = inPieces ? m_pieceSize.load() : size;
         while (handed < size) {
             const std::size_t piece = std::min(pieceSize, size - handed);
             if (control && !control->beforePiece(piece)) {
@@ -144,12 +166,31 @@ MIDI_RESULT MidiOutputPort::transmitMidi(const unsigned char* data, std::size_t 
             if (control)
                 control->afterPiece(piece);
         }
-        if (handed > 0 && handed < size && data[0] == StartOfExclusive)
-            sendPiece(&EndOfExclusive, 1);
     }
+    if (handed > 0 && data[0] == StartOfExclusive)
+        m_partSent = true;
     if (sent)
         *sent = handed;
     return result;
+}
+
+void MidiOutputPort::endMessage(bool cutShort)
+{
+    if (cutShort && m_partSent)
+        sendPiece(&EndOfExclusive, 1);
+    m_partSent = false;
+    m_messageMutex.unlock();
+}
+
+bool MidiOutputPort::hasRoom(std::size_t size)
+{
+    QMutexLocker lock(&m_mutex);
+    return platform().hasRoom(m_outputPort, size);
+}
+
+std::size_t MidiOutputPort::largestPiece() const
+{
+    return platform().largestPiece();
 }
 
 MIDI_RESULT MidiOutputPort::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
@@ -173,7 +214,35 @@ std::int64_t MidiOutputPort::scheduleStart(std::int64_t nowMicroseconds) const
 
 void MidiOutputPort::setPieceSize(std::size_t size)
 {
-    m_pieceSize = std::max<std::size_t>(size, 1);
+    const std::size_t largest = largestPiece();
+    m_pieceSize = std::max<std::size_t>(largest > 0 ? std::min(size, largest) : size, 1);
+}
+
+bool MidiOutputPort::generatesClock() const
+{
+    return platform().generatesClock();
+}
+
+bool MidiOutputPort::startClock(int tempo, bool startStop)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_destination != MidiPlatformIF::NoRef
+        && platform().startClock(m_outputPort, m_destination, tempo, startStop);
+}
+
+void MidiOutputPort::setClockTempo(int tempo)
+{
+    platform().setClockTempo(tempo);
+}
+
+void MidiOutputPort::stopClock()
+{
+    platform().stopClock();
+}
+
+std::size_t MidiOutputPort::takeSentClocks(ClockEvent* events, std::size_t capacity)
+{
+    return platform().takeSentClocks(events, capacity);
 }
 
 bool MidiOutputPort::sendPiece(const unsigned char* data, std::size_t size)

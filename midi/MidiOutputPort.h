@@ -38,20 +38,43 @@ public:
     // Looks only when the endpoints changed or the chosen one is missing.
     void refresh(bool endpointsChanged);
     // Sends one message unchanged to the selected destination, in pieces when
-    // it is long. The control, if any, is asked before every piece; a System
-    // Exclusive message it cancels midway is ended with F7 so that the
-    // receiver's parser starts anew. *sent counts the message's bytes handed
-    // to the platform, without that F7. A sender that cannot wait (the GUI thread)
-    // gives up after a short while behind another message's pieces.
+    // it is long, after the message in progress. The control, if any, is
+    // asked before every piece; a System Exclusive message it cancels or a
+    // failed piece cuts midway is ended with F7 so that the receiver's parser
+    // starts anew. *sent counts the message's bytes handed to the platform,
+    // without that F7. A message larger than the platform carries in one send
+    // is refused before anything is sent, where it cannot go in pieces.
     MIDI_RESULT transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
-                             std::size_t* sent = nullptr, bool mayWait = true);
+                             std::size_t* sent = nullptr);
+    // The pieces of one message from several calls (MIDI Thru passing a
+    // System Exclusive message on as it arrives): between beginMessage (which
+    // waits for the message in progress, tryBeginMessage does not) and
+    // endMessage nothing but real-time bytes goes out; cutShort ends a System
+    // Exclusive message that went out in part with F7.
+    void beginMessage();
+    bool tryBeginMessage();
+    MIDI_RESULT sendPieces(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
+                           std::size_t* sent = nullptr);
+    void endMessage(bool cutShort);
+    // Whether the platform takes size more bytes now without waiting.
+    bool hasRoom(std::size_t size);
+    // Taken as it is up to the largest piece the platform carries.
     void setPieceSize(std::size_t size);
+    // The largest piece or message the platform carries, 0 for no limit.
+    std::size_t largestPiece() const;
     // A real-time byte or another short message, placed at its due time in
     // microseconds of the monotonic clock where the platform can schedule;
     // sent at once where it cannot.
     MIDI_RESULT transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
     bool schedulesByDueTime() const;
     std::int64_t scheduleStart(std::int64_t nowMicroseconds) const;
+    // The platform's own timing clock to the selected destination (see
+    // MidiPlatformIF::startClock).
+    bool generatesClock() const;
+    bool startClock(int tempo, bool startStop);
+    void setClockTempo(int tempo);
+    void stopClock();
+    std::size_t takeSentClocks(ClockEvent* events, std::size_t capacity);
 
 private:
     void select(MidiPlatformIF::Ref destination, const QString& name);
@@ -65,8 +88,10 @@ private:
     // NoRef while nothing is chosen or the chosen one is gone.
     MidiPlatformIF::Ref m_destination;
     // Held from the first piece of a message to its last.
-    std::timed_mutex m_messageMutex;
+    std::mutex m_messageMutex;
     std::atomic<std::size_t> m_pieceSize;
+    // Under m_messageMutex: part of the message in progress went out.
+    bool m_partSent;
 };
 
 #endif // MIDIOUTPUTPORT_H

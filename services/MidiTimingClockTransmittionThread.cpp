@@ -1,5 +1,6 @@
 #include "services/MidiTimingClockTransmittionThread.h"
 
+#include "engine/MidiClockIF.h"
 #include "engine/MidiSenderIF.h"
 #include "midi/platform/SteadyClock.h"
 
@@ -8,17 +9,27 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
 const qint64 NanosecondsPerMicrosecond = 1000;
+const qint64 MicrosecondsPerSecond = 1000000;
 // How far ahead of its due time a clock is handed to a platform that places
-// it at its frame: more than a JACK period and a late wake-up.
+// it at its own time: more than a period and a late wake-up.
 const qint64 SchedulingLead = 4000;
+// The last stretch before a clock is slept with an absolute deadline, which
+// a change of tempo or Stop does not cut short.
+const qint64 PreciseStretch = 2000;
+// How often the platform's own clock is asked which clocks it sent.
+const unsigned long PlatformClockPollMs = 10;
 // Above every thread of normal priority, below the audio server's.
 const int RealTimePriority = 1;
+const unsigned char StartMessage = 0xFA;
+const unsigned char StopMessage = 0xFC;
 
 // Real-time scheduling where the system grants it; without the privilege the
 // thread stays as it is.
@@ -29,14 +40,31 @@ void raiseToRealTimePriority()
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameters);
 }
 
+// Sleeps until the monotonic clock reads microseconds.
+void sleepUntil(qint64 microseconds)
+{
+    timespec deadline{};
+    deadline.tv_sec = time_t(microseconds / MicrosecondsPerSecond);
+    deadline.tv_nsec = long(microseconds % MicrosecondsPerSecond * NanosecondsPerMicrosecond);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
 } // namespace
 
-MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* parent, MidiSenderIF* sender)
+MidiTimingClockTransmittionThread::MidiTimingClockTransmittionThread(QObject* parent, MidiSenderIF* sender,
+                                                                     MidiClockIF* clock)
     : QThread(parent)
     , m_pSender(sender)
+    , m_pClock(clock)
     , m_tempo(DefaultTempo)
     , m_stop(false)
     , m_play(false)
+    , m_startStop(false)
+    , m_restart(false)
+    , m_running(false)
+    , m_runStartStop(false)
+    , m_platformTempo(DefaultTempo)
     , m_clockCount(0)
     , m_origin(0)
     , m_clocksSinceOrigin(0)
@@ -63,7 +91,7 @@ void MidiTimingClockTransmittionThread::setTempo(int tempo)
     if (clamped == m_tempo)
         return;
     // The new tempo counts from the last clock sent.
-    if (m_play && m_clocksSinceOrigin > 0) {
+    if (m_running && m_clocksSinceOrigin > 0) {
         m_origin = clockDue(m_clocksSinceOrigin - 1);
         m_clocksSinceOrigin = 1;
     }
@@ -76,14 +104,10 @@ void MidiTimingClockTransmittionThread::setPlayTimingClockFlag(bool play)
 {
     {
         QMutexLocker locker(&m_mutex);
-        if (play && !m_play) {
-            // The first clock is due now, as the thread finds it: neither the
-            // time spent stopped nor a part clock left from the last run counts.
-            m_clocksSinceOrigin = 0;
-        }
+        // A run stopped and started again before the thread saw it starts afresh.
+        if (play && !m_play)
+            m_restart = true;
         m_play = play;
-        if (!play)
-            m_clockCount = 0;
         m_condition.wakeAll();
     }
     // Outside the mutex: a slot connected directly may call back into the thread.
@@ -91,43 +115,113 @@ void MidiTimingClockTransmittionThread::setPlayTimingClockFlag(bool play)
         emit blinkLed();
 }
 
+void MidiTimingClockTransmittionThread::setStartStopEnabled(bool enabled)
+{
+    QMutexLocker locker(&m_mutex);
+    m_startStop = enabled;
+}
+
 void MidiTimingClockTransmittionThread::run()
 {
     raiseToRealTimePriority();
     QMutexLocker locker(&m_mutex);
     while (!m_stop) {
+        if (m_running && (!m_play || m_restart))
+            endRun();
+        m_restart = false;
         if (!m_play) {
             // Flags are tested and the wait entered under the mutex, so a
             // start in between is not lost.
             m_condition.wait(&m_mutex);
             continue;
         }
-        if (m_clocksSinceOrigin == 0)
-            m_origin = m_pSender->scheduleStart(steadyMicroseconds());
-        const qint64 lead = m_pSender->schedulesByDueTime() ? SchedulingLead : 0;
-        sendDueClocks(steadyMicroseconds(), lead);
-        // A change of tempo, a stop or the end wakes the thread earlier, and
-        // the next pass works the due time out afresh.
-        const qint64 sleep = nextClockDue() - lead - steadyMicroseconds();
-        if (sleep > 0) {
-            QDeadlineTimer deadline(Qt::PreciseTimer);
-            deadline.setPreciseRemainingTime(0, sleep * NanosecondsPerMicrosecond, Qt::PreciseTimer);
-            m_condition.wait(&m_mutex, deadline);
-        }
+        if (m_pClock->generatesClock())
+            followPlatformClock();
+        else
+            sendDueClocks();
+    }
+    if (m_running)
+        endRun();
+}
+
+void MidiTimingClockTransmittionThread::endRun()
+{
+    if (m_pClock->generatesClock()) {
+        m_pClock->stopClock();
+        countClocks(m_pClock->takeSentClocks());
+    } else if (m_runStartStop) {
+        sendByte(StopMessage, 0);
+    }
+    m_running = false;
+    m_clockCount = 0;
+}
+
+void MidiTimingClockTransmittionThread::followPlatformClock()
+{
+    if (!m_running) {
+        m_running = true;
+        m_runStartStop = m_startStop;
+        m_platformTempo = m_tempo;
+        m_pClock->startClock(m_tempo, m_runStartStop);
+    } else if (m_platformTempo != m_tempo) {
+        m_platformTempo = m_tempo;
+        m_pClock->setClockTempo(m_tempo);
+    }
+    countClocks(m_pClock->takeSentClocks());
+    m_condition.wait(&m_mutex, PlatformClockPollMs);
+}
+
+void MidiTimingClockTransmittionThread::sendDueClocks()
+{
+    const bool scheduled = m_pSender->schedulesByDueTime();
+    const qint64 lead = scheduled ? SchedulingLead : 0;
+    if (!m_running) {
+        // The first clock is due now, as the thread finds it: neither the time
+        // spent stopped nor a part clock left from the last run counts.
+        m_running = true;
+        m_runStartStop = m_startStop;
+        m_clocksSinceOrigin = 0;
+        m_origin = m_pSender->scheduleStart(steadyMicroseconds());
+        if (m_runStartStop)
+            sendByte(StartMessage, scheduled ? m_origin : 0);
+    }
+    for (qint64 due = nextClockDue(); due - lead <= steadyMicroseconds(); due = nextClockDue()) {
+        ++m_clocksSinceOrigin;
+        sendByte(TempoMessage, scheduled ? due : 0);
+        countClocks(1);
+    }
+    // A change of tempo, a stop or the end wakes the thread earlier, and the
+    // next pass works the due time out afresh; the last stretch is slept to
+    // the microsecond.
+    const qint64 wake = nextClockDue() - lead;
+    const qint64 sleep = wake - steadyMicroseconds();
+    if (sleep > PreciseStretch) {
+        QDeadlineTimer deadline(Qt::PreciseTimer);
+        deadline.setPreciseRemainingTime(0, (sleep - PreciseStretch) * NanosecondsPerMicrosecond, Qt::PreciseTimer);
+        m_condition.wait(&m_mutex, deadline);
+    } else if (sleep > 0) {
+        m_mutex.unlock();
+        sleepUntil(wake);
+        m_mutex.lock();
     }
 }
 
-void MidiTimingClockTransmittionThread::sendDueClocks(qint64 now, qint64 lead)
+void MidiTimingClockTransmittionThread::countClocks(std::size_t clocks)
 {
-    for (qint64 due = nextClockDue(); due - lead <= now; due = nextClockDue()) {
-        ++m_clocksSinceOrigin;
-        ++m_clockCount;
-        m_pSender->transmitMidiAt(&TempoMessage, TempoMessageSize, due);
-        if (m_clockCount >= BeatClockCount) {
+    for (std::size_t clock = 0; clock < clocks; ++clock) {
+        if (++m_clockCount >= BeatClockCount) {
             emit blinkLed();
             m_clockCount = 0;
         }
     }
+}
+
+void MidiTimingClockTransmittionThread::sendByte(unsigned char byte, qint64 due)
+{
+    if (due > 0)
+        m_pSender->transmitMidiAt(&byte, 1, due);
+    else
+        m_pSender->transmitMidi(&byte, 1);
 }
 
 qint64 MidiTimingClockTransmittionThread::nextClockDue() const

@@ -15,8 +15,12 @@ const char* const LostLineFormat
 const char* const TooLongLineFormat = QT_TRANSLATE_NOOP(
     "MonitorLineFormat",
     "-- System Exclusive longer than %1 bytes dropped: raise Maximum System Exclusive in MIDI Settings --");
-const char* const CutShortFormat
+const char* const SentCutShortFormat
     = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- cut short after %1 bytes and ended with F7 --");
+const char* const ReceivedCutShortFormat
+    = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- System Exclusive cut short by another message after %1 bytes --");
+const char* const FailedFormat = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- not sent --");
+const char* const FailedPartFormat = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- not sent after %1 bytes --");
 // A longer message shows this many bytes at each end and its length between.
 const int ShortenedHeadBytes = 3;
 const int ShortenedTailBytes = 2;
@@ -67,13 +71,19 @@ QString MonitorLineFormat::body(const MidiRecord& record)
     case MidiRecord::Kind::TooLong:
         return translated(TooLongLineFormat).arg(record.count);
     case MidiRecord::Kind::CutShort:
-        return messageBody(record.bytes) + translated(CutShortFormat).arg(record.count);
+        // A message received ends at the cut; one sent shows what went out.
+        if (record.bytes.isEmpty())
+            return translated(ReceivedCutShortFormat).arg(record.count);
+        return messageBody(record.bytes) + translated(SentCutShortFormat).arg(record.count);
+    case MidiRecord::Kind::Failed:
+        return messageBody(record.bytes)
+            + (record.count > 0 ? translated(FailedPartFormat).arg(record.count) : translated(FailedFormat));
     }
     return QString();
 }
 
 QString MonitorLineFormat::line(const MidiRecord& record, bool stamped)
 {
-    const bool bytes = record.kind == MidiRecord::Kind::Message || record.kind == MidiRecord::Kind::CutShort;
+    const bool bytes = !record.bytes.isEmpty();
     return stamped && bytes ? stamp(record.microseconds) + body(record) : body(record);
 }

@@ -56,7 +56,7 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, cons
     connect(m_pDial, &QDial::valueChanged, this, &MidiTimingClockGeneratorView::updatedKnobValue);
     layout->addWidget(m_pDial);
 
-    m_pThread = new MidiTimingClockTransmittionThread(this, context.sender);
+    m_pThread = new MidiTimingClockTransmittionThread(this, context.sender, context.clock);
     m_pThread->setTempo(m_pDial->value() * TempoScale);
     m_pThread->setPlayTimingClockFlag(false);
     // Emitted on the clock thread, so the dial hears of it through its event loop.

@@ -74,7 +74,7 @@ void run(Receiver& receiver, int bpm, bool loaded)
         hogs.back()->start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec yes > /dev/null")});
         hogs.back()->waitForStarted();
     }
-    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
+    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine(), &MainWindow::m_pInstance->engine());
     thread.setTempo(bpm * 10);
     QTest::qWait(200);
     receiver.count = 0;
@@ -107,7 +107,7 @@ void run(Receiver& receiver, int bpm, bool loaded)
 void firstClocks(Receiver& receiver)
 {
     const int Presses = 40;
-    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
+    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine(), &MainWindow::m_pInstance->engine());
     thread.setTempo(1200);
     std::vector<double> delays;
     for (int press = 0; press < Presses; ++press) {

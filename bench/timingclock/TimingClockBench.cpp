@@ -137,7 +137,7 @@ int main(int argc, char** argv)
 
     std::printf("timing clock thread, %d s per tempo; targets: rate error below 0.01 %%, largest deviation "
                 "below 1 ms\n", PlaySeconds);
-    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine());
+    MidiTimingClockTransmittionThread thread(nullptr, &MainWindow::m_pInstance->engine(), &MainWindow::m_pInstance->engine());
     // The thread takes its name once it runs.
     while (threadCpuSeconds(ThreadName) < 0)
         QThread::msleep(1);

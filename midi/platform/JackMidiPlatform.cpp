@@ -16,19 +16,6 @@
 
 namespace {
 
-// Several seconds of dense output, and the largest message the ports send.
-const std::size_t OutputRingCapacity = 1 << 18;
-const std::size_t LargestOutputMessage = 1 << 16;
-// A message's record in the output ring, before its bytes. JACK's frame
-// counter is 32 bits wide and wraps around.
-struct OutputHeader
-{
-    std::uint32_t size;
-    std::uint32_t hasDueFrame;
-    std::uint32_t dueFrame;
-    std::uint32_t reserved;
-};
-const std::size_t OutputHeaderSize = sizeof(OutputHeader);
 // Events handed to the read procedure at once.
 const std::size_t PacketsPerDelivery = 64;
 // Cycles after a connection before output goes out on it.
@@ -70,14 +57,6 @@ JackMidiPlatform::JackMidiPlatform()
     , m_endpointsChanged(false)
     , m_graphChanges(1)
     , m_xruns(0)
-    , m_queuedMessages(0)
-    , m_writtenMessages(0)
-    , m_outRing(OutputRingCapacity)
-    , m_pPending(new unsigned char[LargestOutputMessage])
-    , m_pendingSize(0)
-    , m_hasPendingFrame(false)
-    , m_pendingFrame(0)
-    , m_hasPending(false)
 {
 }
 
@@ -354,12 +333,10 @@ bool JackMidiPlatform::queue(Ref outputPort, Ref destination, const unsigned cha
                 return false;
             }
             if (hasRoom) {
-                const OutputHeader header{static_cast<std::uint32_t>(size), dueMicroseconds > 0 ? 1u : 0u,
-                                          dueMicroseconds > 0 ? dueFrame(dueMicroseconds) : 0u, 0u};
-                m_outRing.write(reinterpret_cast<const unsigned char*>(&header), OutputHeaderSize);
-                m_outRing.write(data, size);
-                m_outRing.publish();
-                ++m_queuedMessages;
+                if (dueMicroseconds > 0)
+                    m_writer.queueAt(data, size, dueFrame(dueMicroseconds));
+                else
+                    m_writer.queue(data, size);
                 return true;
             }
         }
@@ -420,6 +397,40 @@ std::uint32_t JackMidiPlatform::dueFrame(std::int64_t dueMicroseconds)
     return m_anchorFrame + static_cast<std::uint32_t>(framesSinceAnchor(nowJack + (dueMicroseconds - now)));
 }
 
+bool JackMidiPlatform::hasRoom(Ref outputPort, std::size_t size)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return outputPort == m_outputPort && m_writer.hasRoom(size);
+}
+
+bool JackMidiPlatform::startClock(Ref outputPort, Ref destination, int tempo, bool startStop)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    bool hasRoom = false;
+    if (!sendable(outputPort, destination, 1, &hasRoom) || !m_active) {
+        return false;
+    }
+    m_writer.startClock(tempo, startStop);
+    return true;
+}
+
+void JackMidiPlatform::setClockTempo(int tempo)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_writer.setClockTempo(tempo);
+}
+
+void JackMidiPlatform::stopClock()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_writer.stopClock();
+}
+
+std::size_t JackMidiPlatform::takeSentClocks(ClockEvent* events, std::size_t capacity)
+{
+    return m_writer.takeSentClocks(events, capacity);
+}
+
 void JackMidiPlatform::selectDestination(Ref outputPort, Ref destination)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -441,12 +452,12 @@ bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t siz
 {
     const Endpoint* endpoint = findEndpoint(destination, MidiEndpointKind::Destination);
     if (outputPort == NoRef || outputPort != m_outputPort || !endpoint || !m_pJack || !m_pOutPort || m_serverGone
-        || size > LargestOutputMessage) {
+        || size > JackOutputWriter::LargestMessage) {
         return false;
     }
     if (endpoint->own) {
         // Whoever connected to the port gets it.
-        *hasRoom = m_outRing.writable() >= OutputHeaderSize + size;
+        *hasRoom = m_writer.hasRoom(size);
         return destination == m_destination;
     }
     if (destination != m_destination) {
@@ -461,7 +472,7 @@ bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t siz
     if (!connectDestination(endpoint->name)) {
         return false;
     }
-    *hasRoom = m_outRing.writable() >= OutputHeaderSize + size;
+    *hasRoom = m_writer.hasRoom(size);
     return true;
 }
 
@@ -469,8 +480,8 @@ bool JackMidiPlatform::waitUntilSent(int timeoutMilliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
     // Written to the port in a cycle, which has ended once the next one began.
-    const std::uint64_t queued = m_queuedMessages;
-    while (m_writtenMessages < queued) {
+    const std::uint64_t queued = m_writer.queuedMessages();
+    while (m_writer.finishedMessages() < queued) {
         if (std::chrono::steady_clock::now() >= deadline || m_serverGone) {
             return false;
         }
@@ -511,11 +522,6 @@ bool JackMidiPlatform::serviceAvailable()
     // Gone once refresh() has let go of the client of the server that stopped.
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_pJack != nullptr;
-}
-
-std::uint64_t JackMidiPlatform::xrunCount() const
-{
-    return m_xruns;
 }
 
 bool JackMidiPlatform::openServerClient()
@@ -564,6 +570,7 @@ bool JackMidiPlatform::openServerClient()
     }
     m_active = false;
     m_anchored = false;
+    m_writer.restart();
     m_sampleRate = jack_get_sample_rate(m_pJack);
     m_periodFrames = jack_get_buffer_size(m_pJack);
     updateActivation();
@@ -748,52 +755,12 @@ void JackMidiPlatform::writeOutput(std::uint32_t frames)
         return;
     }
     void* buffer = jack_port_get_buffer(port, frames);
-    jack_midi_clear_buffer(buffer);
     if (m_cycles < m_holdUntilCycle) {
+        jack_midi_clear_buffer(buffer);
         return;
     }
-    // A message due at frame D goes out one period later at the same offset,
-    // so that every due time within the period keeps its distance.
-    const std::uint32_t cycleStart = jack_last_frame_time(m_pJack);
-    std::uint32_t lastOffset = 0;
-    bool wroteAny = false;
-    for (;;) {
-        if (!m_hasPending) {
-            if (m_outRing.readable() < OutputHeaderSize) {
-                return;
-            }
-            OutputHeader header;
-            m_outRing.read(reinterpret_cast<unsigned char*>(&header), OutputHeaderSize);
-            m_pendingSize = header.size;
-            m_hasPendingFrame = header.hasDueFrame != 0;
-            m_pendingFrame = header.dueFrame;
-            m_outRing.read(m_pPending.get(), m_pendingSize);
-            m_outRing.release();
-            m_hasPending = true;
-        }
-        std::uint32_t offset = 0;
-        if (m_hasPendingFrame) {
-            const auto ahead = static_cast<std::int32_t>(m_pendingFrame + frames - cycleStart);
-            if (ahead >= static_cast<std::int32_t>(frames)) {
-                // Due in a later cycle; what follows waits behind it.
-                return;
-            }
-            offset = ahead > 0 ? static_cast<std::uint32_t>(ahead) : 0;
-        }
-        // Offsets within a cycle may not go back.
-        offset = offset > lastOffset ? offset : lastOffset;
-        if (jack_midi_event_write(buffer, offset, m_pPending.get(), m_pendingSize) != 0) {
-            // A message that does not fit an empty buffer never will: it is
-            // dropped, and no longer waited for.
-            m_hasPending = wroteAny;
-            if (!wroteAny) {
-                ++m_writtenMessages;
-            }
-            return;
-        }
-        lastOffset = offset;
-        wroteAny = true;
-        m_hasPending = false;
-        ++m_writtenMessages;
-    }
+    const jack_nframes_t cycleStart = jack_last_frame_time(m_pJack);
+    const std::int64_t toSteady = steadyMicroseconds() - static_cast<std::int64_t>(jack_get_time());
+    const auto start = static_cast<std::int64_t>(jack_frames_to_time(m_pJack, cycleStart)) + toSteady;
+    m_writer.write(buffer, frames, cycleStart, start, m_sampleRate);
 }

@@ -1,7 +1,7 @@
 #ifndef JACKMIDIPLATFORM_H
 #define JACKMIDIPLATFORM_H
 
-#include "midi/platform/CRingBuffer.h"
+#include "midi/platform/JackOutputWriter.h"
 #include "midi/platform/MidiPlatformIF.h"
 
 #include <atomic>
@@ -60,11 +60,17 @@ public:
     std::int64_t scheduleStart(std::int64_t nowMicroseconds) override;
     void selectDestination(Ref outputPort, Ref destination) override;
     bool waitUntilSent(int timeoutMilliseconds) override;
+    bool hasRoom(Ref outputPort, std::size_t size) override;
+    std::size_t largestPiece() const override { return JackOutputWriter::LargestMessage; }
+    std::uint64_t droppedMessages() const override { return m_writer.droppedMessages(); }
+    std::uint64_t xrunCount() const override { return m_xruns; }
+    bool generatesClock() const override { return true; }
+    bool startClock(Ref outputPort, Ref destination, int tempo, bool startStop) override;
+    void setClockTempo(int tempo) override;
+    void stopClock() override;
+    std::size_t takeSentClocks(ClockEvent* events, std::size_t capacity) override;
     bool refresh() override;
     bool serviceAvailable() override;
-
-    // Overruns JACK reported for this client since it was created.
-    std::uint64_t xrunCount() const;
 
 private:
     struct Endpoint
@@ -79,6 +85,8 @@ private:
     void process(std::uint32_t frames);
     void readInput(std::uint32_t frames);
     void writeOutput(std::uint32_t frames);
+    // Under m_mutex: the output port takes sends to destination now.
+    bool sendsTo(Ref outputPort, Ref destination);
 
     // Under m_mutex. Whether the destination takes sends, and room for size more bytes.
     bool sendable(Ref outputPort, Ref destination, std::size_t size, bool* hasRoom);
@@ -147,20 +155,9 @@ private:
     // the server whether the destination is still there and connected.
     std::atomic<std::uint64_t> m_graphChanges;
     std::atomic<std::uint64_t> m_xruns;
-    // Messages put in the output ring, and those the process callback has
-    // written to the port.
-    std::atomic<std::uint64_t> m_queuedMessages;
-    std::atomic<std::uint64_t> m_writtenMessages;
-
-    // Records of send(): the OutputHeader, the bytes. Written under m_mutex,
-    // read by the process callback only.
-    CRingBuffer<unsigned char> m_outRing;
-    std::unique_ptr<unsigned char[]> m_pPending;
-    std::uint32_t m_pendingSize;
-    // The frame the message is due at; without one it goes at the start of the next cycle.
-    bool m_hasPendingFrame;
-    std::uint32_t m_pendingFrame;
-    bool m_hasPending;
+    // What send(), sendAt() and the clock hand to the process callback;
+    // the sending side under m_mutex.
+    JackOutputWriter m_writer;
 };
 
 #endif // JACKMIDIPLATFORM_H

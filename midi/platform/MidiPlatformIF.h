@@ -25,6 +25,13 @@ struct MidiPacketList
     std::size_t count;
 };
 
+// A timing clock message (or Start, Stop) the platform sent of its own, and when.
+struct ClockEvent
+{
+    std::int64_t microseconds;
+    unsigned char status;
+};
+
 enum class MidiEndpointKind
 {
     Source,
@@ -109,6 +116,41 @@ public:
     virtual void selectDestination(Ref outputPort, Ref destination) { (void)outputPort, (void)destination; }
     // True when a message may be sent in several pieces, one send each.
     virtual bool carriesPartialMessages() const { return true; }
+    // Whether a send of size bytes would find room at once.
+    virtual bool hasRoom(Ref outputPort, std::size_t size)
+    {
+        (void)outputPort, (void)size;
+        return true;
+    }
+    // The largest message or piece one send carries; a larger one is refused
+    // before anything is sent. 0 for no limit.
+    virtual std::size_t largestPiece() const { return 0; }
+    // Messages a send took over and the platform could not deliver after all.
+    virtual std::uint64_t droppedMessages() const { return 0; }
+    // Overruns of the platform's cycle (JACK's xruns) since the client was
+    // made: what arrived or left then may be lost or cut.
+    virtual std::uint64_t xrunCount() const { return 0; }
+
+    // Timing clock that the platform makes itself at exact times of its own
+    // clock (JACK: in the audio cycle, at exact frames), sent to destination
+    // through the output port from the start of its next cycle. Tempo in
+    // tenths of a beat per minute; a change takes effect at the next clock.
+    // With startStop, Start goes before the first clock and Stop at the end.
+    virtual bool generatesClock() const { return false; }
+    virtual bool startClock(Ref outputPort, Ref destination, int tempo, bool startStop)
+    {
+        (void)outputPort, (void)destination, (void)tempo, (void)startStop;
+        return false;
+    }
+    virtual void setClockTempo(int tempo) { (void)tempo; }
+    virtual void stopClock() {}
+    // Up to capacity clock messages the platform sent since the last call,
+    // with their times, oldest first; from one thread at a time.
+    virtual std::size_t takeSentClocks(ClockEvent* events, std::size_t capacity)
+    {
+        (void)events, (void)capacity;
+        return 0;
+    }
     // Waits until everything sent so far has left for the destinations; false
     // when it did not within the timeout.
     virtual bool waitUntilSent(int timeoutMilliseconds) { (void)timeoutMilliseconds; return true; }

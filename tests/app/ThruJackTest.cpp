@@ -152,7 +152,7 @@ private slots:
     void timingClockAtItsDueTimes()
     {
         auto* outMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
-        MidiTimingClockTransmittionThread clock(nullptr, &m_window->engine());
+        MidiTimingClockTransmittionThread clock(nullptr, &m_window->engine(), &m_window->engine());
         clock.setTempo(ClockTempo);
         clock.setPlayTimingClockFlag(true);
         QTRY_VERIFY(m_peer->received().size() >= ClockCount);

@@ -69,10 +69,10 @@ private slots:
             << QList<QByteArray>{QByteArray::fromHex("F04310"), QByteArray::fromHex("4C00F7803C"), QByteArray::fromHex("40")}
             << QStringList{"F0 43 10 4C 00 F7", "80 3C 40"};
         // Real-time bytes come out of System Exclusive at once; undefined
-        // status bytes stay inside; any other status byte cuts it off unseen.
+        // status bytes stay inside; any other status byte cuts it off, said so.
         QTest::newRow("inside System Exclusive")
             << QList<QByteArray>{QByteArray::fromHex("F001F8F402F7F00190"), QByteArray::fromHex("3C40")}
-            << QStringList{"F8", "F0 01 F4 02 F7", "90 3C 40"};
+            << QStringList{"F8", "F0 01 F4 02 F7", "-", "90 3C 40"};
     }
     void receivedMessages()
     {

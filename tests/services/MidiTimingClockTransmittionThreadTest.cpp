@@ -28,7 +28,7 @@ private slots:
     void clocksAtTheTempoAndAFreshBeatAfterARestart()
     {
         EngineRig rig;
-        MidiTimingClockTransmittionThread thread(nullptr, rig.engine.get());
+        MidiTimingClockTransmittionThread thread(nullptr, rig.engine.get(), rig.engine.get());
         int blinks = 0;
         connect(&thread, &MidiTimingClockTransmittionThread::blinkLed, this, [&blinks]() { ++blinks; });
         thread.setTempo(1200);
