@@ -1,0 +1,20 @@
+#ifndef JACKCYCLELIMITS_H
+#define JACKCYCLELIMITS_H
+
+#include <cstddef>
+
+// What one JACK cycle may carry on one port so that every JACK implementation
+// delivers it whole, at every period size: bench/jackcycle measures it and
+// checks these figures. jackd's port buffer takes 32,720 bytes (12 per event
+// plus the data); PipeWire's libjack delivers nothing at all of a cycle whose
+// events need more than its 32 KiB (16 bytes per event plus the data rounded
+// up to 8). Within both caps, 128 events of 224 bytes need 30,720 bytes.
+// Writers stay within the port's own buffer (jack_midi_max_event_size) too.
+namespace JackCycleLimits {
+
+const std::size_t MostEvents = 128;
+const std::size_t MostBytes = 28 * 1024;
+
+} // namespace JackCycleLimits
+
+#endif // JACKCYCLELIMITS_H
