@@ -12,7 +12,7 @@
 // Writers stay within the port's own buffer (jack_midi_max_event_size) too.
 namespace JackCycleLimits {
 
-const std::size_t MostEvents = 128;
+const std::size_t MostEvents = 64;
 const std::size_t MostBytes = 28 * 1024;
 
 } // namespace JackCycleLimits
