@@ -13,6 +13,7 @@ const std::chrono::seconds CycleTimeout(3);
 // PipeWire may hand an event on a cycle later than jackd does.
 const std::uint64_t SettleCycles = 4;
 const std::uint64_t PeriodSettleCycles = 32;
+const std::chrono::milliseconds RateWindow(500);
 
 // The bytes of the index-th event of a trial, so that a lost, cut or moved
 // event shows: a clock, a note-on carrying the index (never with velocity 0,
@@ -67,6 +68,11 @@ bool CycleProbe::isReady() const
     return m_connected;
 }
 
+std::uint32_t CycleProbe::sampleRate() const
+{
+    return m_pWriter ? jack_get_sample_rate(m_pWriter) : 0;
+}
+
 std::uint32_t CycleProbe::setPeriod(std::uint32_t frames)
 {
     if (jack_set_buffer_size(m_pWriter, frames) == 0) {
@@ -78,6 +84,15 @@ std::uint32_t CycleProbe::setPeriod(std::uint32_t frames)
     // switch its quantum a few cycles after it reports the new one.
     waitForReaderCycles(PeriodSettleCycles);
     return jack_get_buffer_size(m_pWriter);
+}
+
+double CycleProbe::cyclesPerSecond()
+{
+    const std::uint64_t before = m_readerCycles;
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(RateWindow);
+    const std::uint64_t cycles = m_readerCycles - before;
+    return cycles / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 bool CycleProbe::run(std::size_t count, std::size_t eventSize, Trial* trial)

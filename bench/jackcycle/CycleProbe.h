@@ -40,8 +40,12 @@ public:
 
     // Opened, active and connected.
     bool isReady() const;
+    std::uint32_t sampleRate() const;
     // Asks the server for this period; the one in force afterwards.
     std::uint32_t setPeriod(std::uint32_t frames);
+    // Counted over a while, to tell that the period asked for is the one the
+    // graph runs at.
+    double cyclesPerSecond();
     // False when the writer's cycle did not come.
     bool run(std::size_t count, std::size_t eventSize, Trial* trial);
     // Writes these bytes as one event; what arrived as the first event, or

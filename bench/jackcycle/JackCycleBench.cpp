@@ -72,7 +72,7 @@ std::size_t largestWhole(CycleProbe& probe, std::size_t eventSize, const CyclePr
     return whole;
 }
 
-bool measureCycles(CycleProbe& probe, std::map<std::size_t, Whole>* leastWhole)
+bool measureCycles(CycleProbe& probe, std::uint32_t sampleRate, std::map<std::size_t, Whole>* leastWhole)
 {
     std::printf("%7s %6s %8s %8s %9s %9s %9s %9s %8s %9s\n", "period", "event", "buffer", "written", "written",
                 "received", "intact", "max in 1", "whole", "whole");
@@ -80,8 +80,8 @@ bool measureCycles(CycleProbe& probe, std::map<std::size_t, Whole>* leastWhole)
                 "events", "cycle", "events", "bytes");
     for (std::uint32_t period : Periods) {
         const std::uint32_t inForce = probe.setPeriod(period);
-        if (inForce != period)
-            std::printf("asked for a period of %u frames, got %u\n", period, inForce);
+        std::printf("asked for a period of %u frames, got %u; %.0f cycles a second at %u Hz\n", period, inForce,
+                    probe.cyclesPerSecond(), sampleRate);
         for (std::size_t size : EventSizes) {
             CycleProbe::Trial full;
             if (!probe.run(CycleProbe::AsManyAsFit, size, &full)) {
@@ -293,7 +293,7 @@ int main(int argc, char** argv)
             std::printf("the writer and reader clients could not open and connect\n");
             return 1;
         }
-        if (!measureCycles(probe, &leastWhole))
+        if (!measureCycles(probe, probe.sampleRate(), &leastWhole))
             return 1;
         reportEchoes(probe);
         if (!checkCap(probe))
