@@ -13,8 +13,8 @@ class QElapsedTimer;
 //   client the loaded machine schedules late still sees every event. JACK
 //   keeps only 8 server entries in /dev/shm and reclaims a dead server's
 //   entry only when a server of the same name starts again, so the name is
-//   the first of a small fixed pool that is not running. start() points
-//   JACK_DEFAULT_SERVER of this process at it.
+//   that of the previous start, or else the first of a small fixed pool that
+//   is free. start() points JACK_DEFAULT_SERVER of this process at it.
 // - "pipewire": a PipeWire daemon and its session manager (wireplumber) in a
 //   private runtime and configuration folder, with their stock configuration
 //   less D-Bus and the machine's devices; the graph runs on PipeWire's dummy
@@ -44,7 +44,7 @@ public:
 private:
     enum class Kind { Jackd, PipeWire, Unknown };
 
-    bool startJackd();
+    bool startJackd(const QElapsedTimer& timer, int timeoutMs);
     bool startPipeWire(const QElapsedTimer& timer, int timeoutMs);
     bool writeSessionManagerSettings(const QString& configHome);
     // Until a JACK client can open, and with sessionManager until PipeWire's
