@@ -1,15 +1,16 @@
 // What one JACK cycle carries, and how the JACK implementation in use behaves
 // where implementations differ. Starts a JACK server of its own of the kind
 // TARVO_TEST_JACK names (jackd by default; "pipewire" under pw-jack) and:
-// - for each period (set with jack_set_buffer_size; the one in force is
-//   printed) and event size, has a writer put as many MIDI events as its port
-//   takes into one cycle and counts what a connected reader receives, then
-//   finds by bisection the most events of that size in one cycle that arrive
-//   whole;
+// - for each period (set with jack_set_buffer_size; the one in force and the
+//   cycles a second are printed) and event size, has a writer put as many
+//   MIDI events as its port takes into one cycle and counts what a connected
+//   reader receives, then finds by bisection the most events of that size in
+//   one cycle that arrive whole;
+// - prints how single messages arrive;
 // - checks that the cap of JackCycleLimits.h arrives whole at every period;
-// - opens two clients of the same name and prints the names they get, and
-//   what jack_port_is_mine, jack_port_uuid and jack_client_get_uuid say of a
-//   client's own port;
+// - opens two clients of the same name and prints the names they get, what
+//   jack_port_is_mine, jack_port_uuid and jack_client_get_uuid say of a
+//   client's own port, and whether another client sees a port renamed;
 // - stops the server under active and inactive clients and prints which of
 //   the shutdown callbacks each one saw.
 #include "CycleProbe.h"

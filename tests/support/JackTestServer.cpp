@@ -68,9 +68,8 @@ bool acceptsClients(const char* server, bool sessionManager)
         char* uuidText = jack_client_get_uuid(client);
         jack_uuid_t uuid = 0;
         accepts = uuidText && jack_uuid_parse(uuidText, &uuid) == 0
-            && jack_set_property(client, uuid, ReadinessProperty, "1", nullptr) == 0;
-        if (accepts)
-            jack_remove_property(client, uuid, ReadinessProperty);
+            && jack_set_property(client, uuid, ReadinessProperty, "1", nullptr) == 0
+            && jack_remove_property(client, uuid, ReadinessProperty) == 0;
         jack_free(uuidText);
     }
     jack_client_close(client);
@@ -162,7 +161,7 @@ bool JackTestServer::startJackd(const QElapsedTimer& timer, int timeoutMs)
             break;
         if (acceptsClients(name.toLocal8Bit().constData(), false))
             continue;
-        if (m_name != name)
+        if (!m_name.isEmpty() && m_name != name)
             QFile::remove(QDir::temp().filePath(m_name + JackdLogSuffix));
         m_name = name;
         qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
@@ -196,7 +195,8 @@ bool JackTestServer::startPipeWire(const QElapsedTimer& timer, int timeoutMs)
     const QDir folder(m_folder);
     const QString runtime = folder.filePath(RuntimeFolder);
     const QString configHome = folder.filePath(QStringLiteral("config"));
-    if (m_folder.isEmpty() || mkdir(QFile::encodeName(runtime).constData(), S_IRWXU) != 0 || !writeSessionManagerSettings(configHome)) {
+    if (m_folder.isEmpty() || mkdir(QFile::encodeName(runtime).constData(), S_IRWXU) != 0
+        || !writeSessionManagerSettings(configHome)) {
         m_failure = QStringLiteral("cannot prepare the PipeWire folder %1\n").arg(m_folder);
         return false;
     }
@@ -213,7 +213,8 @@ bool JackTestServer::startPipeWire(const QElapsedTimer& timer, int timeoutMs)
         environment << QString::fromLatin1(name);
     qputenv("PIPEWIRE_REMOTE", QFile::encodeName(QDir(runtime).filePath(PipeWireSocket)));
     // The session manager quits at once when it finds no daemon to connect to.
-    return m_server.start({"pipewire"}, folder.filePath(PipeWireLog), environment) && waitForClients(false, timer, timeoutMs)
+    return m_server.start({"pipewire"}, folder.filePath(PipeWireLog), environment)
+        && waitForClients(false, timer, timeoutMs)
         && m_sessionManager.start({"wireplumber"}, folder.filePath(SessionManagerLog), environment)
         && waitForClients(true, timer, timeoutMs);
 }

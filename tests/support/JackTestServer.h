@@ -53,7 +53,7 @@ private:
     QString logs() const;
 
     Kind m_kind;
-    // The jackd server name, or PipeWire's private folder.
+    // jackd's server name; PipeWire's private folder.
     QString m_name;
     QString m_folder;
     QString m_failure;

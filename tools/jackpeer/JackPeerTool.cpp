@@ -38,6 +38,10 @@ const char* const Usage =
     "Ctrl+C ends it. Lines that are not hex, and whatever could not be sent or\n"
     "kept, are reported on standard error; the exit status is then 1.\n";
 
+const char* const UnknownOption = "unknown option: %1\n\n";
+const char* const BadRate = "--rate takes a number of bytes a second above 0\n\n";
+const char* const Ports = "ports: %1 (send), %2 (receive)\n";
+const char* const Replied = "  replied %1\n";
 const char* const NoServer = "no JACK server to join\n";
 const char* const NoSignalWatch = "cannot watch for Ctrl+C\n";
 const char* const ServerGone = "the JACK server went away\n";
@@ -109,11 +113,11 @@ bool parseArguments(const QStringList& arguments, Options* options, QString* err
             bool number = false;
             options->rate = i + 1 < arguments.size() ? arguments.at(++i).toULongLong(&number) : 0;
             if (!number || options->rate == 0) {
-                *error = QStringLiteral("--rate takes a number of bytes a second above 0");
+                *error = QString::fromLatin1(BadRate);
                 return false;
             }
         } else {
-            *error = QStringLiteral("unknown option: ") + argument;
+            *error = QString::fromLatin1(UnknownOption).arg(argument);
             return false;
         }
     }
@@ -135,7 +139,7 @@ int main(int argc, char* argv[])
     Options options;
     QString error;
     if (!parseArguments(arguments, &options, &error)) {
-        err << error << "\n\n" << Usage;
+        err << error << Usage;
         return UsageExitCode;
     }
 
@@ -150,7 +154,7 @@ int main(int argc, char* argv[])
         return LossExitCode;
     }
     peer.setRate(options.rate);
-    out << "ports: " << peer.outputPortName() << " (send), " << peer.inputPortName() << " (receive)\n";
+    out << QString::fromLatin1(Ports).arg(peer.outputPortName(), peer.inputPortName());
     out.flush();
 
     int invalidLines = 0;
@@ -216,7 +220,7 @@ int main(int argc, char* argv[])
             if (options.reply && event.bytes.startsWith(char(0xF0))) {
                 const QByteArray answer = replyTo(event.bytes);
                 peer.send(answer);
-                out << "  replied " << hex(answer) << '\n';
+                out << QString::fromLatin1(Replied).arg(hex(answer));
             }
         }
         out.flush();
@@ -240,7 +244,11 @@ int main(int argc, char* argv[])
     if (losses.unsentMessages > 0)
         err << QString::fromLatin1(Unsent).arg(losses.unsentMessages).arg(losses.unsentBytes);
     if (losses.refusedMessages > 0)
-        err << QString::fromLatin1(Refused).arg(peer.outputPortName()).arg(losses.refusedMessages).arg(losses.refusedBytes);
-    const bool lost = invalidLines > 0 || losses.unsentMessages > 0 || losses.refusedMessages > 0 || losses.droppedEvents > 0;
+        err << QString::fromLatin1(Refused)
+                   .arg(peer.outputPortName())
+                   .arg(losses.refusedMessages)
+                   .arg(losses.refusedBytes);
+    const bool lost = invalidLines > 0 || losses.unsentMessages > 0 || losses.refusedMessages > 0
+        || losses.droppedEvents > 0;
     return status != 0 || lost ? LossExitCode : 0;
 }
