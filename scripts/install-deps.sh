@@ -16,8 +16,9 @@ run_packages=(
 # dpkg-shlibdeps (dpkg-dev) and file find the package's dependencies.
 package_packages=(dpkg-dev file)
 test_packages=(
-  # a real JACK server for the integration tests and the screenshots
-  jackd2
+  # a real JACK server for the integration tests and the screenshots, and
+  # PipeWire's JACK, which the jack-labelled tests also run against
+  jackd2 pipewire pipewire-jack wireplumber
   # fuzzing and benchmarks
   clang libclang-rt-14-dev libbenchmark-dev
   # the image generator's SVG output
