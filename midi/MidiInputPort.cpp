@@ -23,7 +23,8 @@ MidiInputPort::MidiInputPort(MidiClient* client)
 {
     m_pReceiveThread = new MidiDataTransmissionThread(nullptr, ReceiveRingCapacity);
     MidiPlatformIF::Ref port = MidiPlatformIF::NoRef;
-    if (platform().createInputPort(clientRef(), InputPortName, readProc, nullptr, &port)) {
+    // Where the platform hands what arrives through connections it did not make.
+    if (platform().createInputPort(clientRef(), InputPortName, readProc, m_pReceiveThread, &port)) {
         m_inputPort = port;
     }
 }

@@ -27,6 +27,11 @@ const int RoomPolls = 2000;
 const std::int64_t MicrosecondsPerSecond = 1000000;
 // Time a schedule's first message needs to reach the output ring.
 const std::chrono::microseconds ScheduleStartMargin(50);
+// How long a port being replaced may wait for the cycles in progress.
+const std::chrono::milliseconds PortSwapTimeout(500);
+// Names tried after the one asked for, where the server does not make a
+// client's name unique itself (PipeWire).
+const int ClientNameSuffixes = 16;
 
 } // namespace
 
@@ -207,8 +212,7 @@ bool JackMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon
     }
     const Endpoint* previous = findEndpoint(m_source, MidiEndpointKind::Source);
     if (previous && previous->own) {
-        jack_port_disconnect(m_pJack, ours);
-        renamePort(ours, &m_inputPortName, m_inputPortDefaultName);
+        ours = replacePort(m_pInPort, &m_inputPortName, m_inputPortDefaultName, true);
     } else if (previous && previous != endpoint) {
         jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
     }
@@ -239,10 +243,7 @@ bool JackMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         jack_port_t* ours = m_pInPort;
         if (endpoint->own) {
             // Peers that connected to it are let go of with its name.
-            if (m_pJack && ours) {
-                jack_port_disconnect(m_pJack, ours);
-            }
-            renamePort(ours, &m_inputPortName, m_inputPortDefaultName);
+            replacePort(m_pInPort, &m_inputPortName, m_inputPortDefaultName, true);
         } else if (m_pJack && ours) {
             jack_disconnect(m_pJack, endpoint->name.c_str(), jack_port_name(ours));
         }
@@ -266,7 +267,7 @@ bool JackMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void
     if (previous && !previous->own && m_pJack && ours) {
         jack_disconnect(m_pJack, previous->name.c_str(), jack_port_name(ours));
     }
-    renamePort(ours, &m_inputPortName, name.toStdString());
+    replacePort(m_pInPort, &m_inputPortName, name.toStdString(), true);
     const Ref ref = nextRef();
     m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Source, m_inputPortName, true});
     m_connRefCon = connRefCon;
@@ -282,11 +283,8 @@ bool JackMidiPlatform::openVirtualOutput(Ref outputPort, const QString& name, Re
     if (outputPort == NoRef || outputPort != m_outputPort) {
         return false;
     }
-    jack_port_t* ours = m_pOutPort;
-    if (m_pJack && ours && !isOwn(m_destination)) {
-        jack_port_disconnect(m_pJack, ours);
-    }
-    renamePort(ours, &m_outputPortName, name.toStdString());
+    disconnectDestination();
+    replacePort(m_pOutPort, &m_outputPortName, name.toStdString(), false);
     const Ref ref = nextRef();
     m_endpoints.emplace(ref, Endpoint{MidiEndpointKind::Destination, m_outputPortName, true});
     m_destination = ref;
@@ -301,11 +299,7 @@ void JackMidiPlatform::closeVirtualOutput(Ref outputPort)
     if (outputPort == NoRef || outputPort != m_outputPort || !isOwn(m_destination)) {
         return;
     }
-    jack_port_t* ours = m_pOutPort;
-    if (m_pJack && ours) {
-        jack_port_disconnect(m_pJack, ours);
-    }
-    renamePort(ours, &m_outputPortName, m_outputPortDefaultName);
+    replacePort(m_pOutPort, &m_outputPortName, m_outputPortDefaultName, false);
     m_destination = NoRef;
     updateActivation();
 }
@@ -437,8 +431,8 @@ void JackMidiPlatform::selectDestination(Ref outputPort, Ref destination)
     if (outputPort == NoRef || outputPort != m_outputPort || isOwn(m_destination) || isOwn(destination)) {
         return;
     }
-    if (destination != m_destination && m_pJack && m_pOutPort) {
-        jack_port_disconnect(m_pJack, m_pOutPort);
+    if (destination != m_destination) {
+        disconnectDestination();
     }
     m_destination = destination;
     updateActivation();
@@ -461,9 +455,10 @@ bool JackMidiPlatform::sendable(Ref outputPort, Ref destination, std::size_t siz
         return destination == m_destination;
     }
     if (destination != m_destination) {
-        jack_port_disconnect(m_pJack, m_pOutPort);
         if (isOwn(m_destination)) {
-            renamePort(m_pOutPort, &m_outputPortName, m_outputPortDefaultName);
+            replacePort(m_pOutPort, &m_outputPortName, m_outputPortDefaultName, false);
+        } else {
+            disconnectDestination();
         }
         m_destination = destination;
         updateActivation();
@@ -524,11 +519,35 @@ bool JackMidiPlatform::serviceAvailable()
     return m_pJack != nullptr;
 }
 
+jack_client_t* JackMidiPlatform::openUniqueClient()
+{
+    for (int suffix = 0; suffix <= ClientNameSuffixes; ++suffix) {
+        const std::string name = suffix == 0 ? m_clientName : m_clientName + '-' + std::to_string(suffix);
+        jack_status_t status;
+        jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+        if (!client) {
+            return nullptr;
+        }
+        // Before it has ports of its own, every port under its name is another client's.
+        const std::string prefix = std::string(jack_get_client_name(client)) + ':';
+        const char** ports = jack_get_ports(client, nullptr, nullptr, 0);
+        bool taken = false;
+        for (const char** port = ports; port && *port && !taken; ++port) {
+            taken = std::strncmp(*port, prefix.c_str(), prefix.size()) == 0;
+        }
+        jack_free(ports);
+        if (!taken) {
+            return client;
+        }
+        jack_client_close(client);
+    }
+    return nullptr;
+}
+
 bool JackMidiPlatform::openServerClient()
 {
     MidiSystemProbe::silenceDiagnostics();
-    jack_status_t status;
-    m_pJack = jack_client_open(m_clientName.c_str(), JackNoStartServer, &status);
+    m_pJack = openUniqueClient();
     if (!m_pJack) {
         return false;
     }
@@ -539,11 +558,14 @@ bool JackMidiPlatform::openServerClient()
             return 0;
         },
         this);
+    // jackd calls the one, PipeWire's JACK the other.
     jack_on_info_shutdown(
         m_pJack, [](jack_status_t, const char*, void* self) {
             static_cast<JackMidiPlatform*>(self)->m_serverGone = true;
         },
         this);
+    jack_on_shutdown(
+        m_pJack, [](void* self) { static_cast<JackMidiPlatform*>(self)->m_serverGone = true; }, this);
     ++m_graphChanges;
     jack_set_port_registration_callback(
         m_pJack, [](jack_port_id_t, int, void* self) {
@@ -594,12 +616,17 @@ void JackMidiPlatform::closeServerClient()
 
 void JackMidiPlatform::updateActivation()
 {
-    const bool inUse = m_source != NoRef || m_destination != NoRef;
+    // Active as long as it has ports: an inactive client's ports refuse the
+    // connections others make, and PipeWire tells an inactive client nothing
+    // of its end.
+    const bool inUse = m_pInPort != nullptr || m_pOutPort != nullptr;
     if (!m_pJack || inUse == m_active) {
         return;
     }
     if (inUse) {
         m_active = jack_activate(m_pJack) == 0;
+        // A server that takes no client any more has gone.
+        m_serverGone = m_serverGone || !m_active;
     } else {
         // Waits for the cycle in progress; no callback runs after it.
         jack_deactivate(m_pJack);
@@ -607,11 +634,40 @@ void JackMidiPlatform::updateActivation()
     }
 }
 
-void JackMidiPlatform::renamePort(jack_port_t* port, std::string* portName, const std::string& name)
+jack_port_t* JackMidiPlatform::replacePort(std::atomic<jack_port_t*>& slot, std::string* portName,
+                                          const std::string& name, bool input)
 {
+    // A port is registered under the name others should see: PipeWire's JACK
+    // shows nobody else a renamed port's new name.
     *portName = name;
-    if (m_pJack && port) {
-        jack_port_rename(m_pJack, port, name.c_str());
+    jack_port_t* old = slot;
+    if (!m_pJack || !old || name == jack_port_short_name(old)) {
+        return old;
+    }
+    jack_port_t* replacement = registerPort(name, input);
+    if (!replacement) {
+        return old;
+    }
+    slot = replacement;
+    // The old port goes once no cycle can still be using it.
+    const std::uint64_t cycle = m_cycles;
+    const auto deadline = std::chrono::steady_clock::now() + PortSwapTimeout;
+    while (m_active && m_cycles < cycle + 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(DeliveryPoll);
+    }
+    jack_port_unregister(m_pJack, old);
+    m_checkedDestination.clear();
+    return replacement;
+}
+
+void JackMidiPlatform::disconnectDestination()
+{
+    // Only the connection the program made: those a user made stay.
+    const Endpoint* previous = findEndpoint(m_destination, MidiEndpointKind::Destination);
+    jack_port_t* ours = m_pOutPort;
+    if (previous && !previous->own && m_pJack && ours) {
+        jack_disconnect(m_pJack, jack_port_name(ours), previous->name.c_str());
+        m_checkedDestination.clear();
     }
 }
 
@@ -721,7 +777,9 @@ void JackMidiPlatform::readInput(std::uint32_t frames)
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     m_delivering = true;
     const ReadProc readProc = m_readProc;
-    void* const connRefCon = m_connRefCon;
+    // What reaches the port through connections others made goes where the
+    // chosen source's would.
+    void* const connRefCon = m_connRefCon ? m_connRefCon.load() : m_readRefCon.load();
     if (readProc && connRefCon) {
         // An event's time is its frame, carried over from JACK's clock to the
         // monotonic one; the events of a cycle arrived a period before it.

@@ -95,14 +95,20 @@ private:
     std::uint32_t dueFrame(std::int64_t dueMicroseconds);
     void updateAnchor(std::int64_t nowJack, std::uint32_t nowFrame);
     std::int64_t framesSinceAnchor(std::int64_t jackTime) const;
-    // Activates the client while a source or a destination is in use, and
-    // deactivates it otherwise, so that an idle program has no cycles to run.
+    // Activates the client while it has ports, and deactivates it otherwise.
     void updateActivation();
     bool openServerClient();
     void closeServerClient();
     jack_port_t* registerPort(const std::string& name, bool input);
-    // Gives the port a new short name, also for when it is registered again.
-    void renamePort(jack_port_t* port, std::string* portName, const std::string& name);
+    // Puts a port registered under name in the slot of the one there (also
+    // the name it has when registered again) and returns it.
+    jack_port_t* replacePort(std::atomic<jack_port_t*>& slot, std::string* portName, const std::string& name,
+                             bool input);
+    // Ends the connection the program made to the destination, no other.
+    void disconnectDestination();
+    // Opens a client of m_clientName, or of it with a suffix where another
+    // client has that name already.
+    jack_client_t* openUniqueClient();
     bool isOwn(Ref endpoint) const;
     void reconnect();
     bool connectDestination(const std::string& name);
