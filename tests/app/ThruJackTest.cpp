@@ -22,9 +22,12 @@ const char* const PeerName = "thru-peer";
 // A port that comes back is reconnected within 2 s, a server within 5 s.
 const int ReconnectTimeoutMs = 6000;
 const int DumpSize = 65536;
-// 300.0 beats per minute: a clock every 8.33 ms.
-const int ClockTempo = 3000;
-const int ClockCount = 24;
+// Tempi in tenths of a beat per minute: 120 BPM is a clock every 1,000
+// frames at 48 kHz, 137 BPM every 875.9.
+const int FirstTempo = 1200;
+const int SecondTempo = 1370;
+const int ClocksPerTempo = 48;
+const double SampleRate = 48000.0;
 const int DumpPieceSize = 256;
 const QList<QByteArray> Notes = {QByteArray::fromHex("903C64"), QByteArray::fromHex("913E50"), QByteArray::fromHex("803C00")};
 
@@ -43,6 +46,11 @@ bool notesComeBack(JackPeer& peer)
             echoed << event.bytes;
         return echoed.size() >= Notes.size();
     }, ReconnectTimeoutMs) && echoed == Notes;
+}
+
+double clockFrames(int tempo)
+{
+    return SampleRate * 25.0 / tempo;
 }
 
 QString jackPorts()
@@ -147,25 +155,37 @@ private slots:
         }
     }
 
-    // Clocks handed over with their due times reach the peer a clock interval
-    // apart, and the Out Monitor shows what went out.
-    void timingClockAtItsDueTimes()
+    // The clock is made in the audio cycle: every interval within a frame of
+    // the tempo at two tempos and across a change, which takes effect at the
+    // next clock; nothing drifts; the Out Monitor shows what went out.
+    void timingClockAtExactFrames()
     {
         auto* outMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
         MidiTimingClockTransmittionThread clock(nullptr, &m_window->engine(), &m_window->engine());
-        clock.setTempo(ClockTempo);
+        clock.setTempo(FirstTempo);
         clock.setPlayTimingClockFlag(true);
-        QTRY_VERIFY(m_peer->received().size() >= ClockCount);
+        QTRY_VERIFY(m_peer->received().size() >= ClocksPerTempo);
+        clock.setTempo(SecondTempo);
+        QTRY_VERIFY(m_peer->received().size() >= 3 * ClocksPerTempo);
         clock.setPlayTimingClockFlag(false);
         const QList<JackPeer::Event> clocks = m_peer->received();
-        for (const JackPeer::Event& event : clocks)
-            QCOMPARE(event.bytes, QByteArray("\xF8"));
-        // The peer stamps the cycle that read a clock, late on a loaded
-        // machine, so only the mean interval is held to the tempo here.
-        const double meanMicroseconds = std::chrono::duration<double, std::micro>(
-                                            clocks[ClockCount - 1].time - clocks[0].time).count() / (ClockCount - 1);
-        QVERIFY(std::abs(meanMicroseconds / (25000000.0 / ClockTempo) - 1.0) < 0.2);
-        QTRY_VERIFY(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().count("F8") >= ClockCount);
+        const double first = clockFrames(FirstTempo);
+        const double second = clockFrames(SecondTempo);
+        int change = -1;
+        for (int i = 1; i < clocks.size(); ++i) {
+            QCOMPARE(clocks[i].bytes, QByteArray("\xF8"));
+            const double interval = std::uint32_t(clocks[i].frame - clocks[i - 1].frame);
+            const double ideal = change < 0 ? first : second;
+            if (change < 0 && std::abs(interval - second) <= 1.0)
+                change = i;
+            else
+                QVERIFY2(std::abs(interval - ideal) <= 1.0, qPrintable(QStringLiteral("clock %1: %2 frames").arg(i).arg(interval)));
+        }
+        QVERIFY(change > ClocksPerTempo / 2);
+        // No drift: the clocks after the change keep to their grid.
+        const double span = std::uint32_t(clocks.last().frame - clocks[change - 1].frame);
+        QVERIFY2(std::abs(span - second * (clocks.size() - change)) <= 1.0, qPrintable(QString::number(span)));
+        QTRY_VERIFY(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().count("F8") >= clocks.size());
     }
 
     void restartedPeerIsReconnected()

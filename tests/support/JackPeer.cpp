@@ -1,14 +1,9 @@
 #include "JackPeer.h"
 
+#include "JackCycleLimits.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
-
-namespace {
-
-// Bytes written per cycle at most, so that one cycle never floods a reader.
-const std::size_t BytesPerCycle = 8192;
-
-} // namespace
 
 JackPeer::JackPeer(const QString& clientName)
     : m_pOutput(nullptr)
@@ -79,17 +74,21 @@ int JackPeer::process(unsigned int frames, void* peer)
     void* output = jack_port_get_buffer(self->m_pOutput, frames);
     jack_midi_clear_buffer(output);
     const auto now = std::chrono::steady_clock::now();
+    const jack_nframes_t cycleStart = jack_last_frame_time(self->m_pClient);
     std::lock_guard<std::mutex> lock(self->m_mutex);
     const jack_nframes_t count = jack_midi_get_event_count(input);
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, input, i) == 0)
-            self->m_received.append(Event{QByteArray(reinterpret_cast<const char*>(event.buffer), static_cast<int>(event.size)), now});
+            self->m_received.append(Event{QByteArray(reinterpret_cast<const char*>(event.buffer), static_cast<int>(event.size)),
+                                          now, cycleStart + event.time});
     }
-    for (std::size_t written = 0; !self->m_pending.empty(); self->m_pending.pop_front()) {
+    std::size_t written = 0;
+    for (std::size_t events = 0; !self->m_pending.empty() && events < JackCycleLimits::MostEvents;
+         self->m_pending.pop_front(), ++events) {
         const QByteArray& message = self->m_pending.front();
         const std::size_t size = static_cast<std::size_t>(message.size());
-        if ((written > 0 && written + size > BytesPerCycle)
+        if ((written > 0 && written + size > JackCycleLimits::MostBytes)
             || jack_midi_event_write(output, 0, reinterpret_cast<const jack_midi_data_t*>(message.constData()), size) != 0)
             break;
         written += size;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 
@@ -15,8 +16,9 @@ typedef struct _jack_port jack_port_t;
 // A JACK client of the test's own with one MIDI output port "out" (a source
 // for the program under test) and one MIDI input port "in" (a destination).
 // Messages given to send() are written in order from the JACK process
-// callback, several per cycle as long as they fit; every message read from
-// "in" is kept with the steady-clock time of the cycle that read it.
+// callback, several per cycle within what every JACK implementation delivers;
+// every message read from "in" is kept with the steady-clock time of the
+// cycle that read it and its own frame.
 class JackPeer
 {
 public:
@@ -24,6 +26,8 @@ public:
     {
         QByteArray bytes;
         std::chrono::steady_clock::time_point time;
+        // JACK's frame count at the event.
+        std::uint32_t frame;
     };
 
     // Opens and activates the client on the server of JACK_DEFAULT_SERVER.

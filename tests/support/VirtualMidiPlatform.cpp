@@ -205,7 +205,8 @@ bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned c
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto port = m_ports.find(outputPort);
-        if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isKind(destination, MidiEndpointKind::Destination))
+        if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isKind(destination, MidiEndpointKind::Destination)
+            || (m_largestPiece > 0 && size > m_largestPiece))
             return false;
         m_sent.append(SentMessage{destination, QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)), now});
     }

@@ -65,6 +65,10 @@ public:
     // Every call of op fails until clearFailures().
     void failOperation(Operation op) { m_failures |= 1u << static_cast<int>(op); }
     void clearFailures() { m_failures = 0; }
+    // What one send carries (0: no limit), and whether a message may go in
+    // pieces, as a real platform's.
+    void setLargestPiece(std::size_t size) { m_largestPiece = size; }
+    void setCarriesPartialMessages(bool carries) { m_carriesPartialMessages = carries; }
 
     // Queues one delivery; deliveries keep the order of injection. Packets
     // arrive at the given times (monotonic microseconds), those without one
@@ -90,6 +94,8 @@ public:
     bool connectSource(Ref inputPort, Ref source, void* connRefCon) override;
     bool disconnectSource(Ref inputPort, Ref source) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    bool carriesPartialMessages() const override { return m_carriesPartialMessages; }
+    std::size_t largestPiece() const override { return m_largestPiece; }
     bool refresh() override;
 
 private:
@@ -124,6 +130,8 @@ private:
     std::set<Ref> m_clients;
     std::map<Ref, Port> m_ports;
     std::atomic<unsigned> m_failures{0};
+    std::atomic<std::size_t> m_largestPiece{0};
+    std::atomic<bool> m_carriesPartialMessages{true};
     QList<SentMessage> m_sent;
     struct Delivery
     {
