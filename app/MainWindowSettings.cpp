@@ -194,6 +194,7 @@ void MainWindow::restoreRegistory()
     restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
     restoreIntParameter(settings, QLatin1String(MiddleCNameKey), m_pModel, MiddleCNameId);
     restoreIntParameter(settings, QLatin1String(MonitorHistoryKey), m_pModel, MonitorHistoryId);
+    restoreIntParameter(settings, QLatin1String(MonitorMemoryKey), m_pModel, MonitorMemoryId);
     settings.endGroup();
 
     setUpdatesEnabled(true);
@@ -290,6 +291,7 @@ void MainWindow::storeSettings()
     settings.setValue(QLatin1String(TimeStampKey), m_pModel->getModelIntValue(TimeStampId));
     settings.setValue(QLatin1String(MiddleCNameKey), m_pModel->getModelIntValue(MiddleCNameId));
     settings.setValue(QLatin1String(MonitorHistoryKey), m_pModel->getModelIntValue(MonitorHistoryId));
+    settings.setValue(QLatin1String(MonitorMemoryKey), m_pModel->getModelIntValue(MonitorMemoryId));
     settings.endGroup();
 
     settings.beginGroup(QLatin1String(MidiFilterGroup));

@@ -206,6 +206,7 @@ void SettingsTest::parametersAreWrittenAtDestructionAndReadBack()
         {SongPositionPointerFilterId, 1}, {SystemResetFilterId, 1}, {ControlChangeFilterFirstId + 127, 1},
         {MidiThruId, 1},                {BulkIntervalId, 250},       {KnobModeId, KnobModeLinear},
         {TimeStampId, 1},               {MiddleCNameId, MiddleCIsC4}, {MonitorHistoryId, 100000},
+        {MonitorMemoryId, 4096},
     };
     {
         Session session(false);
