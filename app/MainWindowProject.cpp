@@ -6,6 +6,7 @@
 #include "app/MenuTables.h"
 #include "services/ProductInfo.h"
 #include "app/ToolWindowQuota.h"
+#include "app/ToolWindowTable.h"
 #include "project/FileStream.h"
 #include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
@@ -37,8 +38,17 @@ const char* const FileFormatVersionErrorMessage = "File format version error.";
 const char* const FileSaveFailedMessage = "File save failed.";
 const char* const NotRegularFileMessage = "File open failed: it is not a regular file.";
 const char* const FileTooLargeMessage = "File open failed: it is larger than %1 MB.";
+// The window's name, then where and what in its block.
+const char* const DamagedContentMessage = "The %1 window's content is damaged: %2. The project was not opened.";
+const char* const RefusedContentMessage = "The %1 window did not take its content from the file.";
 // The system's reason follows the save failure on a line of its own.
 const char* const ReasonSeparator = "\n";
+
+QString toolWindowName(int windowId)
+{
+    const ToolWindowKind* kind = findToolWindowKind(windowId);
+    return kind != nullptr ? Utility::removeMenuOfModifierCharacter(QLatin1String(kind->menuItem->label)) : QString();
+}
 
 // The first line of a dropped uri list, the only one looked at.
 QString firstDroppedLine(const QMimeData* data)
@@ -119,7 +129,8 @@ bool MainWindow::openProjectFile(const QString& path)
     m_isOpeningProjectFile = true;
     setUpdatesEnabled(false);
     ProjectFileHelper::ProjectDescription description;
-    const int result = ProjectFileHelper().parseFile(path, description);
+    ProjectFileHelper::ContentDamage damage;
+    const int result = ProjectFileHelper().parseFile(path, description, &damage);
     if (result == ProjectFileHelper::ReadOk)
         applyProjectDescription(description);
     setUpdatesEnabled(true);
@@ -140,6 +151,9 @@ bool MainWindow::openProjectFile(const QString& path)
         break;
     case ProjectFileHelper::ReadTooLarge:
         showErrorMessageBox(tr(FileTooLargeMessage).arg(ProjectFileHelper::MaximumFileSize / (1024 * 1024)));
+        break;
+    case ProjectFileHelper::ReadDamagedContent:
+        showErrorMessageBox(tr(DamagedContentMessage).arg(toolWindowName(damage.windowId), damage.problem));
         break;
     default:
         break;
@@ -171,7 +185,9 @@ void MainWindow::applyProjectDescription(const ProjectFileHelper::ProjectDescrip
             continue;
         QDataStream stream(record.content);
         ProjectFileHelper::prepareStream(stream);
-        content->setDataStream(stream);
+        // The parser read every block as the views do, so no view refuses one.
+        if (!content->setDataStream(stream))
+            showErrorMessageBox(tr(RefusedContentMessage).arg(toolWindowName(info.windowId)));
     }
 }
 

@@ -6,8 +6,8 @@
 #include "app/SettingsKeys.h"
 #include "app/ToolWindowQuota.h"
 #include "app/WindowPlacement.h"
-#include "project/AtomicFile.h"
 #include "project/PlainValue.h"
+#include "project/SettingsFile.h"
 
 #include "engine/MidiEngine.h"
 #include "model/ParameterEditFlagLock.h"
@@ -16,7 +16,6 @@
 #include "views/MidiFilterTexts.h"
 
 #include <QGuiApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QScreen>
@@ -35,7 +34,9 @@ const char* const TrueText = "true";
 const char* const FalseText = "false";
 // How QSettings writes a value in Qt's binary stream format.
 const char* const BinaryValueMarker = "@Variant(";
-const char* const SettingsNotWrittenMessage = "The settings could not be written to %1.";
+const char* const SettingsNotWrittenMessage = "The settings could not be written to %1: %2";
+const char* const UnreadableLinesMessage
+    = "The settings were written to %1 without its lines that could not be read.";
 
 // Message-type filters that only open their detail pages have no key.
 bool isKeptMessageFilter(int index)
@@ -90,24 +91,33 @@ QVariant plainValue(const QSettings& settings, const QString& key, const QVarian
     return isPlainType(value) ? value : fallback;
 }
 
+// Settings are written while the program closes, when no box can be shown.
+void reportWrite(SettingsFile::Result result, const QString& path, const QString& reason)
+{
+    if (result == SettingsFile::NotWritten)
+        fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(SettingsNotWrittenMessage).arg(path, reason)));
+    else if (result == SettingsFile::WrittenWithoutUnreadableLines)
+        fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(UnreadableLinesMessage).arg(path)));
+}
+
 // QSettings decodes every value of the file when it first reads it, and a
 // crafted binary value makes Qt reserve whatever count it claims. The
 // program never writes such values, so their lines are dropped before the
 // file is read.
 void dropBinaryValues(const QString& path)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile())
         return;
-    QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    const int before = lines.size();
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const QByteArray& line) { return line.contains(BinaryValueMarker); }),
-                lines.end());
-    if (lines.size() == before)
-        return;
-    writeFileAtomically(path, lines.join('\n'), nullptr);
+    const auto withoutBinaryValues = [](const QByteArray& bytes) {
+        QList<QByteArray> lines = bytes.split('\n');
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const QByteArray& line) { return line.contains(BinaryValueMarker); }),
+                    lines.end());
+        return lines.join('\n');
+    };
+    QString reason;
+    if (!SettingsFile::rewrite(path, withoutBinaryValues, &reason))
+        reportWrite(SettingsFile::NotWritten, path, reason);
 }
 
 // An integer setting within its parameter's range; the current value when
@@ -127,14 +137,6 @@ void restoreIntParameter(const QSettings& settings, const QString& key, ModelIF*
     model->setModelIntValue(id, std::clamp(value, model->getModelMinimumValue(id), model->getModelMaximumValue(id)));
 }
 
-// Settings are written while the program closes, when no box can be shown.
-void reportWriteFailure(QSettings& settings)
-{
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(SettingsNotWrittenMessage).arg(settings.fileName())));
-}
-
 QString layoutKey(int sequence, int windowId, int instance)
 {
     return QStringLiteral("%1%2%3%4%5")
@@ -150,6 +152,35 @@ QVariantList layoutValue(const QRect& rect, Qt::WindowStates state, bool stayOnT
     QVariantList value {rect, int(state), stayOnTop};
     value.append(values);
     return value;
+}
+
+// Everything but the layout and the port names.
+void writeParameters(QSettings& settings, ModelIF* model)
+{
+    settings.beginGroup(QLatin1String(FileWorkingDirectoryGroup));
+    settings.setValue(QLatin1String(DumpFileWorkingDirectoryKey),
+                      model->getModelStringValue(DumpFileWorkingDirectoryId));
+    settings.setValue(QLatin1String(ProjectFileWorkingDirectoryKey),
+                      model->getModelStringValue(ProjectFileWorkingDirectoryId));
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(MidiThruGroup));
+    for (const auto& entry : midiSettings())
+        settings.setValue(entry.first, model->getModelIntValue(entry.second));
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(PreferencesGroup));
+    settings.setValue(QLatin1String(KnobModeKey), model->getModelIntValue(KnobModeId));
+    settings.setValue(QLatin1String(TimeStampKey), model->getModelIntValue(TimeStampId));
+    settings.setValue(QLatin1String(MiddleCNameKey), model->getModelIntValue(MiddleCNameId));
+    settings.setValue(QLatin1String(MonitorHistoryKey), model->getModelIntValue(MonitorHistoryId));
+    settings.setValue(QLatin1String(MonitorMemoryKey), model->getModelIntValue(MonitorMemoryId));
+    settings.endGroup();
+
+    settings.beginGroup(QLatin1String(MidiFilterGroup));
+    for (const auto& entry : filterSettings())
+        settings.setValue(entry.first, model->getModelIntValue(entry.second));
+    settings.endGroup();
 }
 
 } // namespace
@@ -194,6 +225,7 @@ void MainWindow::restoreRegistory()
     restoreIntParameter(settings, QLatin1String(TimeStampKey), m_pModel, TimeStampId);
     restoreIntParameter(settings, QLatin1String(MiddleCNameKey), m_pModel, MiddleCNameId);
     restoreIntParameter(settings, QLatin1String(MonitorHistoryKey), m_pModel, MonitorHistoryId);
+    restoreIntParameter(settings, QLatin1String(MonitorMemoryKey), m_pModel, MonitorMemoryId);
     settings.endGroup();
 
     setUpdatesEnabled(true);
@@ -237,13 +269,19 @@ void MainWindow::storeWindowPosition()
     const QString path = getIniFilePath();
     if (path.isEmpty())
         return;
-    QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(QLatin1String(SavePositionGroup));
-    settings.remove(QString());
-    writeMainWindowInfoToRegistry(settings);
-    writeSubWindowInfoToRegistry(settings);
-    settings.endGroup();
-    reportWriteFailure(settings);
+    QString reason;
+    const SettingsFile::Result result = SettingsFile::update(
+        path,
+        [this](QSettings& settings) {
+            settings.beginGroup(QLatin1String(SavePositionGroup));
+            // This layout replaces whatever layout the file holds now, whole.
+            settings.remove(QString());
+            writeMainWindowInfoToRegistry(settings);
+            writeSubWindowInfoToRegistry(settings);
+            settings.endGroup();
+        },
+        &reason);
+    reportWrite(result, path, reason);
 }
 
 void MainWindow::writeMainWindowInfoToRegistry(QSettings& settings)
@@ -271,32 +309,11 @@ void MainWindow::writeSubWindowInfoToRegistry(QSettings& settings)
 
 void MainWindow::storeSettings()
 {
-    QSettings settings(getIniFilePath(), QSettings::IniFormat);
-
-    settings.beginGroup(QLatin1String(FileWorkingDirectoryGroup));
-    settings.setValue(QLatin1String(DumpFileWorkingDirectoryKey),
-                      m_pModel->getModelStringValue(DumpFileWorkingDirectoryId));
-    settings.setValue(QLatin1String(ProjectFileWorkingDirectoryKey),
-                      m_pModel->getModelStringValue(ProjectFileWorkingDirectoryId));
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(MidiThruGroup));
-    for (const auto& entry : midiSettings())
-        settings.setValue(entry.first, m_pModel->getModelIntValue(entry.second));
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(PreferencesGroup));
-    settings.setValue(QLatin1String(KnobModeKey), m_pModel->getModelIntValue(KnobModeId));
-    settings.setValue(QLatin1String(TimeStampKey), m_pModel->getModelIntValue(TimeStampId));
-    settings.setValue(QLatin1String(MiddleCNameKey), m_pModel->getModelIntValue(MiddleCNameId));
-    settings.setValue(QLatin1String(MonitorHistoryKey), m_pModel->getModelIntValue(MonitorHistoryId));
-    settings.endGroup();
-
-    settings.beginGroup(QLatin1String(MidiFilterGroup));
-    for (const auto& entry : filterSettings())
-        settings.setValue(entry.first, m_pModel->getModelIntValue(entry.second));
-    settings.endGroup();
-    reportWriteFailure(settings);
+    const QString path = getIniFilePath();
+    QString reason;
+    const SettingsFile::Result result
+        = SettingsFile::update(path, [this](QSettings& settings) { writeParameters(settings, m_pModel); }, &reason);
+    reportWrite(result, path, reason);
 }
 
 void MainWindow::setStayOnTop()

@@ -19,3 +19,4 @@ const char* const KnobModeKey = "KnobMode";
 const char* const TimeStampKey = "TimeStamp";
 const char* const MiddleCNameKey = "MiddleC";
 const char* const MonitorHistoryKey = "MonitorHistory";
+const char* const MonitorMemoryKey = "MonitorMemory";

@@ -20,3 +20,4 @@ extern const char* const KnobModeKey;
 extern const char* const TimeStampKey;
 extern const char* const MiddleCNameKey;
 extern const char* const MonitorHistoryKey;
+extern const char* const MonitorMemoryKey;

@@ -19,6 +19,7 @@ const char* const KnobModeName = "Knob Mode";
 const char* const TimeStampName = "Time Stamp";
 const char* const MiddleCNameName = "Middle C (60)";
 const char* const MonitorHistoryName = "Monitor History (lines)";
+const char* const MonitorMemoryName = "Monitor Memory (MiB)";
 
 enum ParameterKind {
     IntParameter,
@@ -58,6 +59,7 @@ const ParameterRun ParameterTable[] = {
     {IntParameter, RateLimitId, 1, 0, 1000000, 0, RateLimitName, nullptr},
     {IntParameter, MiddleCNameId, 1, MiddleCIsC3, MiddleCIsC4, MiddleCIsC3, MiddleCNameName, getMiddleCNameString},
     {IntParameter, MonitorHistoryId, 1, 512, 100000, 512, MonitorHistoryName, nullptr},
+    {IntParameter, MonitorMemoryId, 1, 16, 4096, DefaultMonitorMemoryMiB, MonitorMemoryName, nullptr},
 };
 
 template <int Count>

@@ -77,6 +77,16 @@ constexpr unsigned int TimeStampId = 1201;
 constexpr unsigned int MiddleCNameId = 1202;
 // Lines each monitor keeps.
 constexpr unsigned int MonitorHistoryId = 1203;
+// Memory each monitor's lines may take, in MiB.
+constexpr unsigned int MonitorMemoryId = 1204;
+constexpr int BytesPerMiB = 1024 * 1024;
+// Default of MonitorMemoryId, also a history's before it is told one.
+constexpr int DefaultMonitorMemoryMiB = 256;
+// The one conversion of the monitor memory: histories take bytes.
+constexpr long long monitorMemoryBytes(long long mib)
+{
+    return mib * BytesPerMiB;
+}
 
 // Values of KnobModeId: how a dial follows the mouse.
 enum KnobMode {

@@ -30,21 +30,32 @@ bool FileStream::setIntParameterToStream(QDataStream& stream, int tag, int value
     return true;
 }
 
-bool FileStream::getIntParameterFromStream(QDataStream& stream, int tag, int& value)
+FileStream::RecordResult FileStream::readIntRecord(QDataStream& stream, int tag, int& value)
 {
     value = 0;
     qint32 field = 0;
-    if (!readInt(stream, field) || field != tag) {
-        return false;
+    if (!readInt(stream, field)) {
+        return RecordResult::CutShort;
     }
-    if (!readInt(stream, field) || field != IntParameterLength) {
-        return false;
+    if (field != tag) {
+        return RecordResult::OtherTag;
     }
     if (!readInt(stream, field)) {
-        return false;
+        return RecordResult::CutShort;
+    }
+    if (field != IntParameterLength) {
+        return RecordResult::IntegerLength;
+    }
+    if (!readInt(stream, field)) {
+        return RecordResult::CutShort;
     }
     value = field;
-    return true;
+    return RecordResult::Read;
+}
+
+bool FileStream::getIntParameterFromStream(QDataStream& stream, int tag, int& value)
+{
+    return readIntRecord(stream, tag, value) == RecordResult::Read;
 }
 
 bool FileStream::setStringParameterToStream(QDataStream& stream, int tag, const QString& text)
@@ -57,26 +68,45 @@ bool FileStream::setStringParameterToStream(QDataStream& stream, int tag, const 
     return stream.writeRawData(bytes.constData(), bytes.size()) > 0;
 }
 
-bool FileStream::getStringParameterFromStream(QDataStream& stream, int tag, QString& text)
+FileStream::RecordResult FileStream::readStringRecord(QDataStream& stream, int tag, QByteArray& bytes)
 {
-    text.clear();
+    bytes.clear();
     qint32 field = 0;
-    if (!readInt(stream, field) || field != tag) {
-        return false;
+    if (!readInt(stream, field)) {
+        return RecordResult::CutShort;
+    }
+    if (field != tag) {
+        return RecordResult::OtherTag;
     }
     qint32 length = 0;
     if (!readInt(stream, length)) {
-        return false;
+        return RecordResult::CutShort;
     }
-    if (length < 1) {
-        return true;
+    if (length < 0) {
+        return RecordResult::NegativeLength;
     }
     // The length comes from the file: never allocate or read more than is there.
     if (length > remainingBytes(stream)) {
-        return false;
+        return RecordResult::BeyondEnd;
     }
-    QByteArray bytes(length, Qt::Uninitialized);
+    bytes.resize(length);
     if (stream.readRawData(bytes.data(), length) != length) {
+        bytes.clear();
+        return RecordResult::CutShort;
+    }
+    return RecordResult::Read;
+}
+
+bool FileStream::getStringParameterFromStream(QDataStream& stream, int tag, QString& text)
+{
+    text.clear();
+    QByteArray bytes;
+    switch (readStringRecord(stream, tag, bytes)) {
+    case RecordResult::Read:
+        break;
+    case RecordResult::NegativeLength:
+        return true;
+    default:
         return false;
     }
     const int end = bytes.indexOf('\0');

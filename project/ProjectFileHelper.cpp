@@ -1,7 +1,7 @@
 #include "project/ProjectFileHelper.h"
 
 #include "project/AtomicFile.h"
-#include "project/FileStream.h"
+#include "project/ContentBlock.h"
 #include "project/PlainValue.h"
 #include "project/WindowRestorationInfo.h"
 
@@ -76,13 +76,6 @@ bool isToolWindowId(int windowId)
         && windowId <= WindowRestorationInfo::WindowIdTimingClock;
 }
 
-// The views of these windows store no content, so no block follows their
-// records.
-bool hasContentBlock(int windowId)
-{
-    return windowId != WindowRestorationInfo::WindowIdMidiSettings && windowId != WindowRestorationInfo::WindowIdFilter;
-}
-
 bool writeBlock(QDataStream& stream, const QByteArray& bytes)
 {
     stream << qint32(bytes.size());
@@ -155,7 +148,7 @@ QByteArray ProjectFileHelper::serialize(const ProjectDescription& description)
     writeWindowInfo(chunkStream, description.mainWindow);
     for (const ToolWindowRecord& record : description.toolWindows) {
         writeWindowInfo(chunkStream, record.info);
-        if (hasContentBlock(record.info.windowId))
+        if (ContentBlock::exists(record.info.windowId))
             writeBlock(chunkStream, record.content);
     }
 
@@ -201,7 +194,7 @@ int checkHeader(QDataStream& stream)
 
 } // namespace
 
-int ProjectFileHelper::parseFile(const QString& path, ProjectDescription& description)
+int ProjectFileHelper::parseFile(const QString& path, ProjectDescription& description, ContentDamage* damage)
 {
     // Checked before opening: opening a FIFO waits for a writer for ever.
     const QFileInfo info(path);
@@ -221,10 +214,10 @@ int ProjectFileHelper::parseFile(const QString& path, ProjectDescription& descri
     const int headerResult = checkHeader(headerStream);
     if (headerResult != ReadOk)
         return headerResult;
-    return parseBytes(header + input.read(MaximumFileSize), description);
+    return parseBytes(header + input.read(MaximumFileSize), description, damage);
 }
 
-int ProjectFileHelper::parseBytes(const QByteArray& file, ProjectDescription& description)
+int ProjectFileHelper::parseBytes(const QByteArray& file, ProjectDescription& description, ContentDamage* damage)
 {
     if (file.isEmpty())
         return ReadFormatError;
@@ -245,12 +238,22 @@ int ProjectFileHelper::parseBytes(const QByteArray& file, ProjectDescription& de
         // An unknown kind is refused before it is taken as a window id.
         if (!readWindowInfo(stream, record.info) || !isToolWindowId(record.info.windowId))
             return ReadFormatError;
-        if (hasContentBlock(record.info.windowId)) {
+        if (ContentBlock::exists(record.info.windowId)) {
             qint32 blockSize = 0;
             if (!readLength(stream, blockSize))
                 return ReadFormatError;
             if (blockSize > 0 && !readBlock(stream, blockSize, record.content))
                 return ReadFormatError;
+            // Read as its view will read it, so that no view takes less than its block holds.
+            QDataStream blockStream(record.content);
+            prepare(blockStream);
+            ContentValues values;
+            QString problem;
+            if (!ContentBlock::read(record.info.windowId, blockStream, values, &problem)) {
+                if (damage != nullptr)
+                    *damage = {record.info.windowId, problem};
+                return ReadDamagedContent;
+            }
         }
         parsed.toolWindows.append(record);
     }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QRect>
+#include <QString>
 #include <QVariant>
 
 class QDataStream;
@@ -40,6 +41,13 @@ public:
         QList<ToolWindowRecord> toolWindows;
     };
 
+    // The tool window whose content block made a file be refused, and why.
+    struct ContentDamage
+    {
+        int windowId = 0;
+        QString problem;
+    };
+
     enum WriteResult { WriteOk = 0, WriteFailed = 1 };
     enum ReadResult {
         ReadOk = 0,
@@ -48,6 +56,9 @@ public:
         // Not a regular file (a FIFO, a device, a folder): never opened.
         ReadNotRegularFile = 3,
         ReadTooLarge = 4,
+        // A tool window's content block is damaged: opened, the window would
+        // show less than the file holds, and a save would lose the rest.
+        ReadDamagedContent = 5,
     };
 
     // No project is anywhere near this; a larger file is refused unread.
@@ -59,9 +70,10 @@ public:
     // on failure errorText, when given, receives the system's reason.
     int writeFile(const QString& path, const ProjectDescription& description, QString* errorText = nullptr);
 
-    // ReadResult; nothing but the description is written.
-    int parseFile(const QString& path, ProjectDescription& description);
-    int parseBytes(const QByteArray& file, ProjectDescription& description);
+    // ReadResult; nothing but the description, and for ReadDamagedContent
+    // the damage when asked for, is written.
+    int parseFile(const QString& path, ProjectDescription& description, ContentDamage* damage = nullptr);
+    int parseBytes(const QByteArray& file, ProjectDescription& description, ContentDamage* damage = nullptr);
     QByteArray serialize(const ProjectDescription& description);
 
     bool writeWindowInfo(QDataStream& stream, const WindowInfoStruct& info);

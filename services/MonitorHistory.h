@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/MidiRecord.h"
+#include "model/TarvoParameters.h"
 #include "services/MonitorLineDecoder.h"
 
 #include <QByteArray>
@@ -25,7 +26,10 @@ struct MonitorEntry
 
 // The lines a monitor keeps: those shown, at most limit of them, and while
 // paused those waiting to be shown, at most limit as well, counting the
-// waiting lines that had to go.
+// waiting lines that had to go. Shown and waiting lines together take at
+// most the byte budget (as entryBytes counts them); beyond it the oldest
+// go, waiting ones first while paused, and are counted too. The newest line
+// always stays, whatever it takes.
 class MonitorHistory
 {
 public:
@@ -33,6 +37,14 @@ public:
 
     int limit() const { return m_limit; }
     void setLimit(int limit);
+    qint64 byteBudget() const { return m_byteBudget; }
+    void setByteBudget(qint64 bytes);
+    // What the lines kept now take.
+    qint64 bytes() const { return m_shownBytes + m_waitingBytes; }
+    // Shown lines that went for the byte budget rather than the line limit
+    // since the history was cleared; waiting ones count among the dropped
+    // lines that resume reports.
+    quint64 overBudgetCount() const { return m_overBudget; }
     bool isPaused() const { return m_paused; }
     void pause() { m_paused = true; }
     // Shows the waiting lines, after a line of text that counts those that
@@ -49,12 +61,26 @@ public:
     bool hasSystemExclusive() const;
     void clear();
 
+    // The memory a line is counted with, roughly: its message's bytes as
+    // allocated, its hex line as the text view holds it (two bytes a
+    // character: a stamp and three characters a byte, or the shortened form
+    // of a message too long to show whole), and a share for the entry and
+    // the text view's block of the line.
+    static qint64 entryBytes(const MonitorEntry& entry);
+
 private:
-    void trim(std::deque<MonitorEntry>& entries, quint64* dropped);
+    void push(std::deque<MonitorEntry>& entries, qint64& bytes, const MonitorEntry& entry);
+    void popFront(std::deque<MonitorEntry>& entries, qint64& bytes);
+    // Drops the oldest lines over the limit, then over the budget.
+    void trim();
 
     int m_limit;
+    qint64 m_byteBudget = monitorMemoryBytes(DefaultMonitorMemoryMiB);
     bool m_paused = false;
     std::deque<MonitorEntry> m_shown;
     std::deque<MonitorEntry> m_waiting;
+    qint64 m_shownBytes = 0;
+    qint64 m_waitingBytes = 0;
     quint64 m_droppedWhilePaused = 0;
+    quint64 m_overBudget = 0;
 };

@@ -3,11 +3,11 @@
 #include "engine/MidiSenderIF.h"
 #include "controls/Dial.h"
 #include "model/TarvoModel.h"
+#include "project/ContentBlock.h"
 #include "views/ControlChangeInitialValueTable.h"
 #include "views/ToolWindowHostIF.h"
 #include "services/ControlChangeNameList.h"
 #include "views/DialStyle.h"
-#include "views/IntParameterRecords.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -31,12 +31,6 @@ const int LastControlChangeNumber = ControlChangeCount - 1;
 
 const unsigned char ControlChangeStatus = 0xB0;
 const unsigned short ControlChangeMessageSize = 3;
-
-// Tags of the content block.
-const int ChannelTag = 0;
-const int ControlChangeNumberTag = 1;
-const int ValueTag = 2;
-const int ReservedTag = 3;
 
 // Index of the controller number in the restoration values.
 const int ControlChangeNumberValueIndex = 0;
@@ -157,18 +151,23 @@ void MidiControlChangeView::closeEvent(QCloseEvent* event)
 
 bool MidiControlChangeView::setDataStream(QDataStream& stream)
 {
-    const QMap<int, int> records = readIntParameterRecords(*this, stream);
+    ContentValues content;
+    if (!ContentBlock::read(windowId, stream, content)) {
+        return false;
+    }
+    const QMap<int, int>& records = content.integers;
     m_isRestoringState = true;
-    if (records.contains(ChannelTag)) {
-        m_pChannelSpinBox->setValue(records.value(ChannelTag));
+    if (records.contains(ContentBlock::ControlChangeChannel)) {
+        m_pChannelSpinBox->setValue(records.value(ContentBlock::ControlChangeChannel));
     }
     // A file from elsewhere may name no controller at all: keep one selected,
     // so that every message sent carries a valid data byte.
-    if (records.contains(ControlChangeNumberTag)) {
-        m_pControlChangeComboBox->setCurrentIndex(boundedControlChangeNumber(records.value(ControlChangeNumberTag)));
+    if (records.contains(ContentBlock::ControlChangeNumber)) {
+        m_pControlChangeComboBox->setCurrentIndex(
+            boundedControlChangeNumber(records.value(ContentBlock::ControlChangeNumber)));
     }
-    if (records.contains(ValueTag)) {
-        m_pDial->setValue(records.value(ValueTag));
+    if (records.contains(ContentBlock::ControlChangeValue)) {
+        m_pDial->setValue(records.value(ContentBlock::ControlChangeValue));
     }
     m_isRestoringState = false;
     return true;
@@ -176,9 +175,10 @@ bool MidiControlChangeView::setDataStream(QDataStream& stream)
 
 bool MidiControlChangeView::getDataStream(QDataStream& stream)
 {
-    setIntParameterToStream(stream, ChannelTag, m_pChannelSpinBox->value());
-    setIntParameterToStream(stream, ControlChangeNumberTag, m_pControlChangeComboBox->currentIndex());
-    setIntParameterToStream(stream, ValueTag, m_pDial->value());
-    setIntParameterToStream(stream, ReservedTag, 0);
-    return true;
+    ContentValues content;
+    content.integers = {{ContentBlock::ControlChangeChannel, m_pChannelSpinBox->value()},
+                        {ContentBlock::ControlChangeNumber, m_pControlChangeComboBox->currentIndex()},
+                        {ContentBlock::ControlChangeValue, m_pDial->value()},
+                        {ContentBlock::ControlChangeReserved, 0}};
+    return ContentBlock::write(windowId, content, stream);
 }

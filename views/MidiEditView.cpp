@@ -4,8 +4,8 @@
 #include "engine/MonitorSourceIF.h"
 #include "model/ParameterEditFlagLock.h"
 #include "model/TarvoModel.h"
+#include "project/ContentBlock.h"
 #include "services/MidiEditTransmittionThread.h"
-#include "views/IntParameterRecords.h"
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditProgressView.h"
 #include "views/MonitorLog.h"
@@ -22,8 +22,10 @@ const quint32 EnabledProgressBarBytes = 256;
 
 const char* const TransmitFailedMessage = QT_TRANSLATE_NOOP("MidiEditView", "Failed to transmit message.");
 
-// Record tag of the editor text in the project file.
-const int TextParameterTag = 0;
+// The monitor's choices are the records of its block.
+static_assert(int(MonitorLog::DecodedTag) == ContentBlock::MonitorDecoded
+                  && int(MonitorLog::NoiseHiddenTag) == ContentBlock::MonitorNoiseHidden,
+              "a monitor's choices are stored under the tags of its content block");
 const unsigned char StartOfExclusive = 0xF0;
 
 } // namespace
@@ -164,37 +166,36 @@ void MidiEditView::setReceivedMessageEnabled(bool enabled)
 
 bool MidiEditView::setDataStream(QDataStream& stream)
 {
+    ContentValues content;
+    if (!ContentBlock::read(windowId, stream, content)) {
+        return false;
+    }
+    ParameterEditFlagLock lock(m_pModel);
     if (m_isMonitor) {
         // Files from before the monitors had choices hold an empty block.
-        ParameterEditFlagLock lock(m_pModel);
-        generalView()->monitorLog()->restore(readIntParameterRecords(*this, stream));
-        return true;
-    }
-    QString text;
-    if (getStringParameterFromStream(stream, TextParameterTag, text)) {
-        ParameterEditFlagLock lock(m_pModel);
-        generalView()->setText(text);
+        generalView()->monitorLog()->restore(content.integers);
+    } else if (content.text.has_value()) {
+        generalView()->setText(*content.text);
     }
     return true;
 }
 
 bool MidiEditView::getDataStream(QDataStream& stream)
 {
+    ContentValues content;
     if (m_isMonitor) {
         for (const auto& record : generalView()->monitorLog()->records()) {
-            setIntParameterToStream(stream, record.first, record.second);
+            content.integers.insert(record.first, record.second);
         }
+    } else if (m_receivedMessageEnabled) {
+        // Data still being received is not part of the project yet.
         return true;
+    } else {
+        QString text;
+        generalView()->getText(text);
+        content.text = text;
     }
-    // Data still being received is not part of the project yet.
-    if (m_receivedMessageEnabled) {
-        return true;
-    }
-    QString text;
-    generalView()->getText(text);
-    // An empty editor writes a complete empty record, which reports false.
-    setStringParameterToStream(stream, TextParameterTag, text);
-    return true;
+    return ContentBlock::write(windowId, content, stream);
 }
 
 void MidiEditView::startTransmittion(quint32 size)

@@ -3,7 +3,7 @@
 #include "engine/MidiSenderIF.h"
 #include "controls/Keyboard.h"
 #include "model/TarvoModel.h"
-#include "views/IntParameterRecords.h"
+#include "project/ContentBlock.h"
 #include "views/MidiKeyboardUpperView.h"
 #include "views/MidiKeyboardViewScrollArea.h"
 #include "views/ViewStyle.h"
@@ -24,11 +24,6 @@ const unsigned char KeyboardNoteOnMessage = 0x90;
 const unsigned char KeyboardNoteOffMessage = 0x80;
 const unsigned char KeyboardNotteOffVelocity = 0;
 const unsigned short NoteMessageSize = 3;
-
-// Tags of the content block.
-const int ScrollPositionTag = 0;
-const int ChannelTag = 1;
-const int VelocityTag = 2;
 
 } // namespace
 
@@ -111,23 +106,28 @@ void MidiKeyboardView::closeEvent(QCloseEvent* event)
 
 bool MidiKeyboardView::setDataStream(QDataStream& stream)
 {
-    const QMap<int, int> records = readIntParameterRecords(*this, stream);
-    if (records.contains(ScrollPositionTag)) {
-        m_pScrollArea->horizontalScrollBar()->setValue(records.value(ScrollPositionTag));
+    ContentValues content;
+    if (!ContentBlock::read(windowId, stream, content)) {
+        return false;
     }
-    if (records.contains(ChannelTag)) {
-        m_pUpperView->m_pChannelSpinBox->setValue(records.value(ChannelTag));
+    const QMap<int, int>& records = content.integers;
+    if (records.contains(ContentBlock::KeyboardScrollPosition)) {
+        m_pScrollArea->horizontalScrollBar()->setValue(records.value(ContentBlock::KeyboardScrollPosition));
     }
-    if (records.contains(VelocityTag)) {
-        m_pUpperView->m_pVelocitySpinBox->setValue(records.value(VelocityTag));
+    if (records.contains(ContentBlock::KeyboardChannel)) {
+        m_pUpperView->m_pChannelSpinBox->setValue(records.value(ContentBlock::KeyboardChannel));
+    }
+    if (records.contains(ContentBlock::KeyboardVelocity)) {
+        m_pUpperView->m_pVelocitySpinBox->setValue(records.value(ContentBlock::KeyboardVelocity));
     }
     return true;
 }
 
 bool MidiKeyboardView::getDataStream(QDataStream& stream)
 {
-    setIntParameterToStream(stream, ScrollPositionTag, m_pScrollArea->horizontalScrollBar()->value());
-    setIntParameterToStream(stream, ChannelTag, m_pUpperView->m_pChannelSpinBox->value());
-    setIntParameterToStream(stream, VelocityTag, m_pUpperView->m_pVelocitySpinBox->value());
-    return true;
+    ContentValues content;
+    content.integers = {{ContentBlock::KeyboardScrollPosition, m_pScrollArea->horizontalScrollBar()->value()},
+                        {ContentBlock::KeyboardChannel, m_pUpperView->m_pChannelSpinBox->value()},
+                        {ContentBlock::KeyboardVelocity, m_pUpperView->m_pVelocitySpinBox->value()}};
+    return ContentBlock::write(windowId, content, stream);
 }

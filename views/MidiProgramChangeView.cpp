@@ -3,7 +3,7 @@
 #include "engine/MidiSenderIF.h"
 #include "controls/SevenSegment.h"
 #include "model/TarvoModel.h"
-#include "views/IntParameterRecords.h"
+#include "project/ContentBlock.h"
 #include "views/ViewStyle.h"
 
 #include <QCheckBox>
@@ -51,15 +51,6 @@ const unsigned char BankSelectMsbController = 0x00;
 const unsigned char BankSelectLsbController = 0x20;
 const unsigned short ControlChangeMessageSize = 3;
 const unsigned short ProgramChangeMessageSize = 2;
-
-// Tags of the content block.
-const int ChannelTag = 0;
-const int MsbCheckTag = 1;
-const int MsbValueTag = 2;
-const int LsbCheckTag = 3;
-const int LsbValueTag = 4;
-const int ProgramNumberTag = 5;
-const int AutoTransmitTag = 6;
 
 QSpinBox* createSpinBox(int minimum, int maximum)
 {
@@ -212,43 +203,48 @@ void MidiProgramChangeView::closeEvent(QCloseEvent* event)
 
 bool MidiProgramChangeView::setDataStream(QDataStream& stream)
 {
-    const QMap<int, int> records = readIntParameterRecords(*this, stream);
-    if (records.contains(ChannelTag)) {
-        m_pChannelSpinBox->setValue(records.value(ChannelTag));
+    ContentValues content;
+    if (!ContentBlock::read(windowId, stream, content)) {
+        return false;
     }
-    if (records.contains(MsbCheckTag)) {
-        m_pMsbCheckBox->setChecked(records.value(MsbCheckTag) >= 1);
+    const QMap<int, int>& records = content.integers;
+    if (records.contains(ContentBlock::ProgramChangeChannel)) {
+        m_pChannelSpinBox->setValue(records.value(ContentBlock::ProgramChangeChannel));
     }
-    if (records.contains(MsbValueTag)) {
-        m_pMsbSpinBox->setValue(records.value(MsbValueTag));
+    if (records.contains(ContentBlock::ProgramChangeMsbCheck)) {
+        m_pMsbCheckBox->setChecked(records.value(ContentBlock::ProgramChangeMsbCheck) >= 1);
     }
-    if (records.contains(LsbCheckTag)) {
-        m_pLsbCheckBox->setChecked(records.value(LsbCheckTag) >= 1);
+    if (records.contains(ContentBlock::ProgramChangeMsbValue)) {
+        m_pMsbSpinBox->setValue(records.value(ContentBlock::ProgramChangeMsbValue));
     }
-    if (records.contains(LsbValueTag)) {
-        m_pLsbSpinBox->setValue(records.value(LsbValueTag));
+    if (records.contains(ContentBlock::ProgramChangeLsbCheck)) {
+        m_pLsbCheckBox->setChecked(records.value(ContentBlock::ProgramChangeLsbCheck) >= 1);
+    }
+    if (records.contains(ContentBlock::ProgramChangeLsbValue)) {
+        m_pLsbSpinBox->setValue(records.value(ContentBlock::ProgramChangeLsbValue));
     }
     // The display shows whatever it is given; a program number from a file
     // must stay within 1 to 128 so that the program change byte stays below 0x80.
-    if (records.contains(ProgramNumberTag)) {
+    if (records.contains(ContentBlock::ProgramChangeNumber)) {
         m_pProgramNumber->setValue(
-            std::clamp(records.value(ProgramNumberTag), MinimumProgramNumber, MaximumProgramNumber));
+            std::clamp(records.value(ContentBlock::ProgramChangeNumber), MinimumProgramNumber, MaximumProgramNumber));
     }
     // Restored last: a new view is not auto-transmitting, so nothing above sent.
-    if (records.contains(AutoTransmitTag)) {
-        m_pAutoTransmitCheckBox->setChecked(records.value(AutoTransmitTag) >= 1);
+    if (records.contains(ContentBlock::ProgramChangeAutoTransmit)) {
+        m_pAutoTransmitCheckBox->setChecked(records.value(ContentBlock::ProgramChangeAutoTransmit) >= 1);
     }
     return true;
 }
 
 bool MidiProgramChangeView::getDataStream(QDataStream& stream)
 {
-    setIntParameterToStream(stream, ChannelTag, m_pChannelSpinBox->value());
-    setIntParameterToStream(stream, MsbCheckTag, m_pMsbCheckBox->isChecked() ? 1 : 0);
-    setIntParameterToStream(stream, MsbValueTag, m_pMsbSpinBox->value());
-    setIntParameterToStream(stream, LsbCheckTag, m_pLsbCheckBox->isChecked() ? 1 : 0);
-    setIntParameterToStream(stream, LsbValueTag, m_pLsbSpinBox->value());
-    setIntParameterToStream(stream, ProgramNumberTag, m_pProgramNumber->value());
-    setIntParameterToStream(stream, AutoTransmitTag, m_pAutoTransmitCheckBox->isChecked() ? 1 : 0);
-    return true;
+    ContentValues content;
+    content.integers = {{ContentBlock::ProgramChangeChannel, m_pChannelSpinBox->value()},
+                        {ContentBlock::ProgramChangeMsbCheck, m_pMsbCheckBox->isChecked() ? 1 : 0},
+                        {ContentBlock::ProgramChangeMsbValue, m_pMsbSpinBox->value()},
+                        {ContentBlock::ProgramChangeLsbCheck, m_pLsbCheckBox->isChecked() ? 1 : 0},
+                        {ContentBlock::ProgramChangeLsbValue, m_pLsbSpinBox->value()},
+                        {ContentBlock::ProgramChangeNumber, m_pProgramNumber->value()},
+                        {ContentBlock::ProgramChangeAutoTransmit, m_pAutoTransmitCheckBox->isChecked() ? 1 : 0}};
+    return ContentBlock::write(windowId, content, stream);
 }

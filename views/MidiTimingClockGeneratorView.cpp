@@ -3,9 +3,9 @@
 #include "controls/MidiTimingClockDial.h"
 #include "controls/MidiTimingClockPlayStopButton.h"
 #include "model/TarvoModel.h"
+#include "project/ContentBlock.h"
 #include "services/MidiTimingClockTransmittionThread.h"
 #include "views/DialStyle.h"
-#include "views/IntParameterRecords.h"
 #include "views/ViewStyle.h"
 
 #include <QColor>
@@ -25,10 +25,6 @@ const QColor TempoLedOffColor(27, 27, 0);
 
 const char* const PlayStopPixmapPath = ":/images/playstop.png";
 const QSize PlayStopFrameSize(15, 15);
-
-// Tags of the content block.
-const int TempoTag = 0;
-const int PlayingTag = 1;
 
 } // namespace
 
@@ -104,19 +100,24 @@ void MidiTimingClockGeneratorView::updatedplayButton(bool /*checked*/)
 
 bool MidiTimingClockGeneratorView::setDataStream(QDataStream& stream)
 {
-    const QMap<int, int> records = readIntParameterRecords(*this, stream);
-    if (records.contains(TempoTag)) {
-        m_pDial->setValue(records.value(TempoTag));
+    ContentValues content;
+    if (!ContentBlock::read(windowId, stream, content)) {
+        return false;
     }
-    if (records.contains(PlayingTag)) {
-        m_pPlayButton->setChecked(records.value(PlayingTag) >= 1);
+    const QMap<int, int>& records = content.integers;
+    if (records.contains(ContentBlock::TimingClockTempo)) {
+        m_pDial->setValue(records.value(ContentBlock::TimingClockTempo));
+    }
+    if (records.contains(ContentBlock::TimingClockPlaying)) {
+        m_pPlayButton->setChecked(records.value(ContentBlock::TimingClockPlaying) >= 1);
     }
     return true;
 }
 
 bool MidiTimingClockGeneratorView::getDataStream(QDataStream& stream)
 {
-    setIntParameterToStream(stream, TempoTag, m_pDial->value());
-    setIntParameterToStream(stream, PlayingTag, m_pPlayButton->isChecked() ? 1 : 0);
-    return true;
+    ContentValues content;
+    content.integers = {{ContentBlock::TimingClockTempo, m_pDial->value()},
+                        {ContentBlock::TimingClockPlaying, m_pPlayButton->isChecked() ? 1 : 0}};
+    return ContentBlock::write(windowId, content, stream);
 }

@@ -13,6 +13,8 @@ namespace {
 
 // Rows of a parameter's name beside a combo box of its texts.
 const unsigned int ComboBoxParameters[] = {KnobModeId, MiddleCNameId};
+// Rows of a parameter's name beside a spin box of its range.
+const unsigned int SpinBoxParameters[] = {MonitorHistoryId, MonitorMemoryId};
 
 } // namespace
 
@@ -38,16 +40,18 @@ PreferencesView::PreferencesView(QWidget* parent, TarvoModel* model)
     timeStampRow->addWidget(timeStamp);
     layout->addRow(timeStampRow);
 
-    auto* historyRow = new QHBoxLayout;
-    historyRow->addWidget(new QLabel(model->getModelParameterName(MonitorHistoryId)));
-    auto* history = new SpinBox;
-    // The spin box takes no range of its own from its parameter.
-    history->setRange(model->getModelMinimumValue(MonitorHistoryId), model->getModelMaximumValue(MonitorHistoryId));
-    // A typed number applies when it is complete, not digit by digit.
-    history->setKeyboardTracking(false);
-    history->setParameterId(MonitorHistoryId);
-    historyRow->addWidget(history);
-    layout->addRow(historyRow);
+    for (const unsigned int id : SpinBoxParameters) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(model->getModelParameterName(id)));
+        auto* spinBox = new SpinBox;
+        // The spin box takes no range of its own from its parameter.
+        spinBox->setRange(model->getModelMinimumValue(id), model->getModelMaximumValue(id));
+        // A typed number applies when it is complete, not digit by digit.
+        spinBox->setKeyboardTracking(false);
+        spinBox->setParameterId(id);
+        row->addWidget(spinBox);
+        layout->addRow(row);
+    }
 
     setLayout(layout);
     connectModel(this);

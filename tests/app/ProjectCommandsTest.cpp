@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QtEndian>
 
 #include <memory>
 #include <unistd.h>
@@ -37,6 +38,13 @@ const char* const OpenFailedText = "File open failed.";
 const char* const SaveFailedText = "File save failed.";
 const char* const EditorText = "F0 7E 7F 06 01 F7";
 const QList<int> DefaultWindows = {Id::WindowIdMidiInMonitor, Id::WindowIdMidiOutMonitor, Id::WindowIdSystemExclusive};
+
+QByteArray int32(qint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
 
 QByteArray readAll(const QString& path)
 {
@@ -174,6 +182,7 @@ private slots:
     void saveChangesProtocol_data();
     void saveChangesProtocol();
     void openThenNoThenCancelKeepsTheEditMark();
+    void refusedOpenLeavesTheProjectUntouched_data();
     void refusedOpenLeavesTheProjectUntouched();
     void failedSavesKeepTheOldFiles();
     void dropsOfTextAndProjectFiles();
@@ -242,8 +251,24 @@ void ProjectCommandsTest::openThenNoThenCancelKeepsTheEditMark()
     QCOMPARE(session.windowIds(), QList<int>({1, 2, 3, 4}));
 }
 
+void ProjectCommandsTest::refusedOpenLeavesTheProjectUntouched_data()
+{
+    QTest::addColumn<int>("windowId");
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown kind") << int(Id::WindowIdUnknown) << QByteArray(4, '\0') << QString::fromLatin1(OpenFailedText);
+    // Opened, the editor would be empty, and a save would lose its text.
+    QTest::newRow("editor text longer than its block")
+        << int(Id::WindowIdSystemExclusive) << int32(0) + int32(1 << 30) + EditorText
+        << QStringLiteral("The System Exclusive window's content is damaged: at byte 0 of its block, the text is "
+                          "longer than the rest of the block. The project was not opened.");
+}
+
 void ProjectCommandsTest::refusedOpenLeavesTheProjectUntouched()
 {
+    QFETCH(int, windowId);
+    QFETCH(QByteArray, block);
+    QFETCH(QString, message);
     Session session;
     MainWindow& window = *session.m_pWindow;
     const QString good = session.path("good.tarvo");
@@ -253,22 +278,22 @@ void ProjectCommandsTest::refusedOpenLeavesTheProjectUntouched()
     QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
     const QString title = window.windowTitle();
 
-    // Well-formed up to its last record, whose kind is unknown.
+    // Well-formed up to its last record, which the row spoils.
     ProjectFileHelper helper;
     ProjectFileHelper::ProjectDescription description;
     QCOMPARE(helper.parseFile(good, description), int(ProjectFileHelper::ReadOk));
     QByteArray bad = helper.serialize(description);
-    const QByteArray body(28, '\0');
-    QByteArray unknown = body;
-    unknown[3] = char(Id::WindowIdUnknown);
-    bad += QByteArray::fromHex("0000001c") + unknown + QByteArray(4, '\0');
+    QByteArray body(28, '\0');
+    body[3] = char(windowId);
+    bad += int32(body.size()) + body + int32(block.size()) + block;
     const QString badPath = session.path("bad.tarvo");
     writeAll(badPath, bad);
     {
         DialogAnswerer answerer(QMessageBox::No);
         QVERIFY(!window.openFile(badPath));
-        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText, OpenFailedText}));
+        QCOMPARE(answerer.m_texts, QStringList({ConfirmationText, message}));
     }
+    QCOMPARE(readAll(badPath), bad);
     flushDeletes();
     QCOMPARE(session.windowIds(), QList<int>({Id::WindowIdSystemExclusive}));
     QCOMPARE(session.editorText(), QString::fromLatin1(EditorText));

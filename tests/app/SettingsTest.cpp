@@ -8,7 +8,9 @@
 #include "model/TarvoModel.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -39,12 +41,58 @@ void writeSetting(const QString& key, const QVariant& value)
     settings.setValue(key, value);
 }
 
-void writeIniText(const QByteArray& text)
+void writeIniText(const QByteArray& text, const QString& path = iniFilePath())
 {
-    QFile file(iniFilePath());
+    QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
 }
+
+// The program itself, with a settings folder of its own.
+class Program
+{
+public:
+    Program()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+        m_process.setProcessEnvironment(environment);
+        QDir().mkpath(m_home.filePath(QStringLiteral("tarvo")));
+    }
+
+    QString iniPath() const { return m_home.filePath(QStringLiteral("tarvo/Tarvo.ini")); }
+
+    // Started and given the time to read its settings.
+    bool start()
+    {
+        m_process.start(QStringLiteral(TARVO_EXECUTABLE), QStringList());
+        const bool started = m_process.waitForStarted();
+        QTest::qWait(1500);
+        return started;
+    }
+
+    // Closes as the window manager's close would: the layout, then the rest.
+    void terminate() { ::kill(pid_t(m_process.processId()), SIGTERM); }
+
+    bool finished()
+    {
+        return m_process.waitForFinished(20000) && m_process.exitStatus() == QProcess::NormalExit
+            && m_process.exitCode() == 0;
+    }
+
+    QString standardError() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+
+    QStringList layoutKeys() const
+    {
+        QSettings settings(iniPath(), QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("SavePosition"));
+        return settings.childKeys();
+    }
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
 
 // A main window on the virtual platform, shown as the program shows it, so
 // that it restores the settings.
@@ -84,6 +132,9 @@ private slots:
     void hostileSettingsStartBounded_data();
     void hostileSettingsStartBounded();
     void terminationSignalWritesTheSettings();
+    void writeFailuresAreReportedTruthfully_data();
+    void writeFailuresAreReportedTruthfully();
+    void theLastInstanceToCloseLeavesItsLayoutWhole();
 };
 
 void SettingsTest::init()
@@ -206,6 +257,7 @@ void SettingsTest::parametersAreWrittenAtDestructionAndReadBack()
         {SongPositionPointerFilterId, 1}, {SystemResetFilterId, 1}, {ControlChangeFilterFirstId + 127, 1},
         {MidiThruId, 1},                {BulkIntervalId, 250},       {KnobModeId, KnobModeLinear},
         {TimeStampId, 1},               {MiddleCNameId, MiddleCIsC4}, {MonitorHistoryId, 100000},
+        {MonitorMemoryId, 4096},
     };
     {
         Session session(false);
@@ -279,22 +331,78 @@ void SettingsTest::hostileSettingsStartBounded()
 
 void SettingsTest::terminationSignalWritesTheSettings()
 {
-    QTemporaryDir home;
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TARVO_EXECUTABLE), QStringList());
-    QVERIFY(program.waitForStarted());
+    Program program;
+    QVERIFY(program.start());
     // The settings are written only when the program ends.
-    QTest::qWait(1500);
-    ::kill(pid_t(program.processId()), SIGTERM);
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QSettings settings(home.filePath(QStringLiteral("tarvo/Tarvo.ini")), QSettings::IniFormat);
+    QVERIFY(!QFile::exists(program.iniPath()));
+    program.terminate();
+    QVERIFY(program.finished());
+    QSettings settings(program.iniPath(), QSettings::IniFormat);
     QVERIFY(settings.contains(QStringLiteral("MidiThru/BulkInterval")));
     QVERIFY(settings.contains(QLatin1String(MainWindowKey)));
+}
+
+void SettingsTest::writeFailuresAreReportedTruthfully_data()
+{
+    QTest::addColumn<QByteArray>("rewritten");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("rewritten by another program") << QByteArray("[MidiThru]\nBulkInterval=5\n") << false << QString();
+    // Written all the same: what it lost is said, not that nothing was written.
+    QTest::newRow("rewritten with a line typed by hand")
+        << QByteArray("[MidiThru]\nBulkInterval=5\nthis line was typed by hand\n") << false
+        << QStringLiteral("without its lines that could not be read");
+    QTest::newRow("replaced by a folder") << QByteArray() << true << QStringLiteral("could not be written");
+}
+
+void SettingsTest::writeFailuresAreReportedTruthfully()
+{
+    QFETCH(QByteArray, rewritten);
+    QFETCH(bool, folder);
+    QFETCH(QString, report);
+    Program program;
+    QVERIFY(program.start());
+    QFile::remove(program.iniPath());
+    if (folder)
+        QVERIFY(QDir().mkpath(program.iniPath()));
+    else
+        writeIniText(rewritten, program.iniPath());
+    program.terminate();
+    QVERIFY(program.finished());
+    const QString standardError = program.standardError();
+    const QStringList reports = standardError.split(QLatin1Char('\n')).filter(QStringLiteral("The settings"));
+    QCOMPARE(reports.isEmpty(), report.isEmpty());
+    for (const QString& line : reports)
+        QVERIFY2(line.contains(report), qPrintable(line));
+    if (!folder) {
+        QSettings settings(program.iniPath(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("MidiThru/BulkInterval")).toInt(), 0);
+        QVERIFY(settings.contains(QLatin1String(MainWindowKey)));
+    }
+}
+
+void SettingsTest::theLastInstanceToCloseLeavesItsLayoutWhole()
+{
+    Program program;
+    writeIniText("[SavePosition]\n0000000000-0-0=@Rect(10 10 800 600), 0, false\n"
+                 "0000000001-1-0=@Rect(0 0 300 200), 0, false\n",
+                 program.iniPath());
+    QVERIFY(program.start());
+    {
+        // Another instance closes at the same moment and writes its layout
+        // first, under the lock every writer of the file takes.
+        QLockFile lock(program.iniPath() + QStringLiteral(".lock"));
+        QVERIFY(lock.lock());
+        program.terminate();
+        QTest::qWait(1000);
+        writeIniText("[SavePosition]\n0000000000-0-0=@Rect(20 20 700 500), 0, false\n"
+                     "0000000001-4-0=@Rect(0 0 600 120), 0, false\n0000000002-4-1=@Rect(0 130 600 120), 0, false\n"
+                     "0000000003-9-0=@Rect(0 390 220 250), 0, false\n",
+                     program.iniPath());
+    }
+    QVERIFY(program.finished());
+    // The program closed last: its layout alone, none of the other's windows.
+    QCOMPARE(program.layoutKeys(), QStringList({"0000000000-0-0", "0000000001-1-0"}));
 }
 
 QTEST_MAIN(SettingsTest)

@@ -63,6 +63,30 @@ QByteArray intRecords(const QList<QPair<int, int>>& records)
     return bytes;
 }
 
+QByteArray textRecord(qint32 tag, qint32 length, const QByteArray& text)
+{
+    return int32(tag) + int32(length) + text;
+}
+
+// A project of one tool window of kind windowId with block as its content.
+QByteArray withBlock(int windowId, const QByteArray& block)
+{
+    return file(record(Id::WindowIdMainWindow, MainRect) + record(windowId, ControlRect) + int32(block.size()) + block);
+}
+
+void addRow(const char* name, const QByteArray& bytes, Helper::ReadResult expected, int damagedWindow = 0,
+            int damageOffset = -1)
+{
+    QTest::newRow(name) << bytes << int(expected) << damagedWindow << damageOffset;
+}
+
+// A block its window's view would take only in part: the parser refuses it,
+// naming the window and where in its block the damage is.
+void addDamagedRow(const char* name, int windowId, const QByteArray& block, int damageOffset)
+{
+    addRow(name, withBlock(windowId, block), Helper::ReadDamagedContent, windowId, damageOffset);
+}
+
 Helper::ProjectDescription controlChangeProject()
 {
     Helper::ProjectDescription description;
@@ -117,51 +141,80 @@ void ProjectFileTest::refusedBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("damagedWindow");
+    QTest::addColumn<int>("damageOffset");
     const QByteArray main = record(Id::WindowIdMainWindow, MainRect);
     const QByteArray monitor = record(Id::WindowIdMidiInMonitor, ControlRect);
-    QTest::newRow("older version opens") << file(main, header("HALVEK GROUP", "1.0.0")) << int(Helper::ReadOk);
-    QTest::newRow("file ends after the main record") << file(main) << int(Helper::ReadOk);
-    QTest::newRow("empty") << QByteArray() << int(Helper::ReadFormatError);
-    QTest::newRow("first identifier") << file(main, header("HALVEK GROUQ")) << int(Helper::ReadFormatError);
-    QTest::newRow("header cut short") << header().left(40) << int(Helper::ReadFormatError);
-    QTest::newRow("newer minor") << file(main, header("HALVEK GROUP", "1.2.0")) << int(Helper::ReadVersionError);
-    QTest::newRow("newer major") << file(main, header("HALVEK GROUP", "2.0.0")) << int(Helper::ReadVersionError);
+    addRow("older version opens", file(main, header("HALVEK GROUP", "1.0.0")), Helper::ReadOk);
+    addRow("file ends after the main record", file(main), Helper::ReadOk);
+    addRow("empty", QByteArray(), Helper::ReadFormatError);
+    addRow("first identifier", file(main, header("HALVEK GROUQ")), Helper::ReadFormatError);
+    addRow("header cut short", header().left(40), Helper::ReadFormatError);
+    addRow("newer minor", file(main, header("HALVEK GROUP", "1.2.0")), Helper::ReadVersionError);
+    addRow("newer major", file(main, header("HALVEK GROUP", "2.0.0")), Helper::ReadVersionError);
     // Each digit is compared by itself.
-    QTest::newRow("older major, newer minor")
-        << file(main, header("HALVEK GROUP", "0.9.0")) << int(Helper::ReadVersionError);
-    QTest::newRow("chunk id") << file(main, header("HALVEK GROUP", "1.1.0", "WINE")) << int(Helper::ReadFormatError);
-    QTest::newRow("chunk size 0") << header() + int32(0) + main << int(Helper::ReadFormatError);
-    QTest::newRow("chunk size beyond the data") << header() + int32(1 << 30) + main << int(Helper::ReadFormatError);
-    QTest::newRow("record length 0") << file(main + int32(0)) << int(Helper::ReadFormatError);
-    QTest::newRow("record length beyond the data") << file(main + int32(1 << 30)) << int(Helper::ReadFormatError);
-    QTest::newRow("block length beyond the data")
-        << file(main + monitor + int32(1 << 30)) << int(Helper::ReadFormatError);
-    QTest::newRow("block length missing") << file(main + monitor) << int(Helper::ReadFormatError);
+    addRow("older major, newer minor", file(main, header("HALVEK GROUP", "0.9.0")), Helper::ReadVersionError);
+    addRow("chunk id", file(main, header("HALVEK GROUP", "1.1.0", "WINE")), Helper::ReadFormatError);
+    addRow("chunk size 0", header() + int32(0) + main, Helper::ReadFormatError);
+    addRow("chunk size beyond the data", header() + int32(1 << 30) + main, Helper::ReadFormatError);
+    addRow("record length 0", file(main + int32(0)), Helper::ReadFormatError);
+    addRow("record length beyond the data", file(main + int32(1 << 30)), Helper::ReadFormatError);
+    addRow("block length beyond the data", file(main + monitor + int32(1 << 30)), Helper::ReadFormatError);
+    addRow("block length missing", file(main + monitor), Helper::ReadFormatError);
     // Qt would reserve whatever count a container claims.
-    QTest::newRow("container value") << file(main + record(Id::WindowIdControlChange, ControlRect, {QVariant(QVariantList {1})})
-                                             + int32(0))
-                                     << int(Helper::ReadFormatError);
-    QTest::newRow("unknown kind") << file(main + record(Id::WindowIdUnknown, ControlRect) + int32(0))
-                                  << int(Helper::ReadFormatError);
-    QTest::newRow("main window kind as a tool window") << file(main + record(Id::WindowIdMainWindow, ControlRect))
-                                                       << int(Helper::ReadFormatError);
-    QTest::newRow("width no widget can take")
-        << file(main + record(Id::WindowIdMidiInMonitor, QRect(0, 0, QWIDGETSIZE_MAX + 1, 10)) + int32(0))
-        << int(Helper::ReadFormatError);
-    QTest::newRow("negative height") << file(main + record(Id::WindowIdMidiInMonitor, QRect(0, 0, 10, -5)) + int32(0))
-                                     << int(Helper::ReadFormatError);
+    addRow("container value",
+           file(main + record(Id::WindowIdControlChange, ControlRect, {QVariant(QVariantList {1})}) + int32(0)),
+           Helper::ReadFormatError);
+    addRow("unknown kind", file(main + record(Id::WindowIdUnknown, ControlRect) + int32(0)), Helper::ReadFormatError);
+    addRow("main window kind as a tool window", file(main + record(Id::WindowIdMainWindow, ControlRect)),
+           Helper::ReadFormatError);
+    addRow("width no widget can take",
+           file(main + record(Id::WindowIdMidiInMonitor, QRect(0, 0, QWIDGETSIZE_MAX + 1, 10)) + int32(0)),
+           Helper::ReadFormatError);
+    addRow("negative height", file(main + record(Id::WindowIdMidiInMonitor, QRect(0, 0, 10, -5)) + int32(0)),
+           Helper::ReadFormatError);
+
+    // Content blocks: whole ones open, however few of their records they hold.
+    addRow("editor text", withBlock(Id::WindowIdSystemExclusive, textRecord(0, 3, "F0 ")), Helper::ReadOk);
+    addRow("empty editor", withBlock(Id::WindowIdSystemExclusive, textRecord(0, 0, "")), Helper::ReadOk);
+    addRow("keyboard channel alone", withBlock(Id::WindowIdKeyboard, intRecords({{1, 16}})), Helper::ReadOk);
+    addRow("out monitor choices", withBlock(Id::WindowIdMidiOutMonitor, intRecords({{2, 1}, {1, 1}})), Helper::ReadOk);
+    addDamagedRow("editor: text of another tag", Id::WindowIdSystemExclusive, textRecord(1, 3, "F0 "), 0);
+    addDamagedRow("editor: text longer than the block", Id::WindowIdSystemExclusive, textRecord(0, 1 << 30, "F0 "), 0);
+    addDamagedRow("editor: negative length", Id::WindowIdSystemExclusive, textRecord(0, -3, "F0 "), 0);
+    addDamagedRow("editor: length cut short", Id::WindowIdSystemExclusive, int32(0) + QByteArray(2, '\0'), 0);
+    addDamagedRow("editor: bytes after the text", Id::WindowIdSystemExclusive, textRecord(0, 2, "F7") + "F7 ", 10);
+    addDamagedRow("editor: a zero byte in the text", Id::WindowIdSystemExclusive,
+                  textRecord(0, 5, QByteArray("F0\0F7", 5)), 10);
+    addDamagedRow("editor: not UTF-8", Id::WindowIdSystemExclusive, textRecord(0, 2, "\xC3\x28"), 0);
+    addDamagedRow("editor: two texts", Id::WindowIdSystemExclusive, textRecord(0, 1, "a") + textRecord(0, 1, "b"), 9);
+    addDamagedRow("keyboard: random bytes", Id::WindowIdKeyboard, QByteArray::fromHex("5f3a91c2e4b7082d6e19f0a3"), 0);
+    addDamagedRow("control change: a number of 8 bytes", Id::WindowIdControlChange,
+                  intRecords({{0, 1}}) + int32(1) + int32(8) + int32(0) + int32(7), 12);
+    addDamagedRow("program change: a tag twice", Id::WindowIdProgramChange, intRecords({{5, 10}, {6, 1}, {5, 11}}),
+                  24);
+    addDamagedRow("timing clock: last record cut short", Id::WindowIdTimingClock,
+                  intRecords({{0, 120}, {1, 1}}).left(22), 12);
+    addDamagedRow("in monitor: a choice only the out monitor has", Id::WindowIdMidiInMonitor, intRecords({{2, 1}}), 0);
 }
 
 void ProjectFileTest::refusedBytes()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, expected);
+    QFETCH(int, damagedWindow);
+    QFETCH(int, damageOffset);
     Helper::ProjectDescription description;
     description.mainWindow.windowId = Id::WindowIdUnknown;
-    QCOMPARE(Helper().parseBytes(bytes, description), expected);
+    Helper::ContentDamage damage;
+    QCOMPARE(Helper().parseBytes(bytes, description, &damage), expected);
     // A refused file leaves the description as it was.
     if (expected != Helper::ReadOk)
         QCOMPARE(description.mainWindow.windowId, int(Id::WindowIdUnknown));
+    QCOMPARE(damage.windowId, damagedWindow);
+    if (damageOffset >= 0)
+        QVERIFY2(damage.problem.startsWith(QStringLiteral("at byte %1 of its block, ").arg(damageOffset)),
+                 qPrintable(damage.problem));
 }
 
 void ProjectFileTest::onlyRegularFilesOfSaneSizeAreOpened()
