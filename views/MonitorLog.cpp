@@ -77,6 +77,7 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     , m_pNoiseAction(nullptr)
     , m_pSaveSystemExclusiveAction(nullptr)
 {
+    m_history.setByteBudget(monitorMemoryBytes(m_pModel->getModelIntValue(MonitorMemoryId)));
     m_decoder.setMiddleCName(m_pModel->getModelIntValue(MiddleCNameId));
     // Lines that arrive are no edits to take back.
     m_pText->setUndoRedoEnabled(false);
@@ -206,7 +207,7 @@ void MonitorLog::insertUnshown()
     if (piece.isEmpty()) {
         return;
     }
-    m_pView->insertText(piece, m_history.limit());
+    m_pView->insertText(piece, int(m_history.shown().size()));
     m_pFindBar->refreshHighlights();
     // The rest after the events that wait: the text takes a line going out at
     // the top at a cost, and a long history sheds many at a time.
@@ -360,6 +361,9 @@ void MonitorLog::updateParameter(unsigned int id)
         }
     } else if (id == MonitorHistoryId) {
         m_history.setLimit(m_pModel->getModelIntValue(id));
+        showAll();
+    } else if (id == MonitorMemoryId) {
+        m_history.setByteBudget(monitorMemoryBytes(m_pModel->getModelIntValue(id)));
         showAll();
     }
 }
