@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Told on a player's thread about each message it hands over.
+class MidiPlayerListenerIF
+{
+public:
+    virtual ~MidiPlayerListenerIF() = default;
+
+    // Message index is about to be handed over, due to go out at due
+    // (monotonic microseconds).
+    virtual void aboutToSend(int index, qint64 due) = 0;
+    // It was not sent.
+    virtual void sendFailed(int index) = 0;
+};
