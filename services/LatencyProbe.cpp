@@ -49,25 +49,18 @@ qint64 LatencyProbe::timeout(int intervalMilliseconds)
 
 LatencyProbe::LatencyProbe(MidiSenderIF* sender, QObject* parent)
     : QObject(parent)
-    , m_player(sender)
     , m_messagesPerProbe(0)
     , m_timeout(0)
     , m_firstOpen(0)
     , m_lost(0)
     , m_running(false)
     , m_sendingEnded(false)
+    , m_player(sender)
 {
     m_player.setListener(this);
     m_timeoutTimer.setInterval(TimeoutCheckMilliseconds);
     connect(&m_timeoutTimer, &QTimer::timeout, this, &LatencyProbe::checkTimeouts);
     connect(&m_player, &MidiPlayer::finished, this, &LatencyProbe::sendingFinished);
-}
-
-LatencyProbe::~LatencyProbe()
-{
-    // The player's thread tells this probe until it ends.
-    m_player.stop();
-    m_player.wait();
 }
 
 bool LatencyProbe::start(const QByteArray& probe, int count, int intervalMilliseconds)

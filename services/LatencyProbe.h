@@ -37,7 +37,6 @@ public:
     static qint64 timeout(int intervalMilliseconds);
 
     explicit LatencyProbe(MidiSenderIF* sender, QObject* parent = nullptr);
-    ~LatencyProbe() override;
 
     // probe empty: the default Note On and Note Off. False while running.
     bool start(const QByteArray& probe, int count, int intervalMilliseconds);
@@ -69,7 +68,6 @@ private:
     void sendingFinished(bool reachedEnd);
     void finishWhenDone();
 
-    MidiPlayer m_player;
     QTimer m_timeoutTimer;
     QByteArray m_probe;
     int m_messagesPerProbe;
@@ -87,4 +85,6 @@ private:
     int m_lost;
     bool m_running;
     bool m_sendingEnded;
+    // Last, so that it goes first: its thread tells this probe until it ends.
+    MidiPlayer m_player;
 };

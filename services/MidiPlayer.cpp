@@ -187,12 +187,14 @@ bool MidiPlayer::playMessages(const QVector<MidiFileMessage>& messages, qint64 d
 
 bool MidiPlayer::send(const QByteArray& message, int index, qint64 due)
 {
+    const bool exclusive = message.startsWith(StartOfExclusive);
+    // What goes at once leaves as a schedule starting now would.
     if (m_pListener)
-        m_pListener->aboutToSend(index, due);
+        m_pListener->aboutToSend(index, exclusive ? m_pSender->scheduleStart(steadyMicroseconds()) : due);
     const auto* data = reinterpret_cast<const unsigned char*>(message.constData());
     const auto size = std::size_t(message.size());
     bool sent = false;
-    if (message.startsWith(StartOfExclusive)) {
+    if (exclusive) {
         PacedSender pacer(m_rate, m_running, PacedSender::ProgressFunction());
         sent = m_pSender->transmitMidi(data, size, &pacer);
         // Cut short by a stop: ended with F7 by the engine, and no failure.
