@@ -62,8 +62,10 @@ MonitorRecording::MonitorRecording(QWidget* view, const ViewContext& context, Mo
 
 void MonitorRecording::take(const MidiRecords& records)
 {
-    if (m_recording)
-        m_recorder.take(records);
+    if (!m_recording)
+        return;
+    m_recorder.take(records);
+    showState();
 }
 
 void MonitorRecording::addMenuEntries(QMenu* menu)
