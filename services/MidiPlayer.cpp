@@ -188,9 +188,11 @@ bool MidiPlayer::playMessages(const QVector<MidiFileMessage>& messages, qint64 d
 bool MidiPlayer::send(const QByteArray& message, int index, qint64 due)
 {
     const bool exclusive = message.startsWith(StartOfExclusive);
-    // What goes at once leaves as a schedule starting now would.
-    if (m_pListener)
-        m_pListener->aboutToSend(index, exclusive ? m_pSender->scheduleStart(steadyMicroseconds()) : due);
+    if (m_pListener) {
+        // What goes at once leaves as a schedule starting now would.
+        const bool atOnce = exclusive || !m_pSender->schedulesByDueTime();
+        m_pListener->aboutToSend(index, atOnce ? m_pSender->scheduleStart(steadyMicroseconds()) : due);
+    }
     const auto* data = reinterpret_cast<const unsigned char*>(message.constData());
     const auto size = std::size_t(message.size());
     bool sent = false;
