@@ -17,7 +17,7 @@
 namespace {
 
 const char* const NoFileText = QT_TRANSLATE_NOOP("MidiPlayerView", "No file");
-const char* const OpenText = QT_TRANSLATE_NOOP("MidiPlayerView", "&Open...");
+const char* const OpenText = QT_TRANSLATE_NOOP("MidiPlayerView", "Op&en...");
 const char* const PlayText = QT_TRANSLATE_NOOP("MidiPlayerView", "&Play");
 const char* const StopText = QT_TRANSLATE_NOOP("MidiPlayerView", "&Stop");
 const char* const LoopText = QT_TRANSLATE_NOOP("MidiPlayerView", "&Loop");
