@@ -3,10 +3,9 @@
 #include "cli/CliTexts.h"
 #include "model/TarvoParameters.h"
 #include "services/DumpFile.h"
+#include "services/HexTextChecker.h"
 #include "services/LatencyProbe.h"
 #include "services/MidiFileName.h"
-
-#include "services/HexTextChecker.h"
 
 #include <QCommandLineParser>
 
