@@ -23,6 +23,8 @@ const MenuItem ViewsMenuTable[] = {
     {"&Timing Clock", "Ctrl+T"},
     {"&Filter", "Ctrl+L"},
     {"&MIDI Settings", "Ctrl+M"},
+    {"MIDI File Pla&yer", nullptr},
+    {"&Latency Test", nullptr},
 };
 const int ViewsMenuCount = sizeof(ViewsMenuTable) / sizeof(ViewsMenuTable[0]);
 

@@ -26,6 +26,8 @@ enum ViewsMenuIndex {
     ViewsMenuTimingClock,
     ViewsMenuFilter,
     ViewsMenuMidiSettings,
+    ViewsMenuMidiPlayer,
+    ViewsMenuLatencyTest,
 };
 extern const MenuItem ViewsMenuTable[];
 extern const int ViewsMenuCount;

@@ -2,10 +2,12 @@
 
 #include "app/MenuTables.h"
 #include "project/WindowRestorationInfo.h"
+#include "views/LatencyTestView.h"
 #include "views/MidiControlChangeView.h"
 #include "views/MidiEditView.h"
 #include "views/MidiFilterView.h"
 #include "views/MidiKeyboardView.h"
+#include "views/MidiPlayerView.h"
 #include "views/MidiProgramChangeView.h"
 #include "views/MidiSettingsView.h"
 #include "views/MidiTimingClockGeneratorView.h"
@@ -28,6 +30,7 @@ const char* const MidiEditViewObjectName = "MidiEditViewSubWindow";
 const char* const KeyboardObjectName = "KeyboardSubWindow";
 const char* const ControlChangeObjectName = "ControlChangeViewSubWindow";
 const char* const TimingClockObjectName = "TimingClockViewSubWindow";
+const char* const LatencyTestObjectName = "LatencyTestViewSubWindow";
 
 template <MidiEditView::OpenMode Mode>
 QWidget* createMidiEditView(const ViewContext& context, const QList<QVariant>&)
@@ -117,6 +120,10 @@ const ToolWindowKind ToolWindowTable[] = {
      nullptr, createSettingsView<MidiSettingsView>, fixedToLabels},
     {Id::WindowIdPreferences, &FileMenuTable[FileMenuPreferences], Kind::Single, Id::WindowIdPreferences, true, nullptr,
      createSettingsView<PreferencesView>, fixedToLabels},
+    {Id::WindowIdMidiPlayer, &ViewsMenuTable[ViewsMenuMidiPlayer], Kind::Single, Id::WindowIdMidiPlayer, true, nullptr,
+     createView<MidiPlayerView>, fixedAsMade},
+    {Id::WindowIdLatencyTest, &ViewsMenuTable[ViewsMenuLatencyTest], Kind::Single, Id::WindowIdLatencyTest, false,
+     LatencyTestObjectName, createView<LatencyTestView>, keepViewSize},
 };
 const int ToolWindowCount = sizeof(ToolWindowTable) / sizeof(ToolWindowTable[0]);
 
@@ -141,8 +148,8 @@ const ToolWindowKind* findToolWindowKindOfMenuItem(const MenuItem* menuItem)
 bool isResizableToolWindow(const QObject* subWindow)
 {
     const QString name = subWindow->objectName();
-    for (const char* resizable :
-         {MidiEditViewObjectName, KeyboardObjectName, ControlChangeObjectName, TimingClockObjectName}) {
+    for (const char* resizable : {MidiEditViewObjectName, KeyboardObjectName, ControlChangeObjectName,
+                                  TimingClockObjectName, LatencyTestObjectName}) {
         if (name == QLatin1String(resizable))
             return true;
     }

@@ -6,12 +6,16 @@
 #include "services/DumpFile.h"
 #include "engine/HexText.h"
 #include "engine/TimeStamp.h"
+#include "midi/platform/SteadyClock.h"
+#include "services/MidiFileName.h"
 
 CaptureOutput::CaptureOutput(const QString& path, bool timestamp)
     : m_path(path)
     , m_timestamp(timestamp)
+    , m_midiFile(MidiFileName::isMidiFile(path))
     , m_count(0)
 {
+    m_recorder.start(steadyMicroseconds());
 }
 
 bool CaptureOutput::checkFile(QString* error) const
@@ -26,6 +30,10 @@ bool CaptureOutput::checkFile(QString* error) const
 void CaptureOutput::add(const MessageCollector::Message& message)
 {
     ++m_count;
+    if (m_midiFile) {
+        m_recorder.take({MidiRecord{message.time, MidiRecord::Kind::Message, 0, message.bytes}});
+        return;
+    }
     if (!m_path.isEmpty()) {
         m_pending.append(message.bytes);
         return;
@@ -39,6 +47,12 @@ void CaptureOutput::add(const MessageCollector::Message& message)
     // The space after the last byte.
     m_pending.chop(1);
     m_pending.append('\n');
+}
+
+void CaptureOutput::addLosses(const MidiRecords& losses)
+{
+    if (m_midiFile)
+        m_recorder.take(losses);
 }
 
 bool CaptureOutput::flush()
@@ -59,10 +73,14 @@ bool CaptureOutput::finish(QString* error)
 {
     if (m_path.isEmpty() || m_count == 0)
         return true;
-    const QByteArray contents
-        = DumpFile::isSystemExclusiveFile(m_path) ? m_pending : DumpFile::bytesToText(m_pending).toUtf8();
     QString reason;
-    if (writeFileAtomically(m_path, contents, &reason))
+    QByteArray contents;
+    bool made = true;
+    if (m_midiFile)
+        made = m_recorder.write(steadyMicroseconds(), &contents, &reason);
+    else
+        contents = DumpFile::isSystemExclusiveFile(m_path) ? m_pending : DumpFile::bytesToText(m_pending).toUtf8();
+    if (made && writeFileAtomically(m_path, contents, &reason))
         return true;
     *error = QString::fromLatin1(WriteFailedFormat).arg(m_path, reason);
     return false;

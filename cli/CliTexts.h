@@ -5,7 +5,8 @@
 
 enum ExitStatus : int {
     ExitDone = 0,
-    // The timeout passed, or a signal came, before the messages asked for arrived.
+    // The timeout passed, or a signal came, before the messages asked for
+    // arrived; latency: a probe did not come back.
     ExitTimedOut = 1,
     // Bad arguments, an unreadable file, text that fails the check, an input
     // without a byte, an --out file that cannot be written, no such port.
@@ -32,6 +33,7 @@ extern const char* const BadNumberFormat;
 extern const char* const NothingToSendText;
 extern const char* const FileAndHexText;
 extern const char* const UnexpectedArgumentFormat;
+extern const char* const MidiFileAloneText;
 extern const char* const HexTextSource;
 // "%1: %2": a file or --hex, and what is wrong with it.
 extern const char* const InputProblemFormat;
@@ -53,7 +55,15 @@ extern const char* const NotDeliveredText;
 extern const char* const SendCancelledFormat;
 extern const char* const LostMessagesFormat;
 extern const char* const TooLongDroppedFormat;
+extern const char* const CutShortDroppedFormat;
 extern const char* const TimedOutFormat;
 extern const char* const WriteFailedFormat;
 extern const char* const OutNotWrittenFormat;
 extern const char* const OutputFailedFormat;
+
+extern const char* const PlayFailedFormat;
+extern const char* const PlayInterruptedText;
+// "min=%1 median=%2 p99=%3 max=%4 lost=%5", milliseconds with three decimals.
+extern const char* const LatencyFiguresFormat;
+extern const char* const ProbesLostFormat;
+extern const char* const ProbesFailedFormat;

@@ -3,9 +3,13 @@
 #include "cli/CliTexts.h"
 #include "model/TarvoParameters.h"
 #include "services/DumpFile.h"
+#include "services/HexTextChecker.h"
+#include "services/LatencyProbe.h"
+#include "services/MidiFileName.h"
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -15,6 +19,7 @@ enum CommandBit : unsigned int {
     SendBit = 2,
     ReceiveBit = 4,
     RequestBit = 8,
+    LatencyBit = 16,
 };
 
 struct CommandName
@@ -29,6 +34,7 @@ const CommandName Commands[] = {
     {"send", CliOptions::Command::Send, SendBit},
     {"receive", CliOptions::Command::Receive, ReceiveBit},
     {"request", CliOptions::Command::Request, RequestBit},
+    {"latency", CliOptions::Command::Latency, LatencyBit},
 };
 
 // Every option with the commands it goes with; a null value name marks a flag.
@@ -56,14 +62,18 @@ const char* const HelpShortOption = "h";
 const char* const VersionOption = "version";
 const char* const VersionShortOption = "v";
 
+// Commands that send and commands that receive.
+const unsigned int SendingBits = SendBit | RequestBit | LatencyBit;
+const unsigned int ReceivingBits = ReceiveBit | RequestBit | LatencyBit;
+
 const OptionRule OptionRules[] = {
-    {ToOption, "PORT", SendBit | RequestBit},
-    {FromOption, "PORT", ReceiveBit | RequestBit},
-    {HexOption, "TEXT", SendBit | RequestBit},
-    {IntervalOption, "MS", SendBit | RequestBit},
+    {ToOption, "PORT", SendingBits},
+    {FromOption, "PORT", ReceivingBits},
+    {HexOption, "TEXT", SendingBits},
+    {IntervalOption, "MS", SendingBits},
     {ChunkOption, "BYTES", SendBit | RequestBit},
     {RateOption, "BYTES_PER_S", SendBit | RequestBit},
-    {CountOption, "N", ReceiveBit | RequestBit},
+    {CountOption, "N", ReceivingBits},
     {TimeoutOption, "S", ReceiveBit | RequestBit},
     {SysexOnlyOption, nullptr, ReceiveBit},
     {TimestampOption, nullptr, ReceiveBit | RequestBit},
@@ -82,6 +92,8 @@ const qint64 LargestMaxSysexKiB = DumpFile::MaximumSize / BytesPerKiB;
 // A request waits for one reply for this long unless told otherwise.
 const int RequestDefaultCount = 1;
 const double RequestDefaultTimeoutSeconds = 5.0;
+// A probe goes out at most once a millisecond.
+const qint64 ShortestProbeIntervalMs = 1;
 
 QString badNumber(const char* option, const QString& low, const QString& high, const QString& value)
 {
@@ -127,7 +139,8 @@ bool readNumbers(const QCommandLineParser& parser, CliOptions* options, QString*
     qint64 rate = options->rate;
     qint64 count = options->count;
     qint64 maxSysexKiB = DefaultMaxSystemExclusiveKiB;
-    const bool ok = readInteger(parser, IntervalOption, 0, LongestIntervalMs, &interval, error)
+    const qint64 shortestInterval = options->command == CliOptions::Command::Latency ? ShortestProbeIntervalMs : 0;
+    const bool ok = readInteger(parser, IntervalOption, shortestInterval, LongestIntervalMs, &interval, error)
         && readInteger(parser, ChunkOption, 1, LargestChunk, &chunk, error)
         && readInteger(parser, RateOption, 0, HighestRate, &rate, error)
         && readInteger(parser, CountOption, 1, LargestCount, &count, error)
@@ -147,9 +160,9 @@ bool readPorts(const QCommandLineParser& parser, const QString& command, unsigne
     options->to = parser.value(QLatin1String(ToOption));
     options->from = parser.value(QLatin1String(FromOption));
     const char* missing = nullptr;
-    if ((bit & (SendBit | RequestBit)) && options->to.isEmpty())
+    if ((bit & SendingBits) && options->to.isEmpty())
         missing = ToOption;
-    else if ((bit & (ReceiveBit | RequestBit)) && options->from.isEmpty())
+    else if ((bit & ReceivingBits) && options->from.isEmpty())
         missing = FromOption;
     if (missing)
         *error = QString::fromLatin1(MissingOptionFormat).arg(command, QLatin1String(missing));
@@ -171,10 +184,38 @@ bool readInputs(const QCommandLineParser& parser, CliOptions* options, QString* 
         *error = QLatin1String(options->hasHex ? FileAndHexText : NothingToSendText);
         return false;
     }
+    const bool hasMidiFile = std::any_of(rest.begin(), rest.end(), MidiFileName::isMidiFile);
+    if (hasMidiFile && !options->playsMidiFile()) {
+        *error = QLatin1String(MidiFileAloneText);
+        return false;
+    }
     return true;
 }
 
+// The probe of a latency command, when --hex gives one.
+bool readProbe(CliOptions* options, QString* error)
+{
+    QByteArray probe;
+    HexTextChecker::Problem problem;
+    QString reason;
+    if (!HexTextChecker::check(options->hex, &probe, &problem)) {
+        reason = HexTextChecker::describe(options->hex, problem);
+    } else if (probe.isEmpty()) {
+        reason = QLatin1String(EmptyInputText);
+    } else if (LatencyProbe::isProbe(probe, &reason)) {
+        options->probe = probe;
+        return true;
+    }
+    *error = QString::fromLatin1(InputProblemFormat).arg(QLatin1String(HexTextSource), reason);
+    return false;
+}
+
 } // namespace
+
+bool CliOptions::playsMidiFile() const
+{
+    return command == Command::Send && files.size() == 1 && MidiFileName::isMidiFile(files.first());
+}
 
 bool parseCommandLine(const QStringList& arguments, CliOptions* options, QString* error)
 {
@@ -223,11 +264,16 @@ bool parseCommandLine(const QStringList& arguments, CliOptions* options, QString
         options->count = RequestDefaultCount;
         options->timeoutSeconds = RequestDefaultTimeoutSeconds;
         options->sysexOnly = true;
+    } else if (options->command == CliOptions::Command::Latency) {
+        options->count = LatencyProbe::DefaultCount;
+        options->intervalMs = LatencyProbe::DefaultIntervalMilliseconds;
     } else {
         options->sysexOnly = parser.isSet(QLatin1String(SysexOnlyOption));
     }
     options->timestamp = parser.isSet(QLatin1String(TimestampOption));
     options->out = parser.value(QLatin1String(OutOption));
-    return readNumbers(parser, options, error) && readPorts(parser, command, bit, options, error)
-        && readInputs(parser, options, error);
+    if (!readNumbers(parser, options, error) || !readPorts(parser, command, bit, options, error)
+        || !readInputs(parser, options, error))
+        return false;
+    return options->command != CliOptions::Command::Latency || !options->hasHex || readProbe(options, error);
 }

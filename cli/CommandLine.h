@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +9,7 @@
 // What one run of tarvo-cli is asked to do, read from its arguments.
 struct CliOptions
 {
-    enum class Command { Help, Version, Ports, Send, Receive, Request };
+    enum class Command { Help, Version, Ports, Send, Receive, Request, Latency };
 
     Command command = Command::Help;
     QString to;
@@ -16,6 +17,8 @@ struct CliOptions
     QStringList files;
     QString hex;
     bool hasHex = false;
+    // Latency: the message of --hex; empty for the default probe.
+    QByteArray probe;
     int intervalMs = 0;
     // 0 keeps the port's piece size.
     std::size_t chunk = 0;
@@ -29,8 +32,11 @@ struct CliOptions
     QString out;
     std::size_t maxSystemExclusive = 0;
 
+    // Dumps and messages from files or --hex; latency sends probes of its own.
     bool sends() const { return command == Command::Send || command == Command::Request; }
     bool receives() const { return command == Command::Receive || command == Command::Request; }
+    // A send of one Standard MIDI File, played at its times.
+    bool playsMidiFile() const;
 };
 
 // Reads arguments (the program name first) into options; false with the

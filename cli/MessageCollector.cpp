@@ -11,8 +11,6 @@ const long long MicrosecondsPerSecond = 1000000;
 
 MessageCollector::MessageCollector(bool systemExclusiveOnly)
     : m_systemExclusiveOnly(systemExclusiveOnly)
-    , m_lost(0)
-    , m_tooLong(0)
 {
 }
 
@@ -23,19 +21,14 @@ void MessageCollector::takeRecords(const MidiRecords& records)
         case MidiRecord::Kind::Message:
             if (!m_systemExclusiveOnly || record.bytes.startsWith(StartOfExclusive)) {
                 const long long wall = TimeStamp::wallMicroseconds(record.microseconds);
-                m_messages.push_back(
-                    {record.bytes, long(wall / MicrosecondsPerSecond), long(wall % MicrosecondsPerSecond)});
+                m_messages.push_back({record.bytes, long(wall / MicrosecondsPerSecond),
+                                      long(wall % MicrosecondsPerSecond), record.microseconds});
             }
             break;
         case MidiRecord::Kind::Lost:
-            m_lost += record.count;
-            break;
         case MidiRecord::Kind::TooLong:
-            ++m_tooLong;
-            break;
         case MidiRecord::Kind::CutShort:
-            // A message cut short by another one is lost to the script.
-            ++m_lost;
+            m_losses.append(record);
             break;
         case MidiRecord::Kind::Failed:
             break;
@@ -45,13 +38,11 @@ void MessageCollector::takeRecords(const MidiRecords& records)
         emit arrived();
 }
 
-std::vector<MessageCollector::Message> MessageCollector::take(std::uint64_t* lostCount, std::uint64_t* tooLongCount)
+std::vector<MessageCollector::Message> MessageCollector::take(MidiRecords* losses)
 {
     std::vector<Message> messages;
     messages.swap(m_messages);
-    *lostCount = m_lost;
-    *tooLongCount = m_tooLong;
-    m_lost = 0;
-    m_tooLong = 0;
+    losses->swap(m_losses);
+    m_losses.clear();
     return messages;
 }

@@ -3,6 +3,7 @@
 #include "cli/CliTexts.h"
 #include "cli/DumpSender.h"
 #include "cli/StandardStreams.h"
+#include "services/MidiPlayer.h"
 #include "services/TerminationSignalHandler.h"
 
 #include <cmath>
@@ -43,6 +44,22 @@ Transfer::~Transfer() = default;
 
 int Transfer::run(const QList<QByteArray>& inputs)
 {
+    m_inputs = inputs;
+    return execute();
+}
+
+int Transfer::play(const QVector<MidiFileMessage>& messages, qint64 duration)
+{
+    MidiEngine& engine = m_session.engine();
+    m_pPlayer = std::make_unique<MidiPlayer>(&engine);
+    m_pPlayer->setMessages(messages, duration);
+    m_pPlayer->setSystemExclusiveRate(m_options.rate);
+    connect(m_pPlayer.get(), &MidiPlayer::finished, this, &Transfer::playingFinished);
+    return execute();
+}
+
+int Transfer::execute()
+{
     QString error;
     // Refused before a dump is received only to be thrown away.
     if (m_options.receives() && !m_output.checkFile(&error)) {
@@ -60,14 +77,10 @@ int Transfer::run(const QList<QByteArray>& inputs)
     TerminationSignalHandler signalHandler;
     connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &Transfer::signalled);
     m_refreshTimer.start();
-    if (m_options.sends()) {
-        MidiEngine& engine = m_session.engine();
-        m_pSender = std::make_unique<DumpSender>(&engine, &engine.bulkIntervalManager(), inputs, m_options.rate);
-        connect(m_pSender.get(), &QThread::finished, this, &Transfer::sendingFinished);
-        m_pSender->start();
-    } else {
+    if (m_options.sends())
+        startSending();
+    else
         startCollecting();
-    }
     const int status = m_loop.exec();
     m_refreshTimer.stop();
     if (!m_options.receives())
@@ -101,6 +114,34 @@ bool Transfer::openPorts(QString* error)
     return true;
 }
 
+void Transfer::startSending()
+{
+    if (m_pPlayer) {
+        m_pPlayer->play();
+        return;
+    }
+    MidiEngine& engine = m_session.engine();
+    m_pSender = std::make_unique<DumpSender>(&engine, &engine.bulkIntervalManager(), m_inputs, m_options.rate);
+    connect(m_pSender.get(), &QThread::finished, this, &Transfer::sendingFinished);
+    m_pSender->start();
+}
+
+void Transfer::playingFinished(bool reachedEnd)
+{
+    const quint64 failures = m_pPlayer->failureCount();
+    if (!reachedEnd) {
+        // The Note Offs of the notes left on still go out.
+        m_session.waitUntilSent(DeliveryTimeoutMs);
+        report(QLatin1String(PlayInterruptedText));
+        end(ExitSignalBase + m_signal);
+    } else if (failures > 0) {
+        report(QString::fromLatin1(PlayFailedFormat).arg(failures));
+        end(ExitFailed);
+    } else {
+        finishSending();
+    }
+}
+
 void Transfer::sendingFinished()
 {
     const std::uint64_t sent = m_pSender->sentBytes();
@@ -118,6 +159,11 @@ void Transfer::sendingFinished()
     case DumpSender::Outcome::Done:
         break;
     }
+    finishSending();
+}
+
+void Transfer::finishSending()
+{
     if (!m_session.waitUntilSent(DeliveryTimeoutMs)) {
         report(QLatin1String(NotDeliveredText));
         end(ExitFailed);
@@ -143,13 +189,20 @@ void Transfer::takeArrived()
 {
     // What the engine holds now, at the end too.
     m_feed.collect();
+    MidiRecords losses;
+    const std::vector<MessageCollector::Message> messages = m_collector.take(&losses);
     std::uint64_t lost = 0;
-    std::uint64_t tooLong = 0;
-    const std::vector<MessageCollector::Message> messages = m_collector.take(&lost, &tooLong);
+    for (const MidiRecord& loss : losses) {
+        if (loss.kind == MidiRecord::Kind::Lost)
+            lost += loss.count;
+        else if (loss.kind == MidiRecord::Kind::TooLong)
+            report(QString::fromLatin1(TooLongDroppedFormat).arg(m_options.maxSystemExclusive));
+        else
+            report(QString::fromLatin1(CutShortDroppedFormat).arg(loss.count));
+    }
     if (lost > 0)
         report(QString::fromLatin1(LostMessagesFormat).arg(lost));
-    for (std::uint64_t i = 0; i < tooLong; ++i)
-        report(QString::fromLatin1(TooLongDroppedFormat).arg(m_options.maxSystemExclusive));
+    m_output.addLosses(losses);
     for (const MessageCollector::Message& message : messages) {
         // Messages beyond the count are not asked for.
         if (m_options.count > 0 && m_output.count() >= m_options.count)
@@ -171,6 +224,8 @@ void Transfer::signalled(int signalNumber)
     m_signal = signalNumber;
     if (m_collecting)
         end(collectedStatus());
+    else if (m_pPlayer)
+        m_pPlayer->stop();
     else if (m_pSender)
         m_pSender->cancel();
 }

@@ -5,6 +5,7 @@
 #include "cli/MessageCollector.h"
 #include "cli/MidiSession.h"
 #include "engine/MonitorFeed.h"
+#include "services/MidiFileMessage.h"
 
 #include <QByteArray>
 #include <QEventLoop>
@@ -14,11 +15,13 @@
 #include <memory>
 
 class DumpSender;
+class MidiPlayer;
 
-// One send, receive or request: opens the ports, sends the inputs, collects
-// what arrives until the count or the timeout, and tells how it ended as an
-// exit status. Runs the main thread's event loop meanwhile, so that a signal
-// cancels sending (see TerminationSignalHandler) or ends collecting.
+// One send, receive or request: opens the ports, sends the inputs or plays a
+// MIDI file, collects what arrives until the count or the timeout, and tells
+// how it ended as an exit status. Runs the main thread's event loop
+// meanwhile, so that a signal cancels sending (see TerminationSignalHandler)
+// or ends collecting.
 class Transfer : public QObject
 {
     Q_OBJECT
@@ -28,10 +31,17 @@ public:
     ~Transfer() override;
 
     int run(const QList<QByteArray>& inputs);
+    // Plays messages at their times (a send of a MIDI file).
+    int play(const QVector<MidiFileMessage>& messages, qint64 duration);
 
 private:
+    int execute();
     bool openPorts(QString* error);
+    void startSending();
     void sendingFinished();
+    void playingFinished(bool reachedEnd);
+    // Once what was handed over has left.
+    void finishSending();
     void startCollecting();
     void takeArrived();
     void signalled(int signalNumber);
@@ -46,7 +56,9 @@ private:
     MidiSession m_session;
     // Declared after the session, whose engine it reads: it goes first.
     MonitorFeed m_feed;
+    QList<QByteArray> m_inputs;
     std::unique_ptr<DumpSender> m_pSender;
+    std::unique_ptr<MidiPlayer> m_pPlayer;
     QEventLoop m_loop;
     QTimer m_refreshTimer;
     QTimer m_timeoutTimer;

@@ -4,9 +4,11 @@
 #include "cli/CliTexts.h"
 #include "cli/CommandLine.h"
 #include "cli/DumpInputs.h"
+#include "cli/LatencyRun.h"
 #include "cli/MidiSession.h"
 #include "cli/StandardStreams.h"
 #include "cli/Transfer.h"
+#include "services/MidiFileReader.h"
 
 #include <QCoreApplication>
 
@@ -31,6 +33,16 @@ int transfer(const CliOptions& options)
 {
     QList<QByteArray> inputs;
     QString error;
+    if (options.playsMidiFile()) {
+        const QString& path = options.files.first();
+        MidiFileReader::Content content;
+        if (!MidiFileReader::load(path, &content, &error)) {
+            StandardStreams::writeError(QString::fromLatin1(InputProblemFormat).arg(path, error));
+            return ExitBadInput;
+        }
+        Transfer transfer(options);
+        return transfer.play(content.messages, content.duration);
+    }
     if (options.sends() && !loadDumpInputs(options, &inputs, &error)) {
         StandardStreams::writeError(error);
         return ExitBadInput;
@@ -52,6 +64,10 @@ int run(const CliOptions& options)
     }
     case CliOptions::Command::Ports:
         return listPorts();
+    case CliOptions::Command::Latency: {
+        LatencyRun latency(options);
+        return latency.run();
+    }
     default:
         return transfer(options);
     }

@@ -158,8 +158,16 @@ void MidiEngine::noteOutcome(const unsigned char* data, std::size_t size, MIDI_R
 
 bool MidiEngine::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
 {
-    if (m_outputPort.transmitMidiAt(data, size, dueMicroseconds) != MIDI_RESULT_OK) {
+    if (size == 0)
+        return false;
+    if (size > m_maxSystemExclusive) {
         noteOutcome(data, size, MIDI_RESULT_ERROR, 0);
+        return false;
+    }
+    std::size_t sent = 0;
+    const MIDI_RESULT result = m_outputPort.transmitMidiAt(data, size, dueMicroseconds, &sent);
+    if (result != MIDI_RESULT_OK) {
+        noteOutcome(data, size, result, sent);
         return false;
     }
     m_analyzer.setTransmittedMidiData(data, size, dueMicroseconds);

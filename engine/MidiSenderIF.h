@@ -17,8 +17,9 @@ public:
     // cancel it; *sent, when given, counts the bytes that went out.
     virtual bool transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control = nullptr,
                               std::size_t* sent = nullptr) = 0;
-    // A short message placed at its due time (monotonic microseconds) where
-    // the platform can, at once where it cannot.
+    // A message placed at its due time (monotonic microseconds) where the
+    // platform can, at once where it cannot; a long one in pieces, all at
+    // that time, after the pieces of any message in progress.
     virtual bool transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds) = 0;
     virtual bool schedulesByDueTime() const = 0;
     // The due time of the first message of a schedule that starts now.

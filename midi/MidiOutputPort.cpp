@@ -193,13 +193,36 @@ std::size_t MidiOutputPort::largestPiece() const
     return platform().largestPiece();
 }
 
-MIDI_RESULT MidiOutputPort::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
+MIDI_RESULT MidiOutputPort::transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds,
+                                           std::size_t* sent)
+{
+    const std::size_t pieceSize = m_pieceSize;
+    if (size <= pieceSize || !platform().carriesPartialMessages()) {
+        const bool done = sendPieceAt(data, size, dueMicroseconds);
+        if (sent)
+            *sent = done ? size : 0;
+        return done ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+    }
+    // A long message's pieces all at its due time, one after the other,
+    // with nothing but real-time bytes between them.
+    beginMessage();
+    std::size_t handed = 0;
+    while (handed < size && sendPieceAt(data + handed, std::min(pieceSize, size - handed), dueMicroseconds))
+        handed += std::min(pieceSize, size - handed);
+    if (handed > 0 && handed < size && data[0] == StartOfExclusive)
+        sendPieceAt(&EndOfExclusive, 1, dueMicroseconds);
+    m_partSent = false;
+    m_messageMutex.unlock();
+    if (sent)
+        *sent = handed;
+    return handed == size ? MIDI_RESULT_OK : MIDI_RESULT_ERROR;
+}
+
+bool MidiOutputPort::sendPieceAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
 {
     QMutexLocker lock(&m_mutex);
     return m_destination != MidiPlatformIF::NoRef
-            && platform().sendAt(m_outputPort, m_destination, data, size, dueMicroseconds)
-        ? MIDI_RESULT_OK
-        : MIDI_RESULT_ERROR;
+        && platform().sendAt(m_outputPort, m_destination, data, size, dueMicroseconds);
 }
 
 bool MidiOutputPort::schedulesByDueTime() const

@@ -62,10 +62,11 @@ public:
     void setPieceSize(std::size_t size);
     // The largest piece or message the platform carries, 0 for no limit.
     std::size_t largestPiece() const;
-    // A real-time byte or another short message, placed at its due time in
-    // microseconds of the monotonic clock where the platform can schedule;
-    // sent at once where it cannot.
-    MIDI_RESULT transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
+    // A message placed at its due time in microseconds of the monotonic clock
+    // where the platform can schedule, sent at once where it cannot; a long
+    // one in pieces, all at that time. *sent as for transmitMidi.
+    MIDI_RESULT transmitMidiAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds,
+                               std::size_t* sent = nullptr);
     bool schedulesByDueTime() const;
     std::int64_t scheduleStart(std::int64_t nowMicroseconds) const;
     // The platform's own timing clock to the selected destination (see
@@ -80,6 +81,7 @@ private:
     void select(MidiPlatformIF::Ref destination, const QString& name);
     MIDI_RESULT openVirtual();
     bool sendPiece(const unsigned char* data, std::size_t size);
+    bool sendPieceAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
 
     // Guards the selection against the sending threads; never held while
     // waiting for anything but the platform's send.

@@ -22,6 +22,9 @@ public:
         // A window that keeps no layout: never stored.
         WindowIdPreferences = 10,
         WindowIdUnknown = 12,
+        // Windows that keep no layout: never stored.
+        WindowIdMidiPlayer = 13,
+        WindowIdLatencyTest = 14,
     };
 
     virtual ~WindowRestorationInfo() = default;

@@ -17,6 +17,7 @@ const char* const Context = "MidiFileWriter";
 const char* const NotWholeText = QT_TRANSLATE_NOOP("MidiFileWriter", "Message %1 is not one whole MIDI message.");
 const char* const TooLateText = QT_TRANSLATE_NOOP("MidiFileWriter", "Message %1 is later than the %2 hours a MIDI file can hold.");
 const char* const EndTooLateText = QT_TRANSLATE_NOOP("MidiFileWriter", "The end is later than the %1 hours a MIDI file can hold.");
+const char* const TextTooLateText = QT_TRANSLATE_NOOP("MidiFileWriter", "Text %1 is later than the %2 hours a MIDI file can hold.");
 const char* const TooManyText = QT_TRANSLATE_NOOP("MidiFileWriter", "%1 messages are more than the %2 a MIDI file can hold.");
 const char* const TooLargeText = QT_TRANSLATE_NOOP("MidiFileWriter", "The MIDI file would be larger than %1 MiB.");
 
@@ -122,9 +123,24 @@ void appendMessage(QByteArray& bytes, const QByteArray& message, quint8* running
     bytes.append(message);
 }
 
+void appendText(QByteArray& bytes, const QString& text, quint8* runningStatus)
+{
+    const QByteArray utf8 = text.toUtf8();
+    bytes.append(char(MetaEvent)).append(char(TextMeta));
+    appendVariableLength(bytes, quint32(utf8.size()));
+    bytes.append(utf8);
+    *runningStatus = 0;
+}
+
 } // namespace
 
 bool MidiFileWriter::write(const QVector<MidiFileMessage>& messages, qint64 endTime, QByteArray* file, QString* error)
+{
+    return write(messages, QVector<MidiFileText>(), endTime, file, error);
+}
+
+bool MidiFileWriter::write(const QVector<MidiFileMessage>& messages, const QVector<MidiFileText>& texts,
+                           qint64 endTime, QByteArray* file, QString* error)
 {
     // The reader counts the tempo change as well.
     if (messages.size() >= MaximumEventCount) {
@@ -140,8 +156,28 @@ bool MidiFileWriter::write(const QVector<MidiFileMessage>& messages, qint64 endT
     track.append(char(MetaEvent)).append(char(TempoMeta)).append(char(TempoMetaSize));
     track.append(char(WriterTempo >> 16)).append(char(WriterTempo >> 8)).append(char(WriterTempo));
 
+    QVector<MidiFileText> sortedTexts = texts;
+    std::stable_sort(sortedTexts.begin(), sortedTexts.end(),
+                     [](const MidiFileText& a, const MidiFileText& b) { return a.time < b.time; });
+    for (int i = 0; i < sortedTexts.size(); ++i) {
+        if (sortedTexts.at(i).time > MaximumTime) {
+            *error = translated(TextTooLateText).arg(number(i + 1), maximumHours());
+            return false;
+        }
+    }
+
     quint64 tick = 0;
     quint8 runningStatus = 0;
+    int nextText = 0;
+    // The texts up to lastTick, each at its own tick or at the last one written.
+    const auto appendTexts = [&](quint64 lastTick) {
+        for (; nextText < sortedTexts.size() && tickOf(sortedTexts.at(nextText).time) <= lastTick; ++nextText) {
+            const quint64 textTick = std::max(tick, tickOf(sortedTexts.at(nextText).time));
+            appendDelta(track, textTick - tick, &runningStatus);
+            appendText(track, sortedTexts.at(nextText).text, &runningStatus);
+            tick = textTick;
+        }
+    };
     for (int i = 0; i < messages.size(); ++i) {
         const MidiFileMessage& message = messages.at(i);
         if (!isWholeMessage(message.bytes)) {
@@ -152,6 +188,7 @@ bool MidiFileWriter::write(const QVector<MidiFileMessage>& messages, qint64 endT
             *error = translated(TooLateText).arg(number(i + 1), maximumHours());
             return false;
         }
+        appendTexts(tickOf(message.time));
         const quint64 messageTick = std::max(tick, tickOf(message.time));
         appendDelta(track, messageTick - tick, &runningStatus);
         appendMessage(track, message.bytes, &runningStatus);
@@ -160,6 +197,9 @@ bool MidiFileWriter::write(const QVector<MidiFileMessage>& messages, qint64 endT
         if (track.size() > MaximumFileSize)
             return tooLarge(error);
     }
+    appendTexts(MaximumTick);
+    if (track.size() > MaximumFileSize)
+        return tooLarge(error);
     appendDelta(track, std::max(tick, tickOf(endTime)) - tick, &runningStatus);
     track.append(char(MetaEvent)).append(char(EndOfTrackMeta)).append('\0');
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/MidiFileMessage.h"
+#include "services/MidiFileText.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +13,8 @@
 // nearest; a message earlier than the one before goes at that one's tick.
 // System Exclusive is written whole as an F0 event, system common and
 // real-time messages as F7 escapes, channel messages with running status.
-// Callers save the bytes with writeFileAtomically.
+// Texts go as text events at their own ticks, before messages of the same
+// tick. Callers save the bytes with writeFileAtomically.
 class MidiFileWriter
 {
 public:
@@ -20,4 +22,6 @@ public:
     // is later. False, with the reason, for a message that is not one whole
     // MIDI message or beyond the limits the reader keeps.
     static bool write(const QVector<MidiFileMessage>& messages, qint64 endTime, QByteArray* file, QString* error);
+    static bool write(const QVector<MidiFileMessage>& messages, const QVector<MidiFileText>& texts, qint64 endTime,
+                      QByteArray* file, QString* error);
 };

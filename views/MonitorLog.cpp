@@ -7,6 +7,7 @@
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorFindBar.h"
+#include "views/MonitorRecording.h"
 #include "views/MonitorStatusLine.h"
 #include "views/ToolWindowHostIF.h"
 
@@ -69,6 +70,7 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     , m_isInMonitor(isInMonitor)
     , m_pFindBar(new MonitorFindBar(text, view))
     , m_pStatusLine(new MonitorStatusLine(view))
+    , m_pRecording(isInMonitor ? new MonitorRecording(view, context, m_pStatusLine) : nullptr)
     , m_history(m_pModel->getModelIntValue(MonitorHistoryId))
     , m_linesAtOnce(m_pModel->getModelMinimumValue(MonitorHistoryId))
     , m_decoded(false)
@@ -128,6 +130,10 @@ QAction* MonitorLog::addAction(const char* text, const char* shortcut, bool chec
 
 void MonitorLog::append(const MidiRecords& records)
 {
+    // Everything that arrived, paused or not, shown or not.
+    if (m_pRecording != nullptr) {
+        m_pRecording->take(records);
+    }
     MonitorStatistics& statistics = m_pStatusLine->statistics();
     for (const MidiRecord& record : records) {
         if (record.isMessage()) {
@@ -300,6 +306,10 @@ void MonitorLog::addMenuEntries(QMenu* menu)
     if (m_pSaveSystemExclusiveAction != nullptr) {
         m_pSaveSystemExclusiveAction->setEnabled(m_history.hasSystemExclusive());
         menu->addAction(m_pSaveSystemExclusiveAction);
+    }
+    if (m_pRecording != nullptr) {
+        menu->addSeparator();
+        m_pRecording->addMenuEntries(menu);
     }
 }
 

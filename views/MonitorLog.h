@@ -12,6 +12,7 @@
 class MidiEditGeneralView;
 class MidiEditTextView;
 class MonitorFindBar;
+class MonitorRecording;
 class MonitorStatusLine;
 class QAction;
 class QMenu;
@@ -20,8 +21,9 @@ class TarvoModel;
 
 // What a MIDI In or Out Monitor does with its lines: keeps a history of a
 // preferred length, shows it as hex lines or decoded, pauses, finds, hides
-// timing clock and active sensing (Out Monitor), counts the traffic, and
-// saves the log or the captured System Exclusive messages (In Monitor).
+// timing clock and active sensing (Out Monitor), counts the traffic, saves
+// the log or the captured System Exclusive messages and records what
+// arrives to a MIDI file (In Monitor).
 class MonitorLog : public QObject, public ModelAssistant
 {
     Q_OBJECT
@@ -75,6 +77,8 @@ private:
     bool m_isInMonitor;
     MonitorFindBar* m_pFindBar;
     MonitorStatusLine* m_pStatusLine;
+    // In Monitor only.
+    MonitorRecording* m_pRecording;
     MonitorHistory m_history;
     // Lines that go into the text in one piece, as many as the shortest
     // history holds; more wait for the next turn of the event loop.

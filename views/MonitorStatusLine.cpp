@@ -44,6 +44,14 @@ void MonitorStatusLine::setWaiting(int count)
     }
 }
 
+void MonitorStatusLine::setRecording(const QString& text)
+{
+    if (text != m_recording) {
+        m_recording = text;
+        showFigures();
+    }
+}
+
 void MonitorStatusLine::readFigures()
 {
     const bool traffic = m_statistics.hasNewTraffic();
@@ -60,6 +68,9 @@ void MonitorStatusLine::showFigures()
 {
     const QLocale locale;
     QStringList parts;
+    // First, where the narrowest monitor still shows it.
+    if (!m_recording.isEmpty())
+        parts << m_recording;
     parts << tr(RatesText)
                  .arg(locale.toString(m_figures.messagesPerSecond, 'f', RateDecimals),
                       locale.toString(m_figures.bytesPerSecond, 'f', RateDecimals));

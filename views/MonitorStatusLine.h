@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QTimer>
 
-// The foot of a monitor: its traffic figures, read about once a second
-// while messages arrive and left alone while none do, and how many lines
-// wait while the monitor is paused.
+// The foot of a monitor: a recording's state, its traffic figures, read
+// about once a second while messages arrive and left alone while none do,
+// and how many lines wait while the monitor is paused.
 class MonitorStatusLine : public QLabel
 {
     Q_OBJECT
@@ -21,6 +21,8 @@ public:
     void trafficArrived();
     // Lines waiting to be shown; negative while not paused.
     void setWaiting(int count);
+    // What a recording does; empty when there is none.
+    void setRecording(const QString& text);
 
 private slots:
     void readFigures();
@@ -33,4 +35,5 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceReading;
     int m_waiting;
+    QString m_recording;
 };

@@ -255,6 +255,16 @@ void JackOutputWriter::write(void* buffer, std::uint32_t frames, std::uint32_t c
         pending.held = false;
         return true;
     };
+    // Where a scheduled message goes in this cycle; -1 when it is due later.
+    const auto scheduledOffset = [&]() -> std::int64_t {
+        if (!takePending(m_scheduledRing, m_scheduled, true))
+            return -1;
+        const auto ahead = static_cast<std::int32_t>(m_scheduled.dueFrame + frames - cycleStart);
+        return ahead < static_cast<std::int32_t>(frames) ? std::max(ahead, 0) : -1;
+    };
+    // Scheduled messages due already go before what was handed over since.
+    while (scheduledOffset() == 0 && writePending(m_scheduled, 0)) {
+    }
     while (takePending(m_immediateRing, m_immediate, false) && writePending(m_immediate, 0)) {
     }
 
@@ -262,12 +272,7 @@ void JackOutputWriter::write(void* buffer, std::uint32_t frames, std::uint32_t c
     const std::uint64_t cycleEnd = m_frame + frames;
     std::size_t clocks = 0;
     for (;;) {
-        std::int64_t scheduledOffset = -1;
-        if (takePending(m_scheduledRing, m_scheduled, true)) {
-            const auto ahead = static_cast<std::int32_t>(m_scheduled.dueFrame + frames - cycleStart);
-            if (ahead < static_cast<std::int32_t>(frames))
-                scheduledOffset = std::max(ahead, 0);
-        }
+        const std::int64_t scheduled = scheduledOffset();
         std::int64_t clockOffset = -1;
         if (m_clockRunning) {
             const std::uint64_t frame = clockFrame(m_clocksSinceOrigin);
@@ -281,14 +286,14 @@ void JackOutputWriter::write(void* buffer, std::uint32_t frames, std::uint32_t c
                 clockOffset = frame > m_frame ? std::int64_t(frame - m_frame) : 0;
             }
         }
-        if (clockOffset >= 0 && (scheduledOffset < 0 || clockOffset <= scheduledOffset)) {
+        if (clockOffset >= 0 && (scheduled < 0 || clockOffset <= scheduled)) {
             const std::int64_t written = cycle.put(std::uint32_t(clockOffset), &TimingClock, 1);
             if (written < 0)
                 ++m_droppedClocks;
             noteClock(written, TimingClock);
             ++m_clocksSinceOrigin;
             ++clocks;
-        } else if (scheduledOffset < 0 || !writePending(m_scheduled, std::uint32_t(scheduledOffset))) {
+        } else if (scheduled < 0 || !writePending(m_scheduled, std::uint32_t(scheduled))) {
             break;
         }
     }

@@ -201,17 +201,43 @@ bool VirtualMidiPlatform::disconnectSource(Ref inputPort, Ref source)
 
 bool VirtualMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size)
 {
-    const auto now = std::chrono::steady_clock::now();
+    return record(outputPort, destination, data, size, std::chrono::steady_clock::now());
+}
+
+bool VirtualMidiPlatform::sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                                 std::int64_t dueMicroseconds)
+{
+    using Clock = std::chrono::steady_clock;
+    return record(outputPort, destination, data, size,
+                  m_scheduling ? Clock::time_point(std::chrono::microseconds(dueMicroseconds)) : Clock::now());
+}
+
+bool VirtualMidiPlatform::record(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                                 std::chrono::steady_clock::time_point time)
+{
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto port = m_ports.find(outputPort);
         if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isKind(destination, MidiEndpointKind::Destination)
             || (m_largestPiece > 0 && size > m_largestPiece))
             return false;
-        m_sent.append(SentMessage{destination, QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)), now});
+        const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
+        m_sent.append(SentMessage{destination, bytes, time});
+        if (destination == m_echoDestination) {
+            const auto sent = std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count();
+            m_deliveries.push_back(Delivery{m_echoSource, {bytes}, {sent + m_echoDelay}});
+        }
     }
     m_changed.notify_all();
     return true;
+}
+
+void VirtualMidiPlatform::setEcho(Ref destination, Ref source, std::int64_t delayMicroseconds)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_echoDestination = destination;
+    m_echoSource = source;
+    m_echoDelay = delayMicroseconds;
 }
 
 bool VirtualMidiPlatform::refresh()

@@ -31,7 +31,11 @@
 // or disposing waits until a delivery in progress has returned. Every send is
 // recorded with its bytes and steady-clock time. Operations can be made to
 // fail on demand. refresh() reports whether endpoints changed since its last
-// call. All members are thread-safe.
+// call. A destination can echo what it is sent back from a source after a
+// set delay, as a device in MIDI Thru mode or a loopback cable does; with
+// scheduling on, a message sent at a due time counts as sent at that time,
+// as a platform that places it at its frame sends it. All members are
+// thread-safe.
 class VirtualMidiPlatform : public MidiPlatformIF
 {
 public:
@@ -78,6 +82,12 @@ public:
     bool waitUntilDelivered(int timeoutMs = 5000);
     bool isConnected(Ref source) const;
 
+    // What is sent to destination from now on arrives at source delay
+    // microseconds after it was sent; NoRef as destination ends the echo.
+    void setEcho(Ref destination, Ref source, std::int64_t delayMicroseconds);
+    // sendAt keeps the due time and schedulesByDueTime() is true while on.
+    void setScheduling(bool on) { m_scheduling = on; }
+
     QList<SentMessage> sentMessages() const;
     bool waitForSends(int count, int timeoutMs = 5000) const;
     void clearSentMessages();
@@ -96,6 +106,9 @@ public:
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
     bool carriesPartialMessages() const override { return m_carriesPartialMessages; }
     std::size_t largestPiece() const override { return m_largestPiece; }
+    bool sendAt(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                std::int64_t dueMicroseconds) override;
+    bool schedulesByDueTime() const override { return m_scheduling; }
     bool refresh() override;
 
 private:
@@ -120,6 +133,9 @@ private:
     bool isKind(Ref ref, MidiEndpointKind kind);
     bool createPort(Ref client, const Port& created, Ref* port);
     void waitForDelivery(std::unique_lock<std::mutex>& lock);
+    // Records a send at its time and queues its echo.
+    bool record(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
+                std::chrono::steady_clock::time_point time);
     void deliverLoop();
 
     mutable std::mutex m_mutex;
@@ -132,6 +148,10 @@ private:
     std::atomic<unsigned> m_failures{0};
     std::atomic<std::size_t> m_largestPiece{0};
     std::atomic<bool> m_carriesPartialMessages{true};
+    std::atomic<bool> m_scheduling{false};
+    Ref m_echoDestination = NoRef;
+    Ref m_echoSource = NoRef;
+    std::int64_t m_echoDelay = 0;
     QList<SentMessage> m_sent;
     struct Delivery
     {

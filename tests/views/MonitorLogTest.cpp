@@ -1,11 +1,14 @@
 // A monitor's own commands: pausing keeps every line the history holds and
 // counts those it cannot, the decoded view switches back to the very same
 // hex lines, finding steps through the matches, the Out Monitor hides
-// timing clock and active sensing, and the log and captured System Exclusive
-// messages are saved as shown and byte for byte.
+// timing clock and active sensing, the log and captured System Exclusive
+// messages are saved as shown and byte for byte, and a recording keeps
+// everything that arrived, paused or not, and survives a failed write.
 
 #include "Records.h"
 #include "SendingMainWindow.h"
+#include "midi/platform/SteadyClock.h"
+#include "services/MidiFileReader.h"
 #include "views/MidiEditTextView.h"
 #include "views/MidiEditView.h"
 #include "views/MonitorFindBar.h"
@@ -51,22 +54,47 @@ class MonitorLogTest : public QObject
                 action->trigger();
         }
     }
-    // Saves with the file the dialog proposes in directory and reads it back.
-    QByteArray save(const char* actionText, const QString& directory, const char* fileName)
+    // Triggers the action, accepting the file dialog's proposal in directory
+    // and any message box; the text of the last box.
+    QString answered(const char* actionText, const QString& directory)
     {
         m_pBench->m_model.setModelStringValue(DumpFileWorkingDirectoryId, directory);
+        QString boxText;
         QTimer answer;
-        connect(&answer, &QTimer::timeout, [] {
-            if (QDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+        connect(&answer, &QTimer::timeout, [&boxText] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->accept();
+            } else if (QDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 dialog->accept();
+            }
         });
         answer.start(5);
         trigger(actionText);
         // The dialog took the focus with it.
         QApplication::setActiveWindow(m_pMonitor.get());
         text()->setFocus();
+        return boxText;
+    }
+    // Saves with the file the dialog proposes in directory and reads it back.
+    QByteArray save(const char* actionText, const QString& directory, const char* fileName)
+    {
+        answered(actionText, directory);
         QFile file(QDir(directory).filePath(QLatin1String(fileName)));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The messages of a MIDI file, "time:HEX" with times from the first.
+    static QStringList fileMessages(const QString& path)
+    {
+        MidiFileReader::Content content;
+        QString error;
+        QStringList messages;
+        if (!MidiFileReader::load(path, &content, &error))
+            return {error};
+        for (const MidiFileMessage& message : content.messages)
+            messages << QStringLiteral("%1:%2").arg(message.time - content.messages.first().time).arg(
+                QString::fromLatin1(message.bytes.toHex().toUpper()));
+        return messages;
     }
 
 private slots:
@@ -195,6 +223,46 @@ private slots:
         QVERIFY(text()->toPlainText().startsWith(QStringLiteral("F0 11 11 \u2026 11 F7 (5,000 bytes)\n90 3C 64")));
         QTemporaryDir directory;
         QCOMPARE(save("Save System E&xclusive As...", directory.path(), "capture.syx"), dump + request);
+    }
+
+    void recordingKeepsWhatArrivedPausedOrNot()
+    {
+        QTemporaryDir directory;
+        QVERIFY(answered("&Record...", directory.path()).isEmpty());
+        QVERIFY2(status().startsWith(QStringLiteral("\u25CF REC 0:00.")), qPrintable(status()));
+        // Recorded from the start on, at the engine's times.
+        const qint64 start = steadyMicroseconds();
+        m_pMonitor->receivedMessage(messageRecords({"903C64", "F07E7F0601F7"}, start, 1500));
+        key(Qt::Key_Space);
+        m_pMonitor->receivedMessage(messageRecords({"803C40"}, start + 250000) + MidiRecords{lossRecord(MidiRecord::Kind::Lost, 4, start + 260000)}
+                                    + messageRecords({"F8"}, start + 300020));
+        QVERIFY2(status().contains(QLatin1String(", 4 events, 4 lost")), qPrintable(status()));
+        QVERIFY(answered("Stop &Recording", directory.path()).isEmpty());
+        QVERIFY2(status().startsWith(QStringLiteral("Recorded recording.mid: 4 events, 0:00.3, 4 lost")), qPrintable(status()));
+        const QString path = QDir(directory.path()).filePath(QStringLiteral("recording.mid"));
+        QCOMPARE(fileMessages(path), QStringList({"0:903C64", "1500:F07E7F0601F7", "250000:803C40", "300020:F8"}));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("4 messages lost here"));
+    }
+
+    void recordingThatCannotBeWrittenIsKept()
+    {
+        QTemporaryDir directory;
+        const QString gone = QDir(directory.path()).filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        QVERIFY(answered("&Record...", gone).isEmpty());
+        m_pMonitor->receivedMessage(messageRecords({"C005", "903C64"}, steadyMicroseconds(), 1000));
+        QVERIFY(QDir(gone).removeRecursively());
+        QVERIFY(answered("Stop &Recording", directory.path()).contains(QLatin1String("No such file or directory")));
+        QVERIFY2(status().startsWith(QStringLiteral("Recording not saved: 2 events")), qPrintable(status()));
+        // Nothing new starts over it.
+        QVERIFY(answered("&Record...", directory.path()).isEmpty());
+        QVERIFY(status().startsWith(QStringLiteral("Recording not saved")));
+        QVERIFY(answered("Sa&ve Recording As...", directory.path()).isEmpty());
+        QCOMPARE(fileMessages(QDir(directory.path()).filePath(QStringLiteral("recording.mid"))),
+                 QStringList({"0:C005", "1000:903C64"}));
+        QVERIFY2(status().startsWith(QStringLiteral("Recorded recording.mid: 2 events")), qPrintable(status()));
     }
 };
 
