@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/MenuTables.h"
+#include "app/MidiStatusLine.h"
 #include "app/SettingsKeys.h"
 #include "app/ToolWindowTable.h"
 #include "engine/MidiEngine.h"
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -73,6 +75,7 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_pModel(model)
     , m_pMdiArea(nullptr)
     , m_pMonitorFeed(nullptr)
+    , m_pMidiStatusLine(nullptr)
     , m_pOutputPortMenu(nullptr)
     , m_pInputPortMenu(nullptr)
     , m_pInputPortGroup(nullptr)
@@ -110,6 +113,10 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     m_pEngine = std::make_unique<MidiEngine>(QString::fromLatin1(ProductName));
     m_pEngineSettings = std::make_unique<MidiEngineSettings>(m_pModel, m_pEngine.get());
     m_pMonitorFeed = new MonitorFeed(&m_pEngine->analyzer(), PollInterval, this);
+
+    m_pMidiStatusLine = new MidiStatusLine(this);
+    statusBar()->addWidget(m_pMidiStatusLine, 1);
+    m_pMidiStatusLine->setSystem(m_pEngine->systemName());
 
     createFileMenu();
     createPortMenus();
@@ -325,6 +332,8 @@ void MainWindow::createOutputPortMenu()
 void MainWindow::refreshPorts()
 {
     m_pEngine->refresh();
+    m_pMidiStatusLine->setSystem(m_pEngine->systemName());
+    m_pMidiStatusLine->setProblems(m_pEngine->problems());
 }
 
 bool MainWindow::setCheckedPortMenu(QActionGroup* group, const QString& name)

@@ -25,6 +25,7 @@ class Midi;
 class MidiEngine;
 class MidiEngineSettings;
 class MidiSendControlIF;
+class MidiStatusLine;
 class MonitorFeed;
 struct ToolWindowKind;
 class QAction;
@@ -198,6 +199,7 @@ private:
     std::unique_ptr<MidiEngine> m_pEngine;
     std::unique_ptr<MidiEngineSettings> m_pEngineSettings;
     MonitorFeed* m_pMonitorFeed;
+    MidiStatusLine* m_pMidiStatusLine;
     QMenu* m_pOutputPortMenu;
     QMenu* m_pInputPortMenu;
     QActionGroup* m_pInputPortGroup;

@@ -277,6 +277,15 @@ MidiEngine::Problems MidiEngine::problems() const
     return problems;
 }
 
+const char* const MidiEngine::NoSystemName = "none";
+
+QString MidiEngine::systemName() const
+{
+    if (m_client.clientRef() == MidiPlatformIF::NoRef)
+        return QLatin1String(NoSystemName);
+    return QLatin1String(m_client.platform().systemName());
+}
+
 MidiEngine::OutputProblem MidiEngine::outputProblem()
 {
     QString name;

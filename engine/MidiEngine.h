@@ -82,6 +82,9 @@ public:
     std::size_t takeSentClocks() override;
 
     Problems problems() const;
+    // The MIDI system in use; NoSystemName when none could be opened.
+    QString systemName() const;
+    static const char* const NoSystemName;
     OutputProblem outputProblem();
     // About once a second, on the thread that made the engine: brings back
     // the MIDI service and the chosen ports.

@@ -16,6 +16,8 @@ MidiEditTransmittionThread::MidiEditTransmittionThread(QObject* parent, MidiSend
     , m_reader(std::numeric_limits<std::size_t>::max())
     , m_bytesPerSecond(0)
     , m_transmitting(false)
+    , m_handedOver(0)
+    , m_stoppedPass(0)
 {
     start(QThread::InheritPriority);
     setPriority(QThread::NormalPriority);
@@ -40,11 +42,15 @@ void MidiEditTransmittionThread::setTransmittionMessage(const QString& text, uns
     QMutexLocker locker(&m_mutex);
     m_message = text;
     m_bytesPerSecond = bytesPerSecond;
+    ++m_handedOver;
     m_waitCondition.wakeOne();
 }
 
 void MidiEditTransmittionThread::stopTransmittion()
 {
+    // The pass of the latest text ends, whether or not the thread has
+    // picked it up yet.
+    m_stoppedPass = m_handedOver.load();
     m_transmitting = false;
     QMutexLocker locker(&m_mutex);
     // A text the thread has not picked up yet is cancelled with the pass.
@@ -61,7 +67,7 @@ void MidiEditTransmittionThread::run()
             m_waitCondition.wait(&m_mutex);
         if (m_stop)
             return;
-        m_transmitting = true;
+        m_transmitting = m_stoppedPass != m_handedOver;
         transmitMessage(m_message, m_bytesPerSecond);
         m_message.clear();
     }
@@ -86,8 +92,7 @@ void MidiEditTransmittionThread::transmitMessage(const QString& text, unsigned i
     m_reader.setData(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
     MidiStreamReader::Message message;
     while (m_reader.next(&message) == MidiStreamReader::Result::Message) {
-        const bool accepted = m_pSender->transmitMidi(message.data, message.size, &pacer);
-        if (!accepted || !m_transmitting || m_stop) {
+        if (!m_transmitting || m_stop || !m_pSender->transmitMidi(message.data, message.size, &pacer)) {
             abortTransmission();
             return;
         }

@@ -65,4 +65,8 @@ private:
     unsigned int m_bytesPerSecond;
     // Read by the thread without the mutex while the GUI thread clears it.
     std::atomic<bool> m_transmitting;
+    // Texts handed over, and the count when a stop came: a stop ends the
+    // pass of every text handed over before it.
+    std::atomic<quint64> m_handedOver;
+    std::atomic<quint64> m_stoppedPass;
 };

@@ -136,10 +136,11 @@ void MonitorLog::append(const MidiRecords& records)
     }
     MonitorStatistics& statistics = m_pStatusLine->statistics();
     for (const MidiRecord& record : records) {
+        // A message dropped, cut short or not sent counts as lost.
         if (record.isMessage()) {
             statistics.addMessage(record.bytes.size(), isTimingClock(record), record.microseconds);
-        } else if (record.kind == MidiRecord::Kind::Lost) {
-            statistics.addLost(record.count);
+        } else {
+            statistics.addLost(record.kind == MidiRecord::Kind::Lost ? record.count : 1);
         }
     }
     const auto hidden = [this](const MidiRecord& record) { return m_noiseHidden && isNoise(record); };

@@ -36,6 +36,7 @@ public:
     JackMidiPlatform& operator=(const JackMidiPlatform&) = delete;
 
     // Succeeds without a server too: the client then waits for one in refresh().
+    const char* systemName() const override { return "JACK"; }
     bool createClient(const QString& name, Ref* client) override;
     void disposeClient(Ref client) override;
     bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) override;

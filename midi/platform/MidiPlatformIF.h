@@ -58,6 +58,9 @@ public:
 
     virtual ~MidiPlatformIF() = default;
 
+    // The MIDI system the platform speaks, as the user knows it ("JACK").
+    virtual const char* systemName() const = 0;
+
     virtual bool createClient(const QString& name, Ref* client) = 0;
     virtual void disposeClient(Ref client) = 0;
 

@@ -32,6 +32,7 @@ public:
     RtMidiPlatform(const RtMidiPlatform&) = delete;
     RtMidiPlatform& operator=(const RtMidiPlatform&) = delete;
 
+    const char* systemName() const override { return "ALSA sequencer"; }
     bool createClient(const QString& name, Ref* client) override;
     void disposeClient(Ref client) override;
     bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) override;

@@ -92,6 +92,7 @@ public:
     bool waitForSends(int count, int timeoutMs = 5000) const;
     void clearSentMessages();
 
+    const char* systemName() const override { return "virtual"; }
     bool createClient(const QString& name, Ref* client) override;
     void disposeClient(Ref client) override;
     bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) override;
