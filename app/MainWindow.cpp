@@ -39,11 +39,11 @@ const char* const UnsavedOnSignalMessage = "Closed by a signal: the changes to %
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
 const char* const DiscardShortcut = "Ctrl+D";
-// How often the monitors are fed while records come in.
-const int PollInterval = 100;
 const char* const PortOpenFailedMessage = "Port open failed.";
 const char* const PortNotAvailableSuffix = " (not available)";
 const char* const ServiceNotAvailableText = "MIDI service not available";
+// Qt cuts a menu entry at a tab.
+const QChar MenuTextBreak(QLatin1Char('\t'));
 const char* const NoOutputPortText = "No output port is chosen (OutputPort menu).";
 const char* const OutputPortGoneText = "The output port %1 is not available.";
 // How often the MIDI service and the chosen ports are looked after.
@@ -70,7 +70,7 @@ QAction* addTableAction(QMenu* menu, const MenuItem& item, int index)
 MainWindow* MainWindow::m_pInstance = nullptr;
 const QSize MainWindow::DefaultMainWindowSize(679, 548);
 
-MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
+MainWindow::MainWindow(QWidget* parent, TarvoModel* model, std::optional<MidiSystem> system)
     : QMainWindow(parent)
     , m_pModel(model)
     , m_pMdiArea(nullptr)
@@ -86,6 +86,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     , m_midiServiceStarted(false)
     , m_isClosingForSignal(false)
     , m_isLimitMessageShowing(false)
+    , m_chosenMidiSystem(int(MidiSystem::Automatic))
+    , m_isSystemSwitchQueued(false)
 {
     m_pInstance = this;
     ParameterEditFlagLock editFlagLock(m_pModel);
@@ -110,9 +112,8 @@ MainWindow::MainWindow(QWidget* parent, TarvoModel* model)
     m_pMdiArea->setAcceptDrops(true);
 
     // No port is opened here: the settings reopen them by name on the first show.
-    m_pEngine = std::make_unique<MidiEngine>(QString::fromLatin1(ProductName));
-    m_pEngineSettings = std::make_unique<MidiEngineSettings>(m_pModel, m_pEngine.get());
-    m_pMonitorFeed = new MonitorFeed(&m_pEngine->analyzer(), PollInterval, this);
+    const MidiSystem stored = storedMidiSystem();
+    makeEngine(system ? *system : stored);
 
     m_pMidiStatusLine = new MidiStatusLine(this);
     statusBar()->addWidget(m_pMidiStatusLine, 1);
@@ -141,11 +142,9 @@ MainWindow::~MainWindow()
     QMdiArea* area = m_pMdiArea;
     m_pMdiArea = nullptr;
     delete area;
-    delete m_pMonitorFeed;
     m_pModel->unregisterModelAssistant(this);
     storeSettings();
-    m_pEngineSettings.reset();
-    m_pEngine.reset();
+    dropEngine();
 }
 
 QString MainWindow::getIniFilePath()
@@ -269,8 +268,11 @@ void MainWindow::buildPortMenu(QMenu* menu, QActionGroup* group, const QString& 
 {
     menu->clear();
     qDeleteAll(group->actions());
-    if (!m_pEngine->client().serviceAvailable()) {
+    const QString problem = m_pEngine->serviceProblem();
+    if (!problem.isEmpty()) {
         menu->addAction(tr(ServiceNotAvailableText))->setEnabled(false);
+        QString why = problem;
+        menu->addAction(why.replace(MenuTextBreak, QLatin1Char(' ')))->setEnabled(false);
         menu->addSeparator();
     }
     QAction* noAssign = group->addAction(QString::fromLatin1(NoAssign));
@@ -311,6 +313,10 @@ void MainWindow::startMidiService()
         return;
     m_midiServiceStarted = true;
     refreshPorts();
+    // Automatic says nothing when nothing answers: the menus and the status
+    // bar tell. A system chosen by name that cannot be used is reported.
+    if (m_pEngine->system() != MidiSystem::Automatic)
+        QTimer::singleShot(0, this, &MainWindow::reportMidiSystemProblem);
 }
 
 void MainWindow::createInputPortMenu()
@@ -499,6 +505,17 @@ bool MainWindow::confirmDiscardOrSave()
 
 void MainWindow::updateParameter(unsigned int id)
 {
+    if (id == MidiSystemId) {
+        const int chosen = m_pModel->getModelIntValue(MidiSystemId);
+        if (chosen == m_chosenMidiSystem)
+            return;
+        m_chosenMidiSystem = chosen;
+        // Not while the combo box that changed it is still handling its signal.
+        if (!m_isSystemSwitchQueued)
+            QTimer::singleShot(0, this, &MainWindow::switchMidiSystem);
+        m_isSystemSwitchQueued = true;
+        return;
+    }
     if (id != ParameterEditFlagId)
         return;
     const QString fileName = QFileInfo(m_pModel->m_projectFilePath).fileName();

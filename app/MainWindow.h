@@ -1,6 +1,7 @@
 #pragma once
 
 #include "midi/MidiResult.h"
+#include "midi/platform/MidiSystem.h"
 #include "model/ModelAssistant.h"
 #include "project/ProjectFileHelper.h"
 #include "project/WindowRestorationInfo.h"
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Midi;
 class MidiEngine;
@@ -46,7 +48,9 @@ public:
     static MainWindow* m_pInstance;
     static const QSize DefaultMainWindowSize;
 
-    MainWindow(QWidget* parent, TarvoModel* model);
+    // system, when given, is spoken instead of the stored choice until the
+    // user chooses another in the MIDI Settings window.
+    MainWindow(QWidget* parent, TarvoModel* model, std::optional<MidiSystem> system = std::nullopt);
     ~MainWindow() override;
 
     QString getIniFilePath();
@@ -176,7 +180,19 @@ private:
     void centreInMainWindow(QWidget* window);
     bool handleSubWindowEvent(QObject* watched, QEvent* event);
 
+    // The MIDI engine with what hangs on it: its settings and the monitors' feed.
+    void makeEngine(MidiSystem system);
+    void dropEngine();
+    // Replaces the engine with one of the system chosen in the MIDI Settings
+    // window: the tool windows that use it close and come back with their
+    // content, and the chosen ports reopen by name.
+    void switchMidiSystem();
+    // Says why the MIDI system asked for cannot be used; false when it can.
+    bool reportMidiSystemProblem();
+
     // Settings.
+    // The stored MIDI system, read before the window restores the rest.
+    MidiSystem storedMidiSystem();
     void restoreRegistory();
     void restoreWindowLayout(QSettings& settings);
     void storeWindowPosition();
@@ -211,6 +227,10 @@ private:
     bool m_midiServiceStarted;
     bool m_isClosingForSignal;
     bool m_isLimitMessageShowing;
+    // The MIDI system chosen in the settings as last seen: views that show
+    // it may set it again unchanged, which is no switch.
+    int m_chosenMidiSystem;
+    bool m_isSystemSwitchQueued;
     QPointer<QMdiSubWindow> m_pAboutSubWindow;
     QPointer<QMdiSubWindow> m_pLicenseSubWindow;
     QHash<QWidget*, QRect> m_normalRectHash;

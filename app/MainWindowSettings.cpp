@@ -71,7 +71,8 @@ QList<QPair<QString, unsigned int>> midiSettings()
             {QLatin1String(MidiThruKey), MidiThruId},
             {QLatin1String(MaxSystemExclusiveKey), MaxSystemExclusiveId},
             {QLatin1String(PieceSizeKey), PieceSizeId},
-            {QLatin1String(RateLimitKey), RateLimitId}};
+            {QLatin1String(RateLimitKey), RateLimitId},
+            {QLatin1String(MidiSystemKey), MidiSystemId}};
 }
 
 bool isPlainType(const QVariant& value)
@@ -185,10 +186,21 @@ void writeParameters(QSettings& settings, ModelIF* model)
 
 } // namespace
 
+MidiSystem MainWindow::storedMidiSystem()
+{
+    // The first read of the file: what Qt must not decode goes first.
+    dropBinaryValues(getIniFilePath());
+    QSettings settings(getIniFilePath(), QSettings::IniFormat);
+    settings.beginGroup(QLatin1String(MidiThruGroup));
+    restoreIntParameter(settings, QLatin1String(MidiSystemKey), m_pModel, MidiSystemId);
+    settings.endGroup();
+    m_chosenMidiSystem = m_pModel->getModelIntValue(MidiSystemId);
+    return static_cast<MidiSystem>(m_chosenMidiSystem);
+}
+
 void MainWindow::restoreRegistory()
 {
     setUpdatesEnabled(false);
-    dropBinaryValues(getIniFilePath());
     QSettings settings(getIniFilePath(), QSettings::IniFormat);
 
     settings.beginGroup(QLatin1String(FileWorkingDirectoryGroup));

@@ -11,6 +11,7 @@ const char* const MidiThruKey = "MidiThru";
 const char* const MaxSystemExclusiveKey = "MaxSystemExclusiveKiB";
 const char* const PieceSizeKey = "PieceSize";
 const char* const RateLimitKey = "RateLimit";
+const char* const MidiSystemKey = "MidiSystem";
 const char* const PortNameGroup = "PortName";
 const char* const InputPortNameKey = "InputPortName";
 const char* const OutputPortNameKey = "OutputPortName";

@@ -12,6 +12,7 @@ extern const char* const MidiThruKey;
 extern const char* const MaxSystemExclusiveKey;
 extern const char* const PieceSizeKey;
 extern const char* const RateLimitKey;
+extern const char* const MidiSystemKey;
 extern const char* const PortNameGroup;
 extern const char* const InputPortNameKey;
 extern const char* const OutputPortNameKey;

@@ -160,3 +160,9 @@ bool isKeyboardToolWindow(const QObject* subWindow)
 {
     return subWindow->objectName() == QLatin1String(KeyboardObjectName);
 }
+
+bool usesEngine(const ToolWindowKind& kind)
+{
+    return kind.create != createSettingsView<MidiFilterView> && kind.create != createSettingsView<MidiSettingsView>
+        && kind.create != createSettingsView<PreferencesView>;
+}

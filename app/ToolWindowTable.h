@@ -43,3 +43,6 @@ const ToolWindowKind* findToolWindowKindOfMenuItem(const MenuItem* menuItem);
 // keyboard, in its width.
 bool isResizableToolWindow(const QObject* subWindow);
 bool isKeyboardToolWindow(const QObject* subWindow);
+// Whether a kind's views send or watch through the MIDI engine; the
+// settings windows take the model alone.
+bool usesEngine(const ToolWindowKind& kind);

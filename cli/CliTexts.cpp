@@ -12,15 +12,17 @@ const char* const HelpText =
     "                    [--interval MS] [--chunk BYTES] [--rate BYTES_PER_S] (FILE... | --hex TEXT)\n"
     "  tarvo-cli latency --to PORT --from PORT [--count N] [--interval MS] [--hex MESSAGE]\n"
     "  tarvo-cli --help | --version\n"
+    "Every command also takes --midi-system SYSTEM.\n"
     "\n"
     "Sends and receives MIDI, System Exclusive dumps above all, from scripts, through the\n"
-    "MIDI layer of Tarvo Suite: the ALSA sequencer when there is one, otherwise a running\n"
-    "JACK server. No display is needed. Data goes to standard output, messages to\n"
-    "standard error.\n"
+    "MIDI engine of Tarvo Suite: a running JACK server (jackd, or PipeWire's JACK) when one\n"
+    "answers, otherwise the ALSA sequencer, or the one --midi-system names. No display is\n"
+    "needed. Data goes to standard output, messages to standard error.\n"
     "\n"
     "Commands:\n"
     "  ports     One line per port: \"in<TAB>NAME\" for each source to receive from,\n"
-    "            \"out<TAB>NAME\" for each destination to send to.\n"
+    "            \"out<TAB>NAME\" for each destination to send to; the MIDI system in use\n"
+    "            (\"MIDI: JACK\") on standard error.\n"
     "  send      Checks every input whole, then sends it. A FILE ending in .syx (in any\n"
     "            letter case) holds raw bytes; any other file, and --hex, is hex text as\n"
     "            the message editor takes it: pairs of hex digits separated by spaces,\n"
@@ -55,7 +57,8 @@ const char* const HelpText =
     "  --hex TEXT          Hex text to send instead of files.\n"
     "  --interval MS       Pause after each message that ends with F7 (default 0);\n"
     "                      latency: the time between probes.\n"
-    "  --chunk BYTES       Longer messages go out in pieces of this size (default 256).\n"
+    "  --chunk BYTES       Longer messages go out in pieces of this size (default 256);\n"
+    "                      no more than the MIDI system carries in one piece (JACK: 16384).\n"
     "  --rate BYTES_PER_S  Bytes per second at most; 0 sends as fast as the port takes\n"
     "                      (default 0).\n"
     "  --count N           End after N messages; latency: the number of probes.\n"
@@ -73,6 +76,8 @@ const char* const HelpText =
     "  --max-sysex KIB     Longest System Exclusive message sent or received, in KiB\n"
     "                      (default 1024). Longer ones are refused when sending and dropped,\n"
     "                      with a warning, when receiving.\n"
+    "  --midi-system SYSTEM  auto (the default), alsa or jack: the MIDI system to use;\n"
+    "                      one that cannot be opened ends with 2 and says why.\n"
     "  -h, --help          This text.\n"
     "  -v, --version       The version.\n"
     "\n"
@@ -82,7 +87,8 @@ const char* const HelpText =
     "       what did arrive is printed or written all the same. Latency: a probe was lost.\n"
     "  2    Bad arguments, a file that cannot be read, text that fails the check (the\n"
     "       message names the file, line and column), an input without a byte, an --out\n"
-    "       FILE that cannot be written, no MIDI service, or no such port.\n"
+    "       FILE that cannot be written, a --chunk larger than the MIDI system carries,\n"
+    "       no MIDI system, or no such port; receive: the MIDI system went away.\n"
     "  3    MIDI or output failure after starting: the destination or the MIDI service\n"
     "       went away while sending, or standard output, standard error or the --out\n"
     "       FILE could not be written (a full disk, say); the reason is on standard\n"
@@ -118,7 +124,9 @@ const char* const HexTextSource = "--hex";
 const char* const InputProblemFormat = "%1: %2";
 const char* const EmptyInputText = "Nothing to send: it holds no byte.";
 
-const char* const NoServiceText = "No MIDI service: neither the ALSA sequencer nor a JACK server answers.";
+const char* const BadMidiSystemFormat = "--midi-system takes auto, alsa or jack, not \"%1\".";
+const char* const MidiSystemFormat = "MIDI: %1";
+const char* const ChunkTooLargeFormat = "--chunk %1 is more than %2 carries in one piece (%3 bytes).";
 const char* const NoSuchPortFormat = "No %1 fits '%2'. Known: %3";
 const char* const AmbiguousPortFormat = "'%2' fits more than one %1: %3";
 const char* const PortListSeparator = ", ";

@@ -39,7 +39,9 @@ extern const char* const HexTextSource;
 extern const char* const InputProblemFormat;
 extern const char* const EmptyInputText;
 
-extern const char* const NoServiceText;
+extern const char* const BadMidiSystemFormat;
+extern const char* const MidiSystemFormat;
+extern const char* const ChunkTooLargeFormat;
 extern const char* const NoSuchPortFormat;
 extern const char* const AmbiguousPortFormat;
 extern const char* const PortListSeparator;

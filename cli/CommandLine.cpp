@@ -57,6 +57,7 @@ const char* const SysexOnlyOption = "sysex-only";
 const char* const TimestampOption = "timestamp";
 const char* const OutOption = "out";
 const char* const MaxSysexOption = "max-sysex";
+const char* const MidiSystemOption = "midi-system";
 const char* const HelpOption = "help";
 const char* const HelpShortOption = "h";
 const char* const VersionOption = "version";
@@ -65,6 +66,7 @@ const char* const VersionShortOption = "v";
 // Commands that send and commands that receive.
 const unsigned int SendingBits = SendBit | RequestBit | LatencyBit;
 const unsigned int ReceivingBits = ReceiveBit | RequestBit | LatencyBit;
+const unsigned int EveryCommandBits = PortsBit | SendingBits | ReceivingBits;
 
 const OptionRule OptionRules[] = {
     {ToOption, "PORT", SendingBits},
@@ -79,6 +81,7 @@ const OptionRule OptionRules[] = {
     {TimestampOption, nullptr, ReceiveBit | RequestBit},
     {OutOption, "FILE", ReceiveBit | RequestBit},
     {MaxSysexOption, "KIB", SendBit | ReceiveBit | RequestBit},
+    {MidiSystemOption, "SYSTEM", EveryCommandBits},
 };
 
 const qint64 LongestIntervalMs = 60000;
@@ -269,6 +272,11 @@ bool parseCommandLine(const QStringList& arguments, CliOptions* options, QString
         options->intervalMs = LatencyProbe::DefaultIntervalMilliseconds;
     } else {
         options->sysexOnly = parser.isSet(QLatin1String(SysexOnlyOption));
+    }
+    if (parser.isSet(QLatin1String(MidiSystemOption))
+        && !parseMidiSystem(parser.value(QLatin1String(MidiSystemOption)), &options->system)) {
+        *error = QString::fromLatin1(BadMidiSystemFormat).arg(parser.value(QLatin1String(MidiSystemOption)));
+        return false;
     }
     options->timestamp = parser.isSet(QLatin1String(TimestampOption));
     options->out = parser.value(QLatin1String(OutOption));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include "midi/platform/MidiSystem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,7 @@ struct CliOptions
     bool timestamp = false;
     QString out;
     std::size_t maxSystemExclusive = 0;
+    MidiSystem system = MidiSystem::Automatic;
 
     // Dumps and messages from files or --hex; latency sends probes of its own.
     bool sends() const { return command == Command::Send || command == Command::Request; }

@@ -26,6 +26,7 @@ QString milliseconds(double value)
 
 LatencyRun::LatencyRun(const CliOptions& options)
     : m_options(options)
+    , m_session(options.system)
     , m_feed(&m_session.engine().analyzer(), CollectIntervalMs)
     , m_probe(&m_session.engine())
     , m_signal(0)
@@ -37,11 +38,11 @@ LatencyRun::LatencyRun(const CliOptions& options)
 
 int LatencyRun::run()
 {
-    if (!m_session.serviceAvailable()) {
-        StandardStreams::writeError(QLatin1String(NoServiceText));
+    QString error;
+    if (!m_session.serviceAvailable(&error)) {
+        StandardStreams::writeError(error);
         return ExitBadInput;
     }
-    QString error;
     // Listening starts first, so that no echo is missed.
     m_feed.addMonitor(&m_probe, MonitorSourceIF::Direction::Received);
     if (!m_session.openSource(m_options.from, &error) || !m_session.openDestination(m_options.to, &error)) {

@@ -3,18 +3,19 @@
 #include "cli/CliTexts.h"
 #include "cli/PortMatcher.h"
 
-MidiSession::MidiSession()
-    : m_engine(QLatin1String(ProgramName))
+MidiSession::MidiSession(MidiSystem system)
+    : m_engine(QLatin1String(ProgramName), system)
 {
 }
 
 MidiSession::~MidiSession() = default;
 
-bool MidiSession::serviceAvailable()
+bool MidiSession::serviceAvailable(QString* problem)
 {
     if (!m_engine.client().serviceAvailable())
         m_engine.refresh();
-    return m_engine.client().serviceAvailable();
+    *problem = m_engine.serviceProblem();
+    return problem->isEmpty();
 }
 
 QStringList MidiSession::sourceNames()

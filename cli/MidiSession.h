@@ -10,14 +10,15 @@
 class MidiSession
 {
 public:
-    MidiSession();
+    explicit MidiSession(MidiSystem system);
     ~MidiSession();
 
     MidiSession(const MidiSession&) = delete;
     MidiSession& operator=(const MidiSession&) = delete;
 
-    // Gives a platform that is still looking for its service one more try.
-    bool serviceAvailable();
+    // Gives a platform that is still looking for its service one more try;
+    // false with the reason, naming the system, when there is none.
+    bool serviceAvailable(QString* problem);
 
     MidiEngine& engine() { return m_engine; }
     QStringList sourceNames();

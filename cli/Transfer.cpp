@@ -29,6 +29,7 @@ Transfer::Transfer(const CliOptions& options)
     : m_options(options)
     , m_collector(options.sysexOnly)
     , m_output(options.out, options.timestamp)
+    , m_session(options.system)
     , m_feed(&m_session.engine().analyzer(), CollectIntervalMs)
     , m_collecting(false)
     , m_signal(0)
@@ -66,8 +67,8 @@ int Transfer::execute()
         report(error);
         return ExitBadInput;
     }
-    if (!m_session.serviceAvailable()) {
-        report(QLatin1String(NoServiceText));
+    if (!m_session.serviceAvailable(&error)) {
+        report(error);
         return ExitBadInput;
     }
     if (!openPorts(&error)) {
@@ -106,6 +107,15 @@ bool Transfer::openPorts(QString* error)
             return false;
     }
     if (m_options.sends()) {
+        // Refused before anything is sent: a larger piece would not arrive.
+        const std::size_t largest = engine.largestPiece();
+        if (largest > 0 && m_options.chunk > largest) {
+            *error = QString::fromLatin1(ChunkTooLargeFormat)
+                         .arg(m_options.chunk)
+                         .arg(engine.systemName())
+                         .arg(largest);
+            return false;
+        }
         if (m_options.chunk > 0)
             engine.setPieceSize(m_options.chunk);
         if (!m_session.openDestination(m_options.to, error))

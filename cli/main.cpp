@@ -14,13 +14,16 @@
 
 namespace {
 
-int listPorts()
+int listPorts(const CliOptions& options)
 {
-    MidiSession session;
-    if (!session.serviceAvailable()) {
-        StandardStreams::writeError(QLatin1String(NoServiceText));
+    MidiSession session(options.system);
+    QString problem;
+    if (!session.serviceAvailable(&problem)) {
+        StandardStreams::writeError(problem);
         return ExitBadInput;
     }
+    // Which system the names come from, for whoever reads them.
+    StandardStreams::writeError(QString::fromLatin1(MidiSystemFormat).arg(session.engine().systemName()));
     QString lines;
     for (const QString& name : session.sourceNames())
         lines += QLatin1String(SourceListPrefix) + name + QLatin1Char('\n');
@@ -63,7 +66,7 @@ int run(const CliOptions& options)
         return StandardStreams::writeOutput(version.toLocal8Bit() + '\n') ? ExitDone : ExitFailed;
     }
     case CliOptions::Command::Ports:
-        return listPorts();
+        return listPorts(options);
     case CliOptions::Command::Latency: {
         LatencyRun latency(options);
         return latency.run();

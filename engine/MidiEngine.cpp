@@ -1,5 +1,6 @@
 #include "engine/MidiEngine.h"
 
+#include "midi/platform/MidiPlatform.h"
 #include "midi/platform/MidiPlatformIF.h"
 
 namespace {
@@ -14,6 +15,7 @@ const unsigned char TimingClock = 0xF8;
 const std::size_t LongestImmediateMessage = 3;
 // Clock messages taken from the platform at a time.
 const std::size_t ClockBatch = 256;
+const char* const NoJackServerText = "No JACK server answers (jackd, or PipeWire's JACK through pw-jack).";
 
 bool isRealTime(const unsigned char* data, std::size_t size)
 {
@@ -28,9 +30,19 @@ bool MidiEngine::Problems::operator==(const Problems& other) const
         && tooLongReceived == other.tooLongReceived && cutReceived == other.cutReceived && xruns == other.xruns;
 }
 
-MidiEngine::MidiEngine(const QString& clientName)
-    : m_analyzer(DefaultMaxSystemExclusive)
-    , m_client(clientName)
+MidiPlatformIF& MidiEngine::choosePlatform(MidiSystem system)
+{
+    if (MidiPlatformIF* installed = MidiPlatform::installed())
+        return *installed;
+    m_pOwnPlatform = MidiPlatform::create(system, &m_systemProblem);
+    return m_pOwnPlatform ? *m_pOwnPlatform : m_noPlatform;
+}
+
+MidiEngine::MidiEngine(const QString& clientName, MidiSystem system)
+    : m_system(system)
+    , m_platform(choosePlatform(system))
+    , m_analyzer(DefaultMaxSystemExclusive)
+    , m_client(clientName, m_platform)
     , m_outputPort(&m_client)
     , m_inputPort(&m_client)
     , m_maxSystemExclusive(DefaultMaxSystemExclusive)
@@ -281,9 +293,19 @@ const char* const MidiEngine::NoSystemName = "none";
 
 QString MidiEngine::systemName() const
 {
-    if (m_client.clientRef() == MidiPlatformIF::NoRef)
+    if (!m_client.serviceAvailable())
         return QLatin1String(NoSystemName);
     return QLatin1String(m_client.platform().systemName());
+}
+
+QString MidiEngine::serviceProblem() const
+{
+    if (m_client.serviceAvailable())
+        return QString();
+    if (!m_systemProblem.isEmpty())
+        return m_systemProblem;
+    // Only JACK is made without answering: it waits for a server.
+    return QLatin1String(NoJackServerText);
 }
 
 MidiEngine::OutputProblem MidiEngine::outputProblem()

@@ -9,11 +9,14 @@
 #include "midi/MidiClient.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
+#include "midi/platform/MidiSystem.h"
+#include "midi/platform/NoMidiPlatform.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 // The program's MIDI: the platform client with the input and output ports,
@@ -47,8 +50,9 @@ public:
         bool operator!=(const Problems& other) const { return !(*this == other); }
     };
 
-    // clientName is what other programs see the client as.
-    explicit MidiEngine(const QString& clientName);
+    // clientName is what other programs see the client as; system the MIDI
+    // system to speak (a platform installed for tests wins).
+    MidiEngine(const QString& clientName, MidiSystem system);
     ~MidiEngine() override;
 
     MidiEngine(const MidiEngine&) = delete;
@@ -82,9 +86,13 @@ public:
     std::size_t takeSentClocks() override;
 
     Problems problems() const;
-    // The MIDI system in use; NoSystemName when none could be opened.
+    // The MIDI system asked for and the one in use (NoSystemName while none
+    // answers).
+    MidiSystem system() const { return m_system; }
     QString systemName() const;
     static const char* const NoSystemName;
+    // Why no MIDI service answers now; empty while one does.
+    QString serviceProblem() const;
     OutputProblem outputProblem();
     // About once a second, on the thread that made the engine: brings back
     // the MIDI service and the chosen ports.
@@ -94,6 +102,9 @@ public:
     bool waitUntilSent(int timeoutMilliseconds);
 
 private:
+    // The platform the client is made on; sets m_systemProblem when the
+    // system asked for cannot be opened.
+    MidiPlatformIF& choosePlatform(MidiSystem system);
     void passMessage(const unsigned char* data, std::size_t size) override;
     bool passPiece(const unsigned char* data, std::size_t size) override;
     void endPieces(bool complete) override;
@@ -105,6 +116,13 @@ private:
     // Counts and records a message that went out, whole or in part.
     void noteOutcome(const unsigned char* data, std::size_t size, MIDI_RESULT result, std::size_t sent);
 
+    const MidiSystem m_system;
+    QString m_systemProblem;
+    // The platform of the system asked for, unless one is installed; the
+    // one used, which may be neither.
+    std::unique_ptr<MidiPlatformIF> m_pOwnPlatform;
+    NoMidiPlatform m_noPlatform;
+    MidiPlatformIF& m_platform;
     // Declared in the order they are made: the input port, whose receive
     // thread passes messages on, goes before the output port, and both
     // before the client.

@@ -1,7 +1,6 @@
 #include "midi/Midi.h"
 
 #include "midi/MidiClient.h"
-#include "midi/platform/MidiPlatform.h"
 
 Midi::Midi(MidiClient* client)
     : m_pClient(client)
@@ -18,7 +17,7 @@ MIDI_RESULT Midi::getCurrentPortName(QString& name) const
 
 MidiPlatformIF& Midi::platform() const
 {
-    return m_pClient ? m_pClient->platform() : MidiPlatform::current();
+    return m_pClient->platform();
 }
 
 MidiPlatformIF::Ref Midi::clientRef() const

@@ -1,10 +1,9 @@
 #include "midi/MidiClient.h"
 
-#include "midi/platform/MidiPlatform.h"
 
-MidiClient::MidiClient(const QString& name)
+MidiClient::MidiClient(const QString& name, MidiPlatformIF& platform)
     : m_clientRef(MidiPlatformIF::NoRef)
-    , m_pPlatform(&MidiPlatform::current())
+    , m_pPlatform(&platform)
 {
     MidiPlatformIF::Ref client = MidiPlatformIF::NoRef;
     if (m_pPlatform->createClient(name, &client)) {

@@ -12,14 +12,13 @@ class MidiClient
 {
 public:
     // name is what other programs see the client as.
-    explicit MidiClient(const QString& name);
+    MidiClient(const QString& name, MidiPlatformIF& platform);
     virtual ~MidiClient();
 
     MidiClient(const MidiClient&) = delete;
     MidiClient& operator=(const MidiClient&) = delete;
 
     MidiPlatformIF::Ref clientRef() const;
-    // The platform that was current when the client was created.
     MidiPlatformIF& platform() const;
     // About once a second on the GUI thread: lets the platform bring back its
     // service and connections; true when the endpoints may have changed.

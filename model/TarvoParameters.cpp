@@ -15,6 +15,7 @@ const char* const BulkIntervalName = "Bulk Interval (ms)";
 const char* const MaxSystemExclusiveName = "Maximum System Exclusive (KiB)";
 const char* const PieceSizeName = "Piece Size (bytes)";
 const char* const RateLimitName = "Rate Limit (bytes/s)";
+const char* const MidiSystemName = "MIDI System";
 const char* const KnobModeName = "Knob Mode";
 const char* const TimeStampName = "Time Stamp";
 const char* const MiddleCNameName = "Middle C (60)";
@@ -57,6 +58,7 @@ const ParameterRun ParameterTable[] = {
     {IntParameter, MaxSystemExclusiveId, 1, 4, 16384, DefaultMaxSystemExclusiveKiB, MaxSystemExclusiveName, nullptr},
     {IntParameter, PieceSizeId, 1, 16, 4096, 256, PieceSizeName, nullptr},
     {IntParameter, RateLimitId, 1, 0, 1000000, 0, RateLimitName, nullptr},
+    {IntParameter, MidiSystemId, 1, 0, 2, 0, MidiSystemName, getMidiSystemString},
     {IntParameter, MiddleCNameId, 1, MiddleCIsC3, MiddleCIsC4, MiddleCIsC3, MiddleCNameName, getMiddleCNameString},
     {IntParameter, MonitorHistoryId, 1, 512, 100000, 512, MonitorHistoryName, nullptr},
     {IntParameter, MonitorMemoryId, 1, 16, 4096, DefaultMonitorMemoryMiB, MonitorMemoryName, nullptr},
@@ -89,6 +91,11 @@ QString getKnobModeString(int value, MODEL_RESULT* result)
 QString getMiddleCNameString(int value, MODEL_RESULT* result)
 {
     return tableString(MiddleCNameStringTable, value, result);
+}
+
+QString getMidiSystemString(int value, MODEL_RESULT* result)
+{
+    return tableString(MidiSystemStringTable, value, result);
 }
 
 TarvoParameters::TarvoParameters(ModelIF* model)

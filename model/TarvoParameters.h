@@ -24,6 +24,8 @@ constexpr unsigned int MaxSystemExclusiveId = 502;
 constexpr unsigned int PieceSizeId = 503;
 // Bytes per second of an editor's transmission; 0 for as fast as the port takes.
 constexpr unsigned int RateLimitId = 504;
+// Which MIDI system the window speaks, a MidiSystem value.
+constexpr unsigned int MidiSystemId = 505;
 constexpr int BytesPerKiB = 1024;
 // Default of MaxSystemExclusiveId, also the display-less program's.
 constexpr int DefaultMaxSystemExclusiveKiB = 1024;
@@ -102,12 +104,17 @@ enum MiddleCName {
 };
 constexpr const char* MiddleCNameStringTable[] = {"C3", "C4"};
 
+// Values of MidiSystemId, in MidiSystem's order.
+constexpr const char* MidiSystemStringTable[] = {"Automatic", "ALSA sequencer", "JACK"};
+
 // The first documents directory of the system, or an empty string.
 QString getDocumentDirectory();
 // Display text of a knob mode value.
 QString getKnobModeString(int value, MODEL_RESULT* result);
 // Display text of a middle C name value.
 QString getMiddleCNameString(int value, MODEL_RESULT* result);
+// Display text of a MIDI system value.
+QString getMidiSystemString(int value, MODEL_RESULT* result);
 
 // Creates every parameter of the application on a model.
 class TarvoParameters

@@ -1,6 +1,7 @@
 #include "views/MidiSettingsView.h"
 
 #include "controls/CheckBox.h"
+#include "controls/ComboBox.h"
 #include "controls/SpinBox.h"
 #include "model/TarvoModel.h"
 
@@ -29,6 +30,12 @@ MidiSettingsView::MidiSettingsView(QWidget* parent, TarvoModel* model)
         spinBox->setParameterId(id);
         layout->addWidget(spinBox, row++, 1, Qt::AlignRight);
     }
+
+    layout->addWidget(new QLabel(model->getModelParameterName(MidiSystemId)), row, 0);
+    // Its items, the parameter's texts, are filled when the model connects it.
+    auto* midiSystem = new ComboBox;
+    midiSystem->setParameterId(MidiSystemId);
+    layout->addWidget(midiSystem, row++, 1, Qt::AlignRight);
 
     auto* midiThru = new CheckBox;
     midiThru->setText(model->getModelParameterName(MidiThruId));

@@ -7,8 +7,9 @@
 
 class TarvoModel;
 
-// Edits the bulk interval and MIDI Thru. Both are application settings, not
-// part of a project, so the view never touches the project's edit flag.
+// Edits the MIDI system, the output's pacing and limits and MIDI Thru. They
+// are application settings, not part of a project, so the view never
+// touches the project's edit flag.
 class MidiSettingsView : public QWidget, public CommonViewHelper, public WindowRestorationInfo
 {
     Q_OBJECT

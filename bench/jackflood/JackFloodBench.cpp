@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     JackMidiPlatform platform;
     MidiPlatform::install(&platform);
     {
-        MidiClient midiClient(QStringLiteral("Tarvo Suite"));
+        MidiClient midiClient(QStringLiteral("Tarvo Suite"), platform);
         MidiInputPort input(&midiClient);
         input.setReceivedMidiCallbackFunc(countMessage, nullptr, [](void*, std::uint64_t) {});
 

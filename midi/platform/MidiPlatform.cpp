@@ -10,20 +10,36 @@ namespace {
 
 std::atomic<MidiPlatformIF*> installedPlatform{nullptr};
 
+const char* const NoSystemText
+    = "Neither a JACK server nor the ALSA sequencer answers; a JACK server that starts later is joined.";
+
+} // namespace
+
+std::unique_ptr<MidiPlatformIF> MidiPlatform::create(MidiSystem system, QString* problem)
+{
+    QString alsaProblem;
+    switch (system) {
+    case MidiSystem::Jack:
+        return std::make_unique<JackMidiPlatform>();
+    case MidiSystem::AlsaSequencer:
+        if (MidiSystemProbe::alsaSequencerAvailable(problem))
+            return std::make_unique<RtMidiPlatform>();
+        return nullptr;
+    case MidiSystem::Automatic:
+        break;
+    }
+    if (MidiSystemProbe::jackServerAnswers())
+        return std::make_unique<JackMidiPlatform>();
+    if (MidiSystemProbe::alsaSequencerAvailable(&alsaProblem))
+        return std::make_unique<RtMidiPlatform>();
+    // JACK, unlike the sequencer, can come up while the program runs.
+    *problem = QString::fromLatin1(NoSystemText);
+    return std::make_unique<JackMidiPlatform>();
 }
 
-MidiPlatformIF& MidiPlatform::current()
+MidiPlatformIF* MidiPlatform::installed()
 {
-    MidiPlatformIF* platform = installedPlatform.load();
-    if (platform) {
-        return *platform;
-    }
-    // The ALSA sequencer when it answers, else JACK, which also waits for a
-    // server that is not running yet.
-    static MidiPlatformIF* const systemPlatform = MidiSystemProbe::alsaSequencerAvailable()
-        ? static_cast<MidiPlatformIF*>(new RtMidiPlatform())
-        : static_cast<MidiPlatformIF*>(new JackMidiPlatform());
-    return *systemPlatform;
+    return installedPlatform.load();
 }
 
 MidiPlatformIF* MidiPlatform::install(MidiPlatformIF* platform)

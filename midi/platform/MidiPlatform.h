@@ -1,19 +1,28 @@
 #ifndef MIDIPLATFORM_H
 #define MIDIPLATFORM_H
 
+#include "midi/platform/MidiSystem.h"
+
+#include <QString>
+
+#include <memory>
+
 class MidiPlatformIF;
 
-// The process-wide platform instance that the device layer uses. Unless
-// another one is installed it is the system's: RtMidi over the ALSA sequencer
-// when that answers, the JACK platform otherwise. A MIDI client keeps the
-// instance that was current when it was created, so install before creating
-// the client and keep the instance alive until the client is gone.
+// Makes the platform of a MIDI system for a MIDI client. Tests install a
+// platform of their own instead, which every client made meanwhile uses:
+// install it before the client is made and keep it alive until it is gone.
 class MidiPlatform
 {
 public:
-    static MidiPlatformIF& current();
-    // Installs platform (null restores the system's) and returns the
-    // instance installed before, null for the system's.
+    // The chosen system's platform, or null with why it cannot be opened.
+    // Automatic takes JACK when a server answers without being started,
+    // else the ALSA sequencer, else JACK with problem saying that neither
+    // answers. A JACK platform waits for a server that is not running yet.
+    static std::unique_ptr<MidiPlatformIF> create(MidiSystem system, QString* problem);
+    // The platform installed for tests; null when none is.
+    static MidiPlatformIF* installed();
+    // Installs platform (null for none) and returns the one installed before.
     static MidiPlatformIF* install(MidiPlatformIF* platform);
 };
 

@@ -7,6 +7,9 @@
 
 namespace {
 
+const char* const AlsaProblemFormat = "The ALSA sequencer cannot be opened (/dev/snd/seq): %1.";
+const char* const ProbeClientName = "tarvo-probe";
+
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
 {
 }
@@ -27,13 +30,28 @@ void MidiSystemProbe::silenceDiagnostics()
     });
 }
 
-bool MidiSystemProbe::alsaSequencerAvailable()
+bool MidiSystemProbe::alsaSequencerAvailable(QString* problem)
 {
     silenceDiagnostics();
     snd_seq_t* sequencer = nullptr;
-    if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) {
+    const int result = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0);
+    if (result < 0) {
+        if (problem)
+            *problem = QString::fromLatin1(AlsaProblemFormat).arg(QString::fromLocal8Bit(snd_strerror(result)));
         return false;
     }
     snd_seq_close(sequencer);
+    return true;
+}
+
+bool MidiSystemProbe::jackServerAnswers()
+{
+    silenceDiagnostics();
+    jack_status_t status;
+    jack_client_t* client = jack_client_open(ProbeClientName, JackNoStartServer, &status);
+    if (!client) {
+        return false;
+    }
+    jack_client_close(client);
     return true;
 }

@@ -110,13 +110,18 @@ private slots:
         m_server.reset();
     }
 
+    // With the system in use named on standard error, whichever way JACK is chosen.
     void portsListsThePeer()
     {
-        const Run run = runCli({QStringLiteral("ports")});
-        QCOMPARE(run.exitCode, 0);
-        const QList<QByteArray> lines = run.out.split('\n');
-        QVERIFY(lines.contains("in\t" + m_peer->outputPortName().toUtf8()));
-        QVERIFY(lines.contains("out\t" + m_peer->inputPortName().toUtf8()));
+        for (const QStringList& system : {QStringList(), QStringList{"--midi-system", "jack"},
+                                          QStringList{"--midi-system=auto"}}) {
+            const Run run = runCli(QStringList{QStringLiteral("ports")} + system);
+            QCOMPARE(run.exitCode, 0);
+            const QList<QByteArray> lines = run.out.split('\n');
+            QVERIFY(lines.contains("in\t" + m_peer->outputPortName().toUtf8()));
+            QVERIFY(lines.contains("out\t" + m_peer->inputPortName().toUtf8()));
+            QCOMPARE(run.err, QByteArray("MIDI: JACK\n"));
+        }
     }
 
     // Everything has arrived by the time the program ends.
@@ -221,6 +226,12 @@ private slots:
                                     << "blank.txt: Nothing to send" << 0 << QByteArray();
         QTest::newRow("empty hex") << QStringList{"send", "--to", peerIn, "--hex", ""} << 2
                                    << "--hex: Nothing to send" << 0 << QByteArray();
+        // This machine has no sequencer.
+        QTest::newRow("sequencer chosen") << QStringList{"send", "--midi-system", "alsa", "--to", peerIn, "--hex", "F8"}
+                                          << 2 << "The ALSA sequencer cannot be opened (/dev/snd/seq)" << 0
+                                          << QByteArray();
+        QTest::newRow("unknown system") << QStringList{"ports", "--midi-system", "oss"} << 2
+                                        << "--midi-system takes auto, alsa or jack, not \"oss\"." << 0 << QByteArray();
         QTest::newRow("zero byte") << QStringList{"send", "--to", peerIn, "@dir/zero.txt"} << 2
                                    << "zero.txt: Line 2, column 5: a zero byte" << 0 << QByteArray();
 

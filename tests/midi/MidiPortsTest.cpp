@@ -1,6 +1,7 @@
 #include "VirtualMidiPlatform.h"
 
 #include "midi/MidiClient.h"
+#include "midi/platform/MidiPlatform.h"
 #include "midi/MidiDataTransmissionThread.h"
 #include "midi/MidiInputPort.h"
 #include "midi/MidiOutputPort.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 #include <unistd.h>
 
@@ -93,7 +95,18 @@ struct Device : StallingReceiver
         return output.transmitMidi(reinterpret_cast<const unsigned char*>(message.constData()), std::size_t(message.size()));
     }
 
-    MidiClient client{QStringLiteral("Tarvo Suite")};
+    // The installed platform, or the machine's own as the program picks it.
+    static MidiPlatformIF& platform(std::unique_ptr<MidiPlatformIF>& own)
+    {
+        if (MidiPlatformIF* installed = MidiPlatform::installed())
+            return *installed;
+        QString problem;
+        own = MidiPlatform::create(MidiSystem::Automatic, &problem);
+        return *own;
+    }
+
+    std::unique_ptr<MidiPlatformIF> ownPlatform;
+    MidiClient client{QStringLiteral("Tarvo Suite"), platform(ownPlatform)};
     MidiInputPort input{&client};
     MidiOutputPort output{&client};
 };

@@ -20,7 +20,7 @@ struct EngineRig
         : source(platform.addSource(QStringLiteral("Keys")))
     {
         platform.addDestination(QStringLiteral("Synth"));
-        engine = std::make_unique<MidiEngine>(QStringLiteral("Tarvo Suite"));
+        engine = std::make_unique<MidiEngine>(QStringLiteral("Tarvo Suite"), MidiSystem::Automatic);
         settings = std::make_unique<MidiEngineSettings>(&model, engine.get());
         engine->inputPort().openInputPort(QStringLiteral("Keys"));
         engine->outputPort().openOutputPort(QStringLiteral("Synth"));
