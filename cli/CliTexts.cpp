@@ -139,6 +139,8 @@ const char* const DestinationListPrefix = "out\t";
 
 const char* const SendFailedFormat = "Sending failed after %1 bytes: the destination or the MIDI service went away.";
 const char* const NotDeliveredText = "The last bytes did not leave for the destination.";
+const char* const NotDeliveredFormat = "%1 of %2 bytes left for the destination; the rest did not.";
+const char* const ServiceLostFormat = "Receiving ended: the MIDI service went away. %1";
 const char* const SendCancelledFormat = "Interrupted after %1 bytes.";
 const char* const LostMessagesFormat = "%1 messages lost: they came faster than they could be taken.";
 const char* const TooLongDroppedFormat = "A System Exclusive message longer than %1 bytes was dropped.";

@@ -54,6 +54,8 @@ extern const char* const DestinationListPrefix;
 
 extern const char* const SendFailedFormat;
 extern const char* const NotDeliveredText;
+extern const char* const NotDeliveredFormat;
+extern const char* const ServiceLostFormat;
 extern const char* const SendCancelledFormat;
 extern const char* const LostMessagesFormat;
 extern const char* const TooLongDroppedFormat;

@@ -35,7 +35,7 @@ Transfer::Transfer(const CliOptions& options)
     , m_signal(0)
 {
     m_refreshTimer.setInterval(RefreshIntervalMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, [this] { m_session.refresh(); });
+    connect(&m_refreshTimer, &QTimer::timeout, this, &Transfer::refresh);
     m_timeoutTimer.setSingleShot(true);
     connect(&m_timeoutTimer, &QTimer::timeout, this, [this] { end(collectedStatus()); });
     connect(&m_collector, &MessageCollector::arrived, this, &Transfer::takeArrived, Qt::QueuedConnection);
@@ -163,7 +163,7 @@ void Transfer::sendingFinished()
         end(ExitSignalBase + m_signal);
         return;
     case DumpSender::Outcome::Failed:
-        report(QString::fromLatin1(SendFailedFormat).arg(sent));
+        report(QString::fromLatin1(SendFailedFormat).arg(leftBytes(sent)));
         end(ExitFailed);
         return;
     case DumpSender::Outcome::Done:
@@ -172,10 +172,21 @@ void Transfer::sendingFinished()
     finishSending();
 }
 
+std::uint64_t Transfer::leftBytes(std::uint64_t handed)
+{
+    const std::uint64_t unsent = m_session.engine().unsentBytes();
+    return handed > unsent ? handed - unsent : 0;
+}
+
 void Transfer::finishSending()
 {
     if (!m_session.waitUntilSent(DeliveryTimeoutMs)) {
-        report(QLatin1String(NotDeliveredText));
+        if (m_pSender) {
+            const std::uint64_t handed = m_pSender->sentBytes();
+            report(QString::fromLatin1(NotDeliveredFormat).arg(leftBytes(handed)).arg(handed));
+        } else {
+            report(QLatin1String(NotDeliveredText));
+        }
         end(ExitFailed);
     } else if (!m_options.receives()) {
         end(ExitDone);
@@ -183,6 +194,18 @@ void Transfer::finishSending()
         end(collectedStatus());
     } else {
         startCollecting();
+    }
+}
+
+void Transfer::refresh()
+{
+    m_session.refresh();
+    // Sends fail by themselves; a receive would wait for nothing.
+    const QString problem = m_session.engine().serviceProblem();
+    if (m_collecting && !problem.isEmpty()) {
+        takeArrived();
+        report(QString::fromLatin1(ServiceLostFormat).arg(problem));
+        end(ExitBadInput);
     }
 }
 

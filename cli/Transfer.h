@@ -12,6 +12,7 @@
 #include <QList>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 
 class DumpSender;
@@ -42,6 +43,10 @@ private:
     void playingFinished(bool reachedEnd);
     // Once what was handed over has left.
     void finishSending();
+    // Of handed bytes, those that left: not what the platform still holds.
+    std::uint64_t leftBytes(std::uint64_t handed);
+    // About once a second: follows ports; ends a receive whose service went away.
+    void refresh();
     void startCollecting();
     void takeArrived();
     void signalled(int signalNumber);

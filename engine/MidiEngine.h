@@ -100,6 +100,9 @@ public:
     // Waits until what was handed to the platform has left; false on time-out
     // or when the platform could not deliver some of it.
     bool waitUntilSent(int timeoutMilliseconds);
+    // Bytes handed to the platform that have not left: after a failure, what
+    // a send counted as handed over but never went out.
+    std::uint64_t unsentBytes() const { return m_client.platform().unsentBytes(); }
 
 private:
     // The platform the client is made on; sets m_systemProblem when the

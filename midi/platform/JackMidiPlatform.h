@@ -64,6 +64,7 @@ public:
     bool hasRoom(Ref outputPort, std::size_t size) override;
     std::size_t largestPiece() const override { return JackOutputWriter::LargestMessage; }
     std::uint64_t droppedMessages() const override { return m_writer.droppedMessages(); }
+    std::uint64_t unsentBytes() const override { return m_writer.unfinishedBytes(); }
     std::uint64_t xrunCount() const override { return m_xruns; }
     bool generatesClock() const override { return true; }
     bool startClock(Ref outputPort, Ref destination, int tempo, bool startStop) override;

@@ -80,6 +80,8 @@ JackOutputWriter::JackOutputWriter()
     , m_queued(0)
     , m_written(0)
     , m_dropped(0)
+    , m_queuedBytes(0)
+    , m_finishedBytes(0)
     , m_droppedClocks(0)
     , m_restarted(false)
     , m_frame(0)
@@ -111,6 +113,7 @@ void JackOutputWriter::queue(const unsigned char* data, std::size_t size)
     m_immediateRing.write(data, size);
     m_immediateRing.publish();
     ++m_queued;
+    m_queuedBytes += size;
 }
 
 void JackOutputWriter::queueAt(const unsigned char* data, std::size_t size, std::uint32_t dueFrame)
@@ -120,6 +123,7 @@ void JackOutputWriter::queueAt(const unsigned char* data, std::size_t size, std:
     m_scheduledRing.write(data, size);
     m_scheduledRing.publish();
     ++m_queued;
+    m_queuedBytes += size;
 }
 
 void JackOutputWriter::startClock(int tempo, bool startStop)
@@ -252,6 +256,7 @@ void JackOutputWriter::write(void* buffer, std::uint32_t frames, std::uint32_t c
         } else {
             ++m_written;
         }
+        m_finishedBytes += pending.size;
         pending.held = false;
         return true;
     };

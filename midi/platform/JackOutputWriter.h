@@ -58,6 +58,8 @@ public:
     std::uint64_t queuedMessages() const { return m_queued; }
     std::uint64_t finishedMessages() const { return m_written + m_dropped; }
     std::uint64_t droppedMessages() const { return m_dropped + m_droppedClocks; }
+    // Bytes queued that no cycle has taken yet: what a server that died kept.
+    std::uint64_t unfinishedBytes() const { return m_queuedBytes - m_finishedBytes; }
 
     // The process callback: fills buffer for the cycle of frames that starts
     // at cycleStart, whose first frame is cycleStartMicroseconds on the
@@ -97,6 +99,8 @@ private:
     std::atomic<std::uint64_t> m_queued;
     std::atomic<std::uint64_t> m_written;
     std::atomic<std::uint64_t> m_dropped;
+    std::atomic<std::uint64_t> m_queuedBytes;
+    std::atomic<std::uint64_t> m_finishedBytes;
     std::atomic<std::uint64_t> m_droppedClocks;
     std::atomic<bool> m_restarted;
 

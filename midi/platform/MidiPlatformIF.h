@@ -130,6 +130,8 @@ public:
     virtual std::size_t largestPiece() const { return 0; }
     // Messages a send took over and the platform could not deliver after all.
     virtual std::uint64_t droppedMessages() const { return 0; }
+    // Bytes handed over that have not left yet.
+    virtual std::uint64_t unsentBytes() const { return 0; }
     // Overruns of the platform's cycle (JACK's xruns) since the client was
     // made: what arrived or left then may be lost or cut.
     virtual std::uint64_t xrunCount() const { return 0; }

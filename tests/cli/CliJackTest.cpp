@@ -154,6 +154,33 @@ private slots:
         QCOMPARE(received.back(), '\xF7');
     }
 
+    // A server that stops ends a receive, which would wait for nothing, and
+    // fails a send, which counts only the bytes that reached the peer.
+    void serverThatStopsEndsTheRun()
+    {
+        QProcess receive;
+        startCli(receive, {QStringLiteral("receive"), QStringLiteral("--from"), m_peer->outputPortName()});
+        const QByteArray dump = systemExclusiveDump(DumpSize);
+        const QString path = m_dir.filePath(QStringLiteral("paced.syx"));
+        QVERIFY(writeFile(path, dump));
+        QProcess send;
+        startCli(send, {QStringLiteral("send"), QStringLiteral("--to"), m_peer->inputPortName(),
+                        QStringLiteral("--rate"), QString::number(PacedRate), path});
+        QVERIFY(QTest::qWaitFor([this] { return m_peer->isHeard() && !m_peer->received().isEmpty(); },
+                                ReplyTimeoutMs));
+        m_server->stop();
+
+        const Run received = finish(receive);
+        QCOMPARE(received.exitCode, 2);
+        QVERIFY2(received.err.contains("Receiving ended: the MIDI service went away."), received.err.constData());
+        const Run sent = finish(send);
+        QCOMPARE(sent.exitCode, 3);
+        const QByteArray arrived = m_peer->receivedBytes();
+        QVERIFY(arrived.size() < DumpSize);
+        QVERIFY2(sent.err.contains(QStringLiteral("Sending failed after %1 bytes").arg(arrived.size()).toUtf8()),
+                 qPrintable(QStringLiteral("%1 arrived: %2").arg(arrived.size()).arg(QString::fromUtf8(sent.err))));
+    }
+
     void receiveWritesADumpThatCameInPieces()
     {
         const QByteArray dump = systemExclusiveDump(DumpSize);
