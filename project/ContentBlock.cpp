@@ -54,7 +54,8 @@ const BlockFormat BlockFormats[] = {
              ContentBlock::ProgramChangeLsbCheck, ContentBlock::ProgramChangeLsbValue, ContentBlock::ProgramChangeNumber,
              ContentBlock::ProgramChangeAutoTransmit}),
      NoTextTag},
-    {Id::WindowIdTimingClock, tagSet({ContentBlock::TimingClockTempo, ContentBlock::TimingClockPlaying}), NoTextTag},
+    {Id::WindowIdTimingClock, tagSet({ContentBlock::TimingClockTempo, ContentBlock::TimingClockPlaying,
+                                        ContentBlock::TimingClockStartStop}), NoTextTag},
 };
 
 // The windows that keep no content take no record at all.

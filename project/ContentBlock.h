@@ -41,7 +41,7 @@ public:
         ProgramChangeNumber = 5,
         ProgramChangeAutoTransmit = 6,
     };
-    enum TimingClockTag { TimingClockTempo = 0, TimingClockPlaying = 1 };
+    enum TimingClockTag { TimingClockTempo = 0, TimingClockPlaying = 1, TimingClockStartStop = 2 };
 
     // Whether a block follows the window's record in a project file.
     static bool exists(int windowId);

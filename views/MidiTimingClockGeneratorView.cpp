@@ -8,6 +8,7 @@
 #include "views/DialStyle.h"
 #include "views/ViewStyle.h"
 
+#include <QCheckBox>
 #include <QColor>
 #include <QVBoxLayout>
 
@@ -19,6 +20,8 @@ const int InitialTempo = 90;
 // The thread counts the tempo in tenths of a beat per minute.
 const int TempoScale = 10;
 const char* const TempoUnitText = "BPM";
+const char* const StartStopText = "Send Start/Stop";
+const char* const StartStopToolTip = "Start (FA) before the first clock of Play, Stop (FC) after the last";
 
 const QColor TempoLedOnColor(Qt::yellow);
 const QColor TempoLedOffColor(27, 27, 0);
@@ -33,7 +36,8 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, cons
       m_pThread(nullptr),
       m_pPlayButton(new MidiTimingClockPlayStopButton),
       m_pModel(context.model),
-      m_pDial(new MidiTimingClockDial)
+      m_pDial(new MidiTimingClockDial),
+      m_pStartStop(new QCheckBox(tr(StartStopText)))
 {
     windowId = WindowIdTimingClock;
 
@@ -67,6 +71,14 @@ MidiTimingClockGeneratorView::MidiTimingClockGeneratorView(QWidget* parent, cons
     m_pPlayButton->setPixmap(playStop);
     connect(m_pPlayButton, &QPushButton::toggled, this, &MidiTimingClockGeneratorView::updatedplayButton);
     layout->addWidget(m_pPlayButton);
+
+    // Off by default: the clock alone, as receivers that start on their own expect.
+    m_pStartStop->setToolTip(tr(StartStopToolTip));
+    connect(m_pStartStop, &QCheckBox::toggled, this, [this](bool checked) {
+        m_pModel->setParameterEditFlag(ParameterEdited);
+        m_pThread->setStartStopEnabled(checked);
+    });
+    layout->addWidget(m_pStartStop, 0, Qt::AlignHCenter);
     setLayout(layout);
 
     m_pModel->setParameterEditFlag(ParameterEdited);
@@ -105,6 +117,10 @@ bool MidiTimingClockGeneratorView::setDataStream(QDataStream& stream)
         return false;
     }
     const QMap<int, int>& records = content.integers;
+    // Before a restored Play, which sends Start when it is on.
+    if (records.contains(ContentBlock::TimingClockStartStop)) {
+        m_pStartStop->setChecked(records.value(ContentBlock::TimingClockStartStop) >= 1);
+    }
     if (records.contains(ContentBlock::TimingClockTempo)) {
         m_pDial->setValue(records.value(ContentBlock::TimingClockTempo));
     }
@@ -118,6 +134,7 @@ bool MidiTimingClockGeneratorView::getDataStream(QDataStream& stream)
 {
     ContentValues content;
     content.integers = {{ContentBlock::TimingClockTempo, m_pDial->value()},
-                        {ContentBlock::TimingClockPlaying, m_pPlayButton->isChecked() ? 1 : 0}};
+                        {ContentBlock::TimingClockPlaying, m_pPlayButton->isChecked() ? 1 : 0},
+                        {ContentBlock::TimingClockStartStop, m_pStartStop->isChecked() ? 1 : 0}};
     return ContentBlock::write(windowId, content, stream);
 }

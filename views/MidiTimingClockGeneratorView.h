@@ -7,11 +7,13 @@
 #include <QWidget>
 
 class MidiTimingClockDial;
+class QCheckBox;
 class MidiTimingClockPlayStopButton;
 class MidiTimingClockTransmittionThread;
 class TarvoModel;
 
-// Sends MIDI Timing Clock at the dial's tempo while the play button is down.
+// Sends MIDI Timing Clock at the dial's tempo while the play button is down,
+// with Start and Stop around it when chosen.
 // Restoring its content acts like the user: a restored tempo reaches the
 // clock thread, a restored playing state starts the clock.
 class MidiTimingClockGeneratorView : public QWidget, public WindowRestorationInfo, public FileStream
@@ -37,4 +39,5 @@ private:
     MidiTimingClockPlayStopButton* m_pPlayButton;
     TarvoModel* m_pModel;
     MidiTimingClockDial* m_pDial;
+    QCheckBox* m_pStartStop;
 };

@@ -29,8 +29,8 @@ public:
         bool whole() const { return received == written && intact == written; }
     };
 
-    static const std::size_t LargestEvent = 1024;
-    static const std::size_t AsManyAsFit = ~std::size_t(0);
+    static constexpr std::size_t LargestEvent = 1024;
+    static constexpr std::size_t AsManyAsFit = ~std::size_t(0);
 
     CycleProbe();
     ~CycleProbe();

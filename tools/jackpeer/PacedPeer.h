@@ -43,7 +43,7 @@ public:
         std::uint64_t droppedEvents = 0;
     };
 
-    static const std::size_t PieceBytes = 1024;
+    static constexpr std::size_t PieceBytes = 1024;
 
     explicit PacedPeer(const QString& clientName);
     ~PacedPeer();
@@ -88,7 +88,7 @@ private:
     std::size_t m_frontWritten = 0;
     std::uint64_t m_cyclesWhenEmptied = 0;
     bool m_emptied = true;
-    static const std::uint64_t NotHeard = ~std::uint64_t(0);
+    static constexpr std::uint64_t NotHeard = ~std::uint64_t(0);
     // The cycle count when a listener was first seen.
     std::uint64_t m_heardSince = NotHeard;
 
