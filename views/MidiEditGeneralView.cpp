@@ -8,6 +8,7 @@
 #include "views/FileDialog.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorLog.h"
+#include "views/NewestLineFollower.h"
 #include "views/ToolWindowHostIF.h"
 #include "views/ViewStyle.h"
 
@@ -23,6 +24,8 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -54,9 +57,6 @@ const int ToolBarHeight = 36;
 const qreal PixmapDevicePixelRatio = 2.0;
 // The tool bar has a separator in front of this button.
 const int FirstTransmissionButton = 3;
-
-// A scroll bar this close to its end follows new lines.
-const int FollowingScrollDistance = 3;
 
 struct ToolButtonItem {
     const char* pixmapPath;
@@ -91,6 +91,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, const ViewContext
     , m_pEditView(parent)
     , m_pHost(context.host)
     , m_pTextView(nullptr)
+    , m_pFollower(nullptr)
     , m_pModel(context.model)
     , m_pToolBar(nullptr)
     , m_pMonitorLog(nullptr)
@@ -120,6 +121,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, const ViewContext
 
     m_pTextView = new MidiEditTextView(this, m_pModel);
     if (!isEditor) {
+        m_pFollower = new NewestLineFollower(m_pTextView);
         m_pTextView->setReadOnly(true);
         m_pTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_pTextView->setBackgroundVisible(true);
@@ -159,8 +161,11 @@ void MidiEditGeneralView::insertText(const QString& text, int keptLines)
 {
     QScrollBar* scrollBar = m_pTextView->verticalScrollBar();
     const int value = scrollBar->value();
-    const int maximum = scrollBar->maximum();
-    const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
+    // An editor's text stays where its reader put it.
+    std::optional<NewestLineFollower::Change> change;
+    if (m_pFollower != nullptr) {
+        change.emplace(m_pFollower);
+    }
 
     QTextCursor cursor = m_pTextView->textCursor();
     // New lines in and old ones out as one change: the view lays out once.
@@ -176,9 +181,7 @@ void MidiEditGeneralView::insertText(const QString& text, int keptLines)
     const int removed = keptLines > 0 ? removeLinesAbove(keptLines) : 0;
     cursor.endEditBlock();
 
-    if (following) {
-        scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    } else if (removed > 0) {
+    if (removed > 0 && change && !m_pFollower->isFollowing()) {
         scrollBar->setValue(qMax(0, value - removed));
     }
 }

@@ -7,6 +7,7 @@
 
 class MidiEditTextView;
 class MonitorLog;
+class NewestLineFollower;
 class QToolBar;
 class TarvoModel;
 class ToolWindowHostIF;
@@ -23,12 +24,15 @@ public:
 
     // Replaces the whole text.
     void setText(const QString& text);
-    // Appends text; a reader who scrolled back is not pulled to the end.
+    // Appends text. A monitor that followed its newest line shows the new
+    // one; a reader who scrolled back is not pulled to the end.
     // With keptLines, the lines above the last keptLines go, and a reader who
     // scrolled back keeps the same lines in sight.
     void insertText(const QString& text, int keptLines = 0);
     // Received data is no edit of the user's: it never enters the undo history.
     void insertReceivedText(const QString& text);
+    // Keeps a monitor at its newest line; null in editors.
+    NewestLineFollower* follower() const { return m_pFollower; }
     // The monitor's log; null in editors.
     MonitorLog* monitorLog() const { return m_pMonitorLog; }
     // False when the text is empty.
@@ -69,6 +73,7 @@ private:
     MidiEditView* m_pEditView;
     ToolWindowHostIF* m_pHost;
     MidiEditTextView* m_pTextView;
+    NewestLineFollower* m_pFollower;
     TarvoModel* m_pModel;
     QToolBar* m_pToolBar;
     MonitorLog* m_pMonitorLog;

@@ -7,6 +7,7 @@
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorFindBar.h"
+#include "views/NewestLineFollower.h"
 #include "views/MonitorRecording.h"
 #include "views/MonitorStatusLine.h"
 #include "views/ToolWindowHostIF.h"
@@ -68,7 +69,7 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     , m_pModel(context.model)
     , m_pHost(context.host)
     , m_isInMonitor(isInMonitor)
-    , m_pFindBar(new MonitorFindBar(text, view))
+    , m_pFindBar(new MonitorFindBar(text, view->follower(), view))
     , m_pStatusLine(new MonitorStatusLine(view))
     , m_pRecording(isInMonitor ? new MonitorRecording(view, context, m_pStatusLine) : nullptr)
     , m_history(m_pModel->getModelIntValue(MonitorHistoryId))
@@ -229,8 +230,8 @@ void MonitorLog::showAll()
     // The history holds the lines still to be inserted as well.
     m_unshown.clear();
     QScrollBar* scrollBar = m_pText->verticalScrollBar();
-    const bool following = scrollBar->value() >= scrollBar->maximum();
     const int top = scrollBar->value();
+    const NewestLineFollower::Change change(m_pView->follower());
     QString all;
     for (const MonitorEntry& entry : m_history.shown()) {
         if (!all.isEmpty()) {
@@ -240,7 +241,9 @@ void MonitorLog::showAll()
     }
     m_pText->setPlainText(all);
     // Both views have a line for each line, so the same lines stay in sight.
-    scrollBar->setValue(following ? scrollBar->maximum() : top);
+    if (!m_pView->follower()->isFollowing()) {
+        scrollBar->setValue(top);
+    }
     m_pFindBar->refreshHighlights();
 }
 

@@ -1,7 +1,8 @@
 // A monitor's own commands: pausing keeps every line the history holds and
 // counts those it cannot, the decoded view switches back to the very same
 // hex lines, finding steps through the matches, the Out Monitor hides
-// timing clock and active sensing, the log and captured System Exclusive
+// timing clock and active sensing, the newest line stays in sight through
+// resizes and a find until the reader scrolls back, the log and captured System Exclusive
 // messages are saved as shown and byte for byte, and a recording keeps
 // everything that arrived, paused or not, and survives a failed write.
 
@@ -41,7 +42,19 @@ class MonitorLogTest : public QObject
     std::unique_ptr<SendingMainWindow> m_pBench;
     std::unique_ptr<MidiEditView> m_pMonitor;
 
+    // What may happen to a monitor that shows its newest line.
+    enum Disturbance { Narrower, Shorter, Taller, FindClosed, DecodedView };
+
     MidiEditTextView* text() const { return m_pMonitor->findChild<MidiEditTextView*>(); }
+    // Whether the last line is wholly in the monitor's view, after the layout
+    // a resize brings has been done.
+    bool newestLineInSight()
+    {
+        QApplication::processEvents();
+        MidiEditTextView* view = text();
+        const QRect last = view->cursorRect(QTextCursor(view->document()->lastBlock()));
+        return last.top() >= 0 && last.bottom() < view->viewport()->height();
+    }
     QString status() const { return m_pMonitor->findChild<MonitorStatusLine*>()->text(); }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -154,6 +167,61 @@ private slots:
         m_pMonitor->receivedMessage(lineRecords(controlChanges(HistoryLines, 100)));
         QCOMPARE(text()->document()->blockCount(), HistoryLines);
         QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), top);
+    }
+
+    void newestLineStaysInSight_data()
+    {
+        QTest::addColumn<int>("disturbance");
+        QTest::newRow("resized narrower") << int(Narrower);
+        QTest::newRow("resized shorter") << int(Shorter);
+        QTest::newRow("resized taller") << int(Taller);
+        QTest::newRow("find closed") << int(FindClosed);
+        QTest::newRow("decoded view") << int(DecodedView);
+    }
+    void newestLineStaysInSight()
+    {
+        QFETCH(int, disturbance);
+        m_pMonitor->resize(400, 400);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 200)));
+        QVERIFY(newestLineInSight());
+        switch (disturbance) {
+        case Narrower:
+            // Tile and Cascade make a window smaller like this.
+            m_pMonitor->resize(300, 150);
+            break;
+        case Shorter:
+            m_pMonitor->resize(400, 120);
+            break;
+        case Taller:
+            m_pMonitor->resize(400, 700);
+            break;
+        case FindClosed:
+            key(Qt::Key_F, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("B0 00 05"));
+            QVERIFY(!newestLineInSight());
+            key(Qt::Key_Escape);
+            break;
+        case DecodedView:
+            key(Qt::Key_D, Qt::ControlModifier);
+            break;
+        }
+        QVERIFY(newestLineInSight());
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(200, 50)));
+        QVERIFY(newestLineInSight());
+    }
+
+    void endKeyResumesFollowing()
+    {
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 200)));
+        text()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(200, 50)));
+        QVERIFY(!newestLineInSight());
+        QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), controlChanges(0, 1).mid(1));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(newestLineInSight());
+        m_pMonitor->resize(m_pMonitor->width(), m_pMonitor->height() / 2);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(250, 50)));
+        QVERIFY(newestLineInSight());
     }
 
     void linesBeyondTheHistoryStillCompleteLaterOnes()
