@@ -42,16 +42,6 @@ QString dumpFileFilters()
         + QCoreApplication::translate("MidiEditGeneralView", TextFileFilter);
 }
 
-// The path with the extension of the chosen filter ("(*.syx)") when none was typed.
-QString withFilterExtension(const QString& path, const QString& filter)
-{
-    if (!QFileInfo(path).suffix().isEmpty()) {
-        return path;
-    }
-    const int star = filter.lastIndexOf(QLatin1String("*."));
-    return star < 0 ? path : path + filter.mid(star + 1).remove(QLatin1Char(')'));
-}
-
 const QSize ToolButtonSize(32, 32);
 const int ToolBarHeight = 36;
 const qreal PixmapDevicePixelRatio = 2.0;
@@ -357,14 +347,12 @@ void MidiEditGeneralView::saveMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    QString filter;
-    const QString chosen = FileDialog::showFileSaveDialog(
+    const QString path = FileDialog::showFileSaveDialog(
         window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
-        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId), &filter);
-    if (chosen.isEmpty()) {
+        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+    if (path.isEmpty()) {
         return;
     }
-    const QString path = withFilterExtension(chosen, filter);
     setDumpFileWorkingDirectory(path);
     QString reason;
     if (!DumpFile::save(path, m_pTextView->toPlainText(), &reason)) {
