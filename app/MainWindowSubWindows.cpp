@@ -166,7 +166,9 @@ QMdiSubWindow* MainWindow::addToolSubWindow(QWidget* view, const char* objectNam
     }
     subWindow->installEventFilter(this);
     subWindow->setWindowIcon(QIcon(QLatin1String(SubWindowIconPath)));
-    subWindow->setWindowTitle(Utility::removeMenuOfModifierCharacter(title));
+    // A view that names what it holds (an editor's file) keeps its own title.
+    subWindow->setWindowTitle(view->windowTitle().isEmpty() ? Utility::removeMenuOfModifierCharacter(title)
+                                                             : view->windowTitle());
     return subWindow;
 }
 

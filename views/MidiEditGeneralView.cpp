@@ -145,6 +145,19 @@ MidiEditGeneralView::~MidiEditGeneralView()
 void MidiEditGeneralView::setText(const QString& text)
 {
     m_pTextView->setPlainText(text);
+    document()->setModified(false);
+}
+
+QTextDocument* MidiEditGeneralView::document() const
+{
+    return m_pTextView->document();
+}
+
+void MidiEditGeneralView::setDocumentPath(const QString& path)
+{
+    m_documentPath = path;
+    document()->setModified(false);
+    emit documentPathChanged();
 }
 
 void MidiEditGeneralView::insertText(const QString& text, int keptLines)
@@ -266,14 +279,15 @@ bool MidiEditGeneralView::openReceivingEditor()
     return m_pHost->openMessageEditor(MidiEditView::SystemExclusiveReceive, QSize(), QString());
 }
 
-void MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
+bool MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
 {
     QString current;
     if (getText(current)) {
         m_pHost->openMessageEditor(MidiEditView::SystemExclusive, size, text);
-    } else {
-        setText(text);
+        return false;
     }
+    setText(text);
+    return true;
 }
 
 void MidiEditGeneralView::setDumpFileWorkingDirectory(const QString& path)
@@ -339,7 +353,9 @@ void MidiEditGeneralView::loadDumpFile(const QString& path, const QSize& size)
         m_pHost->showOpenFailedMessageBox(reason);
         return;
     }
-    placeLoadedText(text, size);
+    if (placeLoadedText(text, size)) {
+        setDocumentPath(path);
+    }
 }
 
 void MidiEditGeneralView::saveMenuSelected()
@@ -347,17 +363,30 @@ void MidiEditGeneralView::saveMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    const QString path = FileDialog::showFileSaveDialog(
-        window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
-        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
-    if (path.isEmpty()) {
-        return;
+    save(true);
+}
+
+bool MidiEditGeneralView::save(bool askForName)
+{
+    QString path = m_documentPath;
+    if (askForName) {
+        const QString proposal = m_documentPath.isEmpty()
+            ? m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/')
+            : m_documentPath;
+        path = FileDialog::showFileSaveDialog(window(), tr(SaveDialogCaption), proposal, dumpFileFilters(),
+                                              m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+        if (path.isEmpty()) {
+            return false;
+        }
+        setDumpFileWorkingDirectory(path);
     }
-    setDumpFileWorkingDirectory(path);
     QString reason;
     if (!DumpFile::save(path, m_pTextView->toPlainText(), &reason)) {
         m_pHost->showSaveFailedMessageBox(reason);
+        return false;
     }
+    setDocumentPath(path);
+    return true;
 }
 
 bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)

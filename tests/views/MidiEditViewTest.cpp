@@ -272,6 +272,7 @@ private slots:
         QVERIFY(!page.drag(directory.filePath("dump")));
         QVERIFY(page.drag(path, true));
         QCOMPARE(page.plainText(), QStringLiteral("F0 7E 7F 06 01 F7"));
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 dump.txt"));
         QCOMPARE(m_pBench->m_model.getModelStringValue(DumpFileWorkingDirectoryId), directory.path());
         // On an editor with text the file opens in a new editor.
         QVERIFY(page.drag(path, true));
@@ -281,6 +282,8 @@ private slots:
         m_pBench->m_model.setParameterEditFlag(ParameterNotEdited);
         page.key(Qt::Key_0);
         QCOMPARE(m_pBench->m_model.getParameterEditFlag(), ParameterEdited);
+        QVERIFY(page.view->hasUnsavedChanges());
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 dump.txt*"));
     }
 
     void saveAddsTheFilterExtension_data()
@@ -305,6 +308,7 @@ private slots:
         const Page page = createView(MidiEditView::SystemExclusive, QStringLiteral("F0 7E 7F 06 01 F7"));
         QVERIFY(!saveAs(page, directory.filePath(typed), filter));
         QCOMPARE(QDir(directory.path()).entryList(QDir::Files), QStringList{written});
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 ") + written);
         QFile file(directory.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const bool binary = written.endsWith(QLatin1String(".syx"), Qt::CaseInsensitive);
