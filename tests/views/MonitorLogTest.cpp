@@ -133,7 +133,7 @@ private slots:
         key(Qt::Key_Space);
         m_pMonitor->receivedMessage(lineRecords(controlChanges(100, 300)));
         QCOMPARE(text()->document()->blockCount(), 100);
-        QVERIFY2(status().endsWith(QLatin1String("Paused: 300 waiting")), qPrintable(status()));
+        QVERIFY2(status().startsWith(QLatin1String("Paused: 300 waiting\n")), qPrintable(status()));
         key(Qt::Key_Space);
         QCOMPARE(text()->toPlainText(), controlChanges(0, 100).trimmed() + controlChanges(100, 300));
         QVERIFY(!status().contains(QLatin1String("Paused")));
@@ -222,6 +222,32 @@ private slots:
         m_pMonitor->resize(m_pMonitor->width(), m_pMonitor->height() / 2);
         m_pMonitor->receivedMessage(lineRecords(controlChanges(250, 50)));
         QVERIFY(newestLineInSight());
+    }
+
+    void footFitsTheDefaultWidth()
+    {
+        // The default size of the In Monitor.
+        m_pMonitor->resize(338, 274);
+        auto* foot = m_pMonitor->findChild<MonitorStatusLine*>();
+        const auto read = [foot] { QMetaObject::invokeMethod(foot, "readFigures"); };
+        m_pMonitor->receivedMessage(messageRecords({"903C64"}));
+        read();
+        QVERIFY2(status().startsWith(QLatin1String("0 lost  |  1 message  |  ")), qPrintable(status()));
+        // A clock at 120 BPM with thousands of messages and losses.
+        const qint64 tick = 20833;
+        const qint64 start = steadyMicroseconds();
+        MidiRecords clock = lineRecords(QStringLiteral("\nF8").repeated(4800), start, tick);
+        clock.append(lossRecord(MidiRecord::Kind::Lost, 12345, start + 4800 * tick));
+        m_pMonitor->receivedMessage(clock);
+        read();
+        const QStringList lines = status().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith(QLatin1String("12,345 lost  |  4,801 messages")), qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith(QLatin1String("clock 120.0 BPM  |  jitter ")), qPrintable(lines[1]));
+        for (const QString& line : lines) {
+            QVERIFY2(foot->fontMetrics().horizontalAdvance(line) <= foot->contentsRect().width(), qPrintable(line));
+        }
+        QVERIFY(foot->toolTip().contains(QLatin1String("4,803 bytes")));
     }
 
     void linesBeyondTheHistoryStillCompleteLaterOnes()
