@@ -297,6 +297,13 @@ private slots:
 
     void outMonitorHidesNoiseAndSavesItsLog()
     {
+        // Lines shown already go when hidden, and come back.
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \nF8 ")));
+        trigger("&Hide Timing Clock and Active Sensing");
+        QCOMPARE(text()->toPlainText(), QStringLiteral("90 3C 64 "));
+        trigger("&Hide Timing Clock and Active Sensing");
+        QCOMPARE(text()->toPlainText(), QStringLiteral("90 3C 64 \nF8 "));
+        text()->clearText();
         trigger("&Hide Timing Clock and Active Sensing");
         m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 ")));
         QTemporaryDir hex;
