@@ -99,7 +99,11 @@ bool MainWindow::openDumpFile(const QString& path)
         showOpenFailedMessageBox(reason);
         return false;
     }
-    return openMessageEditorWindow(MidiEditView::SystemExclusive, QSize(-1, -1), text) != nullptr;
+    QMdiSubWindow* subWindow = openMessageEditorWindow(MidiEditView::SystemExclusive, QSize(-1, -1), text);
+    if (subWindow == nullptr)
+        return false;
+    static_cast<MidiEditView*>(subWindow->widget())->setDocumentPath(path);
+    return true;
 }
 
 bool MainWindow::openFile(const QString& path)

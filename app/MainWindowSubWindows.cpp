@@ -166,7 +166,9 @@ QMdiSubWindow* MainWindow::addToolSubWindow(QWidget* view, const char* objectNam
     }
     subWindow->installEventFilter(this);
     subWindow->setWindowIcon(QIcon(QLatin1String(SubWindowIconPath)));
-    subWindow->setWindowTitle(Utility::removeMenuOfModifierCharacter(title));
+    // A view that names what it holds (an editor's file) keeps its own title.
+    subWindow->setWindowTitle(view->windowTitle().isEmpty() ? Utility::removeMenuOfModifierCharacter(title)
+                                                             : view->windowTitle());
     return subWindow;
 }
 
@@ -203,8 +205,12 @@ QMdiSubWindow* MainWindow::createOpenSourceLicenseView(const QString& title)
     removeMaximizeMenuForFixedSizeView(subWindow->systemMenu());
     subWindow->setWindowFlags((subWindow->windowFlags() & ~(Qt::CustomizeWindowHint | Qt::WindowMaximizeButtonHint))
                               | Qt::CustomizeWindowHint);
-    subWindow->resize(view->size());
-    centreInMainWindow(subWindow);
+    // The text's own size where the area has room, centred and wholly inside
+    // the area, so that the title bar and its close button are in sight.
+    const QRect area = m_pMdiArea->viewport()->rect();
+    QRect rect(QPoint(0, 0), view->size() + (subWindow->size() - view->size()));
+    rect.moveCenter(area.center());
+    subWindow->setGeometry(fitIntoArea(rect, area));
     subWindow->setAttribute(Qt::WA_DeleteOnClose);
     subWindow->setWindowTitle(title);
     subWindow->show();

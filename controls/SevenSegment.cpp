@@ -120,6 +120,18 @@ bool SevenSegment::isVisibleLineEdit() const
 
 void SevenSegment::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    openEntryWithValue();
+    event->accept();
+}
+
+void SevenSegment::openEntryWithValue()
+{
+    openEntry(QString::number(m_value, 10));
+    m_pLineEdit->selectAll();
+}
+
+void SevenSegment::openEntry(const QString& text)
+{
     if (m_pLineEdit != nullptr) {
         disconnect(m_pLineEdit, &LineEdit::editingFinished, this, &SevenSegment::inputCompletion);
         delete m_pLineEdit;
@@ -127,13 +139,13 @@ void SevenSegment::mouseDoubleClickEvent(QMouseEvent* event)
     m_pLineEdit = new LineEdit(QString::number(m_value, 10), this);
     // The digit area left of the buttons.
     m_pLineEdit->setGeometry(0, 0, width() - m_pIncreaseButton->width() - 1, height());
-    m_pLineEdit->selectAll();
     m_pLineEdit->setValidator(new QIntValidator(m_minimum, m_maximum, m_pLineEdit));
     m_pLineEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The text typed so far; the value before it comes back when it is no number.
+    m_pLineEdit->setText(text);
     m_pLineEdit->show();
     m_pLineEdit->setFocus();
     connect(m_pLineEdit, &LineEdit::editingFinished, this, &SevenSegment::inputCompletion);
-    event->accept();
 }
 
 void SevenSegment::wheelEvent(QWheelEvent* event)
@@ -142,17 +154,19 @@ void SevenSegment::wheelEvent(QWheelEvent* event)
     if (isVisibleLineEdit()) {
         return;
     }
+    // One notch is one step, whatever the desktop scrolls text by: the
+    // value is a choice among neighbours, not a page of lines.
     const double steps = wheelDelta(event) / WheelDeltaPerStep;
     // A turn the other way drops what was left over from this way.
     if (m_wheelRemainder != 0.0 && steps / m_wheelRemainder < 0.0) {
         m_wheelRemainder = 0.0;
     }
-    const double total = steps * QApplication::wheelScrollLines() + m_wheelRemainder;
-    const double whole = std::trunc(total);
+    const double total = steps + m_wheelRemainder;
+    const int whole = static_cast<int>(std::trunc(total));
     m_wheelRemainder = total - whole;
-    const int value = boundedValue(m_value + whole);
-    if (value != m_value) {
-        changeValue(value);
+    // A value at a time: an owner that sends each value sends every one passed.
+    for (int step = 0; step < std::abs(whole); ++step) {
+        addStepToValue(whole > 0 ? 1 : -1);
     }
 }
 
@@ -167,6 +181,11 @@ void SevenSegment::keyPressEvent(QKeyEvent* event)
         increase();
     } else if (event->key() == Qt::Key_Down) {
         decrease();
+    } else if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9) {
+        // A digit typed on the display starts a number.
+        openEntry(event->text());
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openEntryWithValue();
     }
 }
 

@@ -8,8 +8,9 @@ class LineEdit;
 class PushButton;
 
 // A three-digit number drawn from a strip of digit images, with up and down
-// buttons at its right edge, wheel and arrow key stepping and a double-click
-// inline entry. It is not bound to the model: owners listen to valueChanged.
+// buttons at its right edge, wheel (a notch a step) and arrow key stepping,
+// and an inline entry that a digit typed, Enter or a double click opens. It
+// is not bound to the model: owners listen to valueChanged.
 class SevenSegment : public QWidget
 {
     Q_OBJECT
@@ -52,6 +53,10 @@ protected slots:
     void decrease();
 
 private:
+    // The inline entry over the digits, holding text.
+    void openEntry(const QString& text);
+    // The entry with the value, selected for typing over.
+    void openEntryWithValue();
     int boundedValue(double value) const;
     // Stores, repaints and reports a value that differs from the shown one.
     void changeValue(int value);

@@ -26,7 +26,7 @@ test_packages=(
   # screenshots under a window manager, with two font sets
   xvfb xauth imagemagick xdotool openbox fonts-dejavu-core fonts-noto-core fonts-noto-mono
   # validators of the installed desktop files
-  desktop-file-utils appstream
+  desktop-file-utils appstream lintian
 )
 
 set_name=${1:-test}

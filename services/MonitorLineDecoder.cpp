@@ -66,9 +66,22 @@ QString MonitorLineDecoder::decode(const MidiRecord& record, const Context& cont
     appendPadded(text, decoded.channel == 0 ? QString() : QString::number(decoded.channel).rightJustified(ChannelWidth),
                  ChannelWidth);
     text += ColumnGap;
-    appendPadded(text, decoded.kind, KindWidth);
-    appendPadded(text, decoded.values, ValuesWidth);
+    // The words take the kind's and the values' columns together, so the hex
+    // bytes line up; values that do not fit follow the bytes instead.
+    QString words = decoded.kind;
+    if (words.size() < KindWidth) {
+        words += QString(KindWidth - words.size(), Space);
+    }
+    const bool valuesFit = words.size() + decoded.values.size() <= KindWidth + ValuesWidth;
+    if (valuesFit) {
+        words += decoded.values;
+    }
+    appendPadded(text, words, KindWidth + ValuesWidth);
     text += ColumnGap;
     text += body.trimmed();
+    if (!valuesFit) {
+        text += ColumnGap;
+        text += decoded.values;
+    }
     return text;
 }

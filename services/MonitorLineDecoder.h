@@ -8,7 +8,8 @@
 // A monitor's decoded view of its records, one after another: each message
 // line keeps its time stamp and hex bytes and gains, in aligned columns, the
 // time since the monitor's previous message, the channel, and the message in
-// words.
+// words. Words too long for their columns (a System Exclusive message's
+// description) follow the hex bytes, which stay in their column.
 class MonitorLineDecoder
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "engine/HexText.h"
 #include "engine/TimeStamp.h"
+#include "services/CountText.h"
 
 #include "midilib_constants.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 const char* const LostLineFormat
     = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- %1 messages lost: input faster than the program can take --");
+const char* const OneLostLineFormat
+    = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- %1 message lost: input faster than the program can take --");
 const char* const TooLongLineFormat = QT_TRANSLATE_NOOP(
     "MonitorLineFormat",
     "-- System Exclusive longer than %1 bytes dropped: raise Maximum System Exclusive in MIDI Settings --");
@@ -67,7 +70,8 @@ QString MonitorLineFormat::body(const MidiRecord& record)
     case MidiRecord::Kind::Message:
         return messageBody(record.bytes);
     case MidiRecord::Kind::Lost:
-        return translated(LostLineFormat).arg(record.count);
+        return countText(record.count, QString::number(record.count), translated(OneLostLineFormat),
+                         translated(LostLineFormat));
     case MidiRecord::Kind::TooLong:
         return translated(TooLongLineFormat).arg(record.count);
     case MidiRecord::Kind::CutShort:

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
 
 namespace {
 
@@ -54,4 +56,18 @@ QString LicenseInfoView::readLicenseText(const QString& path)
     bytes.replace(QtVersionPlaceholder, qVersion());
     // Decoding stops at the first zero byte.
     return QString::fromUtf8(bytes.constData());
+}
+
+void LicenseInfoView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    // The tool window it is shown in, or the view itself standing alone.
+    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        subWindow->close();
+    } else {
+        close();
+    }
 }

@@ -3,7 +3,7 @@
 #include <QTextEdit>
 
 // The Help menu's "Open Source License" window: the licence texts that ship
-// beside the application, read-only.
+// beside the application, read-only. Escape closes the window.
 class LicenseInfoView : public QTextEdit
 {
     Q_OBJECT
@@ -17,4 +17,7 @@ public:
     // The file's text, up to a zero byte, with the Qt version filled in; empty
     // when the file cannot be read.
     static QString readLicenseText(const QString& path);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

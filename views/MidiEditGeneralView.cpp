@@ -8,6 +8,7 @@
 #include "views/FileDialog.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorLog.h"
+#include "views/NewestLineFollower.h"
 #include "views/ToolWindowHostIF.h"
 #include "views/ViewStyle.h"
 
@@ -24,6 +25,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
 
 const char* const OpenDialogCaption = QT_TRANSLATE_NOOP("MidiEditGeneralView", "Open");
@@ -39,24 +42,11 @@ QString dumpFileFilters()
         + QCoreApplication::translate("MidiEditGeneralView", TextFileFilter);
 }
 
-// The path with the extension of the chosen filter ("(*.syx)") when none was typed.
-QString withFilterExtension(const QString& path, const QString& filter)
-{
-    if (!QFileInfo(path).suffix().isEmpty()) {
-        return path;
-    }
-    const int star = filter.lastIndexOf(QLatin1String("*."));
-    return star < 0 ? path : path + filter.mid(star + 1).remove(QLatin1Char(')'));
-}
-
 const QSize ToolButtonSize(32, 32);
 const int ToolBarHeight = 36;
 const qreal PixmapDevicePixelRatio = 2.0;
 // The tool bar has a separator in front of this button.
 const int FirstTransmissionButton = 3;
-
-// A scroll bar this close to its end follows new lines.
-const int FollowingScrollDistance = 3;
 
 struct ToolButtonItem {
     const char* pixmapPath;
@@ -91,6 +81,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, const ViewContext
     , m_pEditView(parent)
     , m_pHost(context.host)
     , m_pTextView(nullptr)
+    , m_pFollower(nullptr)
     , m_pModel(context.model)
     , m_pToolBar(nullptr)
     , m_pMonitorLog(nullptr)
@@ -120,6 +111,7 @@ MidiEditGeneralView::MidiEditGeneralView(MidiEditView* parent, const ViewContext
 
     m_pTextView = new MidiEditTextView(this, m_pModel);
     if (!isEditor) {
+        m_pFollower = new NewestLineFollower(m_pTextView);
         m_pTextView->setReadOnly(true);
         m_pTextView->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_pTextView->setBackgroundVisible(true);
@@ -153,14 +145,30 @@ MidiEditGeneralView::~MidiEditGeneralView()
 void MidiEditGeneralView::setText(const QString& text)
 {
     m_pTextView->setPlainText(text);
+    document()->setModified(false);
+}
+
+QTextDocument* MidiEditGeneralView::document() const
+{
+    return m_pTextView->document();
+}
+
+void MidiEditGeneralView::setDocumentPath(const QString& path)
+{
+    m_documentPath = path;
+    document()->setModified(false);
+    emit documentPathChanged();
 }
 
 void MidiEditGeneralView::insertText(const QString& text, int keptLines)
 {
     QScrollBar* scrollBar = m_pTextView->verticalScrollBar();
     const int value = scrollBar->value();
-    const int maximum = scrollBar->maximum();
-    const bool following = value <= maximum && value >= maximum - FollowingScrollDistance;
+    // An editor's text stays where its reader put it.
+    std::optional<NewestLineFollower::Change> change;
+    if (m_pFollower != nullptr) {
+        change.emplace(m_pFollower);
+    }
 
     QTextCursor cursor = m_pTextView->textCursor();
     // New lines in and old ones out as one change: the view lays out once.
@@ -176,9 +184,7 @@ void MidiEditGeneralView::insertText(const QString& text, int keptLines)
     const int removed = keptLines > 0 ? removeLinesAbove(keptLines) : 0;
     cursor.endEditBlock();
 
-    if (following) {
-        scrollBar->triggerAction(QAbstractSlider::SliderToMaximum);
-    } else if (removed > 0) {
+    if (removed > 0 && change && !m_pFollower->isFollowing()) {
         scrollBar->setValue(qMax(0, value - removed));
     }
 }
@@ -273,14 +279,15 @@ bool MidiEditGeneralView::openReceivingEditor()
     return m_pHost->openMessageEditor(MidiEditView::SystemExclusiveReceive, QSize(), QString());
 }
 
-void MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
+bool MidiEditGeneralView::placeLoadedText(const QString& text, const QSize& size)
 {
     QString current;
     if (getText(current)) {
         m_pHost->openMessageEditor(MidiEditView::SystemExclusive, size, text);
-    } else {
-        setText(text);
+        return false;
     }
+    setText(text);
+    return true;
 }
 
 void MidiEditGeneralView::setDumpFileWorkingDirectory(const QString& path)
@@ -346,7 +353,9 @@ void MidiEditGeneralView::loadDumpFile(const QString& path, const QSize& size)
         m_pHost->showOpenFailedMessageBox(reason);
         return;
     }
-    placeLoadedText(text, size);
+    if (placeLoadedText(text, size)) {
+        setDocumentPath(path);
+    }
 }
 
 void MidiEditGeneralView::saveMenuSelected()
@@ -354,19 +363,30 @@ void MidiEditGeneralView::saveMenuSelected()
     if (!isCommandAvailable()) {
         return;
     }
-    QString filter;
-    const QString chosen = FileDialog::showFileSaveDialog(
-        window(), tr(SaveDialogCaption), m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/'),
-        dumpFileFilters(), m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId), &filter);
-    if (chosen.isEmpty()) {
-        return;
+    save(true);
+}
+
+bool MidiEditGeneralView::save(bool askForName)
+{
+    QString path = m_documentPath;
+    if (askForName) {
+        const QString proposal = m_documentPath.isEmpty()
+            ? m_pModel->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/')
+            : m_documentPath;
+        path = FileDialog::showFileSaveDialog(window(), tr(SaveDialogCaption), proposal, dumpFileFilters(),
+                                              m_pModel->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
+        if (path.isEmpty()) {
+            return false;
+        }
+        setDumpFileWorkingDirectory(path);
     }
-    const QString path = withFilterExtension(chosen, filter);
-    setDumpFileWorkingDirectory(path);
     QString reason;
     if (!DumpFile::save(path, m_pTextView->toPlainText(), &reason)) {
         m_pHost->showSaveFailedMessageBox(reason);
+        return false;
     }
+    setDocumentPath(path);
+    return true;
 }
 
 bool MidiEditGeneralView::eventFilter(QObject* watched, QEvent* event)

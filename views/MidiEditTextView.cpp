@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QScopedPointer>
+#include <QScrollBar>
 
 namespace {
 
@@ -95,6 +96,12 @@ void MidiEditTextView::updateParameter(unsigned int)
 
 void MidiEditTextView::keyPressEvent(QKeyEvent* event)
 {
+    // A monitor has no cursor to move: its ends are where the lines are.
+    if (isReadOnly() && (event == QKeySequence::MoveToEndOfDocument || event == QKeySequence::MoveToStartOfDocument)) {
+        verticalScrollBar()->triggerAction(event == QKeySequence::MoveToEndOfDocument ? QAbstractSlider::SliderToMaximum
+                                                                                       : QAbstractSlider::SliderToMinimum);
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_F5:
         emit transmitShortcutKeyPressed();

@@ -12,7 +12,9 @@
 #include "views/ToolWindowHostIF.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QStackedLayout>
+#include <QTextDocument>
 
 namespace {
 
@@ -21,6 +23,10 @@ namespace {
 const quint32 EnabledProgressBarBytes = 256;
 
 const char* const TransmitFailedMessage = QT_TRANSLATE_NOOP("MidiEditView", "Failed to transmit message.");
+// An editor's title; its file's name follows after the separator.
+const char* const EditorTitle = QT_TRANSLATE_NOOP("MidiEditView", "System Exclusive");
+const char* const FileNameSeparator = " \u2014 ";
+const char* const ModifiedMark = "*";
 
 // The monitor's choices are the records of its block.
 static_assert(int(MonitorLog::DecodedTag) == ContentBlock::MonitorDecoded
@@ -64,6 +70,11 @@ MidiEditView::MidiEditView(QWidget* parent, const ViewContext& context, OpenMode
     setLayout(m_pStackedLayout);
 
     general->setText(text);
+    if (!m_isMonitor) {
+        connect(general->document(), &QTextDocument::modificationChanged, this, &MidiEditView::updateTitle);
+        connect(general, &MidiEditGeneralView::documentPathChanged, this, &MidiEditView::updateTitle);
+        updateTitle();
+    }
 
     m_pTransmittionThread = new MidiEditTransmittionThread(this, m_context.sender);
     connect(m_pTransmittionThread, &MidiEditTransmittionThread::startTransmittion, this,
@@ -83,6 +94,44 @@ MidiEditView::~MidiEditView()
 MidiEditGeneralView* MidiEditView::generalView() const
 {
     return static_cast<MidiEditGeneralView*>(m_pStackedLayout->widget(GeneralView));
+}
+
+QString MidiEditView::documentPath() const
+{
+    return generalView()->documentPath();
+}
+
+void MidiEditView::setDocumentPath(const QString& path)
+{
+    generalView()->setDocumentPath(path);
+}
+
+QString MidiEditView::documentName() const
+{
+    return QFileInfo(documentPath()).fileName();
+}
+
+bool MidiEditView::hasUnsavedChanges() const
+{
+    return !m_isMonitor && generalView()->document()->isModified();
+}
+
+bool MidiEditView::saveDocument()
+{
+    return generalView()->save(documentPath().isEmpty());
+}
+
+void MidiEditView::updateTitle()
+{
+    QString title = tr(EditorTitle);
+    const QString name = documentName();
+    if (!name.isEmpty()) {
+        title += QString::fromUtf8(FileNameSeparator) + name;
+    }
+    if (hasUnsavedChanges()) {
+        title += QLatin1String(ModifiedMark);
+    }
+    setWindowTitle(title);
 }
 
 MidiEditProgressView* MidiEditView::progressView() const

@@ -53,6 +53,20 @@ public:
     // Monitors get monitor lines, editors System Exclusive text.
     bool isMonitor() const { return m_isMonitor; }
 
+    // An editor's file: the one it was opened from or last saved to; empty
+    // for none. Its name is in the window title ("System Exclusive —
+    // bank.syx"), marked while the text differs from what was opened, saved
+    // or restored.
+    QString documentPath() const;
+    void setDocumentPath(const QString& path);
+    // The file name of documentPath, for a question about it.
+    QString documentName() const;
+    // An editor whose text changed since it was opened, saved or restored.
+    bool hasUnsavedChanges() const;
+    // Writes the text to the editor's file, or to one the user chooses when
+    // it has none; false when cancelled or not written (the failure is shown).
+    bool saveDocument();
+
     bool setDataStream(QDataStream& stream) override;
     bool getDataStream(QDataStream& stream) override;
 
@@ -66,6 +80,7 @@ protected:
 
 private:
     MidiEditGeneralView* generalView() const;
+    void updateTitle();
     // Counts the bytes of what was shown or taken on the progress page.
     void addCommunicated(const MidiRecords& records);
     MidiEditProgressView* progressView() const;

@@ -12,6 +12,8 @@ const char* const FilterMessageText = "Message";
 const char* const FilterAllText = "All";
 const char* const FilterNoneText = "Clear";
 const char* const FilterRightArrow = ">";
+const char* const FilterHintText
+    = "Pressed channels and checked messages are hidden in the MIDI In Monitor and not passed on by MIDI Thru.";
 
 const char* const MIDIFilterNameList[MIDIFilterCount] = {
     "Note Off",

@@ -8,6 +8,8 @@ extern const char* const FilterMessageText;
 extern const char* const FilterAllText;
 extern const char* const FilterNoneText;
 extern const char* const FilterRightArrow;
+// Below the boxes: what a pressed channel or a checked message does.
+extern const char* const FilterHintText;
 
 const int MIDIFilterCount = 10;
 extern const char* const MIDIFilterNameList[MIDIFilterCount];

@@ -11,6 +11,7 @@
 #include "views/UnstyledCheckBox.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QStackedWidget>
 
 namespace {
@@ -31,6 +32,9 @@ const int MessageCheckBoxX = 10;
 const int FirstMessageCheckBoxY = 23;
 
 const QRect DetailStackGeometry(350, 10, 330, 245);
+// The hint below the boxes.
+const int HintTop = 258;
+const int HintMargin = 10;
 // Room between the longest detail label and its ">" button.
 const int DetailButtonGap = 4;
 enum DetailPage {
@@ -61,7 +65,12 @@ MidiFilterView::MidiFilterView(QWidget* parent, TarvoModel* model)
     createChannelBox();
     const int widening = createMessageBox();
     createDetailStack(widening);
-    setFixedSize(ViewSize + QSize(widening, 0));
+    const int width = ViewSize.width() + widening;
+    auto* hint = new QLabel(QString::fromLatin1(FilterHintText), this);
+    hint->setWordWrap(true);
+    const int hintWidth = width - 2 * HintMargin;
+    hint->setGeometry(HintMargin, HintTop, hintWidth, hint->heightForWidth(hintWidth));
+    setFixedSize(width, qMax(ViewSize.height(), hint->geometry().bottom() + 1 + HintMargin));
     connectModel(this);
 }
 

@@ -1,5 +1,7 @@
 #include "views/MonitorFindBar.h"
 
+#include "views/NewestLineFollower.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,9 +22,11 @@ const QColor MatchForeground(Qt::black);
 
 } // namespace
 
-MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, QWidget* parent)
+MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, NewestLineFollower* follower, QWidget* parent)
     : QWidget(parent)
     , m_pText(text)
+    , m_pFollower(follower)
+    , m_followedAtOpen(false)
     , m_pViewport(text->viewport())
     , m_pEdit(new QLineEdit(this))
     , m_pCount(new QLabel(this))
@@ -45,6 +49,9 @@ MonitorFindBar::MonitorFindBar(QPlainTextEdit* text, QWidget* parent)
 
 void MonitorFindBar::open()
 {
+    if (isHidden()) {
+        m_followedAtOpen = m_pFollower->isFollowing();
+    }
     show();
     m_pEdit->setFocus(Qt::ShortcutFocusReason);
     m_pEdit->selectAll();
@@ -55,6 +62,9 @@ void MonitorFindBar::close()
 {
     hide();
     m_pText->setFocus(Qt::OtherFocusReason);
+    if (m_followedAtOpen) {
+        m_pFollower->follow();
+    }
     refreshHighlights();
 }
 
@@ -108,6 +118,7 @@ void MonitorFindBar::step(bool backward)
     const bool stepped = !m_current.isNull() && !found.isNull() && found.selectionStart() != m_current.selectionStart();
     m_current = found;
     if (!found.isNull()) {
+        m_pFollower->stay();
         QTextCursor place(found);
         place.setPosition(found.selectionStart());
         m_pText->setTextCursor(place);

@@ -3,6 +3,7 @@
 #include <QTextCursor>
 #include <QWidget>
 
+class NewestLineFollower;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -10,12 +11,14 @@ class QPlainTextEdit;
 // Finds text in a monitor's lines: every match in sight is highlighted, the
 // current one more strongly, and the bar counts the matches. Only the lines
 // in sight are looked at for highlighting, so long histories stay smooth.
+// A match holds the view in place; a monitor that followed its newest line
+// when the bar opened follows it again when the bar closes.
 class MonitorFindBar : public QWidget
 {
     Q_OBJECT
 
 public:
-    MonitorFindBar(QPlainTextEdit* text, QWidget* parent);
+    MonitorFindBar(QPlainTextEdit* text, NewestLineFollower* follower, QWidget* parent);
 
     // Shows the bar with its text selected for typing.
     void open();
@@ -38,6 +41,8 @@ private:
     void updateCount(int steppedIndex);
 
     QPlainTextEdit* m_pText;
+    NewestLineFollower* m_pFollower;
+    bool m_followedAtOpen;
     // Kept apart: while the text view is destroyed its viewport still sends
     // events, and the view may no longer be asked for it.
     QWidget* m_pViewport;

@@ -7,6 +7,7 @@
 #include "views/MidiEditGeneralView.h"
 #include "views/MidiEditTextView.h"
 #include "views/MonitorFindBar.h"
+#include "views/NewestLineFollower.h"
 #include "views/MonitorRecording.h"
 #include "views/MonitorStatusLine.h"
 #include "views/ToolWindowHostIF.h"
@@ -68,13 +69,14 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     , m_pModel(context.model)
     , m_pHost(context.host)
     , m_isInMonitor(isInMonitor)
-    , m_pFindBar(new MonitorFindBar(text, view))
+    , m_pFindBar(new MonitorFindBar(text, view->follower(), view))
     , m_pStatusLine(new MonitorStatusLine(view))
     , m_pRecording(isInMonitor ? new MonitorRecording(view, context, m_pStatusLine) : nullptr)
     , m_history(m_pModel->getModelIntValue(MonitorHistoryId))
     , m_linesAtOnce(m_pModel->getModelMinimumValue(MonitorHistoryId))
     , m_decoded(false)
     , m_noiseHidden(false)
+    , m_historyMayHoldNoise(false)
     , m_insertScheduled(false)
     , m_pNoiseAction(nullptr)
     , m_pSaveSystemExclusiveAction(nullptr)
@@ -143,6 +145,7 @@ void MonitorLog::append(const MidiRecords& records)
             statistics.addLost(record.kind == MidiRecord::Kind::Lost ? record.count : 1);
         }
     }
+    // Hidden lines are not kept: they would push the others out of the history.
     const auto hidden = [this](const MidiRecord& record) { return m_noiseHidden && isNoise(record); };
     const int shownCount = int(std::count_if(records.begin(), records.end(), [&](const MidiRecord& r) { return !hidden(r); }));
     // Under a flood the history keeps only the newest lines of a batch: the
@@ -164,6 +167,7 @@ void MonitorLog::append(const MidiRecords& records)
         entry.record = record;
         entry.stamped = stamped;
         entry.context = context;
+        m_historyMayHoldNoise = m_historyMayHoldNoise || isNoise(record);
         if (m_history.append(entry)) {
             shown.append(entry);
         }
@@ -187,12 +191,34 @@ QString MonitorLog::lineOf(const MonitorEntry& entry) const
     return m_decoded ? m_decoder.decode(entry.record, entry.context, stamp, body) : stamp + body;
 }
 
+bool MonitorLog::isHidden(const MonitorEntry& entry) const
+{
+    return m_noiseHidden && entry.note.isEmpty() && isNoise(entry.record);
+}
+
+int MonitorLog::visibleHistoryCount()
+{
+    const std::deque<MonitorEntry>& shown = m_history.shown();
+    if (!m_noiseHidden || !m_historyMayHoldNoise) {
+        return int(shown.size());
+    }
+    // Lines hidden once they were in the history stay there until newer ones
+    // push them out; none comes in while they are hidden.
+    const int hidden = int(std::count_if(shown.begin(), shown.end(), [this](const MonitorEntry& entry) {
+        return isHidden(entry);
+    }));
+    m_historyMayHoldNoise = hidden > 0;
+    return int(shown.size()) - hidden;
+}
+
 void MonitorLog::show(const QVector<MonitorEntry>& entries)
 {
     // The text keeps no more lines than the history: older ones would go at once.
     const int limit = m_history.limit();
     for (int index = qMax(0, entries.size() - limit); index < entries.size(); ++index) {
-        m_unshown.push_back(entries[index]);
+        if (!isHidden(entries[index])) {
+            m_unshown.push_back(entries[index]);
+        }
     }
     while (int(m_unshown.size()) > limit) {
         m_unshown.pop_front();
@@ -214,7 +240,7 @@ void MonitorLog::insertUnshown()
     if (piece.isEmpty()) {
         return;
     }
-    m_pView->insertText(piece, int(m_history.shown().size()));
+    m_pView->insertText(piece, visibleHistoryCount());
     m_pFindBar->refreshHighlights();
     // The rest after the events that wait: the text takes a line going out at
     // the top at a cost, and a long history sheds many at a time.
@@ -229,10 +255,13 @@ void MonitorLog::showAll()
     // The history holds the lines still to be inserted as well.
     m_unshown.clear();
     QScrollBar* scrollBar = m_pText->verticalScrollBar();
-    const bool following = scrollBar->value() >= scrollBar->maximum();
     const int top = scrollBar->value();
+    const NewestLineFollower::Change change(m_pView->follower());
     QString all;
     for (const MonitorEntry& entry : m_history.shown()) {
+        if (isHidden(entry)) {
+            continue;
+        }
         if (!all.isEmpty()) {
             all += LineBreak;
         }
@@ -240,7 +269,9 @@ void MonitorLog::showAll()
     }
     m_pText->setPlainText(all);
     // Both views have a line for each line, so the same lines stay in sight.
-    scrollBar->setValue(following ? scrollBar->maximum() : top);
+    if (!m_pView->follower()->isFollowing()) {
+        scrollBar->setValue(top);
+    }
     m_pFindBar->refreshHighlights();
 }
 
@@ -272,6 +303,8 @@ void MonitorLog::setNoiseHidden(bool hidden)
 {
     if (hidden != m_noiseHidden) {
         m_noiseHidden = hidden;
+        // Also the lines shown already go, or come back.
+        showAll();
         choiceChanged();
     }
 }
@@ -284,6 +317,7 @@ void MonitorLog::choiceChanged()
 void MonitorLog::clear()
 {
     m_history.clear();
+    m_historyMayHoldNoise = false;
     m_unshown.clear();
     if (m_history.isPaused()) {
         m_pStatusLine->setWaiting(0);

@@ -68,6 +68,10 @@ private:
     // Replaces the text with every shown line in the current view.
     void showAll();
     QString lineOf(const MonitorEntry& entry) const;
+    // Timing clock and active sensing while the Out Monitor hides them.
+    bool isHidden(const MonitorEntry& entry) const;
+    // The history's lines that the text shows.
+    int visibleHistoryCount();
     void save(const QString& caption, const QString& filter, const char* fileName, const QByteArray& bytes);
 
     MidiEditGeneralView* m_pView;
@@ -88,6 +92,9 @@ private:
     std::deque<MonitorEntry> m_unshown;
     bool m_decoded;
     bool m_noiseHidden;
+    // False once the history is known to hold no timing clock or active
+    // sensing: while hidden, none comes in.
+    bool m_historyMayHoldNoise;
     bool m_insertScheduled;
     QAction* m_pDecodedAction;
     QAction* m_pPauseAction;

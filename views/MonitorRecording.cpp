@@ -3,7 +3,6 @@
 #include "midi/platform/SteadyClock.h"
 #include "model/TarvoModel.h"
 #include "project/AtomicFile.h"
-#include "services/MidiFileName.h"
 #include "views/DurationText.h"
 #include "views/FileDialog.h"
 #include "views/MonitorStatusLine.h"
@@ -149,10 +148,9 @@ QString MonitorRecording::chooseFile(const char* caption)
         m_pView->window(), tr(caption),
         model->getModelStringValue(DumpFileWorkingDirectoryId) + QLatin1Char('/') + QLatin1String(RecordingFileName),
         tr(MidiFileFilter), model->getModelDefaultStringValue(DumpFileWorkingDirectoryId));
-    if (path.isEmpty())
-        return path;
-    model->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
-    return MidiFileName::withSuffix(path);
+    if (!path.isEmpty())
+        model->setModelStringValue(DumpFileWorkingDirectoryId, QFileInfo(path).absolutePath());
+    return path;
 }
 
 void MonitorRecording::showState()

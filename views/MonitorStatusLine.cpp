@@ -1,16 +1,23 @@
 #include "views/MonitorStatusLine.h"
 
+#include "services/CountText.h"
+
 #include <QLocale>
 
 namespace {
 
-const char* const RatesText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 msg/s, %2 bytes/s");
-const char* const TotalsText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 messages, %2 bytes");
+const char* const MessageText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 message");
+const char* const MessagesText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 messages");
+const char* const ByteText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 byte");
+const char* const BytesText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 bytes");
+const char* const MessageRateText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 msg/s");
+const char* const ByteRateText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 bytes/s");
 const char* const LostText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 lost");
 const char* const ClockText = QT_TRANSLATE_NOOP("MonitorStatusLine", "clock %1 BPM");
 const char* const JitterText = QT_TRANSLATE_NOOP("MonitorStatusLine", "jitter %1 ms");
 const char* const WaitingText = QT_TRANSLATE_NOOP("MonitorStatusLine", "Paused: %1 waiting");
 const char* const Separator = "  |  ";
+const QChar LineBreak = QLatin1Char('\n');
 const int ReadingInterval = 1000;
 const int RateDecimals = 0;
 const int TempoDecimals = 1;
@@ -67,23 +74,35 @@ void MonitorStatusLine::readFigures()
 void MonitorStatusLine::showFigures()
 {
     const QLocale locale;
-    QStringList parts;
-    // First, where the narrowest monitor still shows it.
-    if (!m_recording.isEmpty())
-        parts << m_recording;
-    parts << tr(RatesText)
-                 .arg(locale.toString(m_figures.messagesPerSecond, 'f', RateDecimals),
-                      locale.toString(m_figures.bytesPerSecond, 'f', RateDecimals));
-    parts << tr(TotalsText).arg(locale.toString(m_figures.messages), locale.toString(m_figures.bytes));
-    parts << tr(LostText).arg(locale.toString(m_figures.lost));
-    if (m_figures.beatsPerMinute > 0.0) {
-        parts << tr(ClockText).arg(locale.toString(m_figures.beatsPerMinute, 'f', TempoDecimals));
-        if (m_figures.jitterMilliseconds >= 0.0) {
-            parts << tr(JitterText).arg(locale.toString(m_figures.jitterMilliseconds, 'f', JitterDecimals));
+    const MonitorStatistics::Figures& figures = m_figures;
+    const QString messages = countText(figures.messages, locale.toString(figures.messages), tr(MessageText),
+                                       tr(MessagesText));
+    const QString bytes = countText(figures.bytes, locale.toString(figures.bytes), tr(ByteText), tr(BytesText));
+    const QString messageRate = tr(MessageRateText).arg(locale.toString(figures.messagesPerSecond, 'f', RateDecimals));
+    const QString byteRate = tr(ByteRateText).arg(locale.toString(figures.bytesPerSecond, 'f', RateDecimals));
+    const QString lost = tr(LostText).arg(locale.toString(figures.lost));
+    QStringList clock;
+    if (figures.beatsPerMinute > 0.0) {
+        clock << tr(ClockText).arg(locale.toString(figures.beatsPerMinute, 'f', TempoDecimals));
+        if (figures.jitterMilliseconds >= 0.0) {
+            clock << tr(JitterText).arg(locale.toString(figures.jitterMilliseconds, 'f', JitterDecimals));
         }
     }
-    if (m_waiting >= 0) {
-        parts << tr(WaitingText).arg(locale.toString(m_waiting));
+
+    // Two short lines fit the narrowest monitor: what was lost and how much
+    // arrives first, then the clock while one runs, else the bytes. A
+    // recording's and a pause's state go above them; every figure is in the
+    // tooltip.
+    const QString separator = QLatin1String(Separator);
+    QStringList lines;
+    if (!m_recording.isEmpty()) {
+        lines << m_recording;
     }
-    setText(parts.join(QLatin1String(Separator)));
+    if (m_waiting >= 0) {
+        lines << tr(WaitingText).arg(locale.toString(m_waiting));
+    }
+    lines << QStringList{lost, messages, messageRate}.join(separator);
+    lines << (clock.isEmpty() ? QStringList{bytes, byteRate} : clock).join(separator);
+    setText(lines.join(LineBreak));
+    setToolTip((QStringList{messages, bytes, messageRate, byteRate, lost} + clock).join(LineBreak));
 }

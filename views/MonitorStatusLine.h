@@ -6,9 +6,10 @@
 #include <QLabel>
 #include <QTimer>
 
-// The foot of a monitor: a recording's state, its traffic figures, read
-// about once a second while messages arrive and left alone while none do,
-// and how many lines wait while the monitor is paused.
+// The foot of a monitor, in short lines that fit its default width: a
+// recording's state, how many lines wait while the monitor is paused, and
+// its traffic figures, read about once a second while messages arrive and
+// left alone while none do.
 class MonitorStatusLine : public QLabel
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "model/TarvoModel.h"
 
 #include <QFileInfo>
+#include <QMdiArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,6 +46,7 @@ private slots:
     void closingAnEditorEditsTheProject();
     void normalGeometryFollowsMovesAndResizes();
     void aboutWindowClosesOnAnyClick();
+    void licenseWindowFitsAndClosesOnEscape();
 };
 
 void MainWindowTest::closeAsksBeforeDiscarding_data()
@@ -194,6 +196,30 @@ void MainWindowTest::aboutWindowClosesOnAnyClick()
 
     qApp->removeEventFilter(&filter);
     s_pMainWindow = nullptr;
+}
+
+// At the default size the licence window lies inside the area, its close
+// button in sight, and Escape closes it.
+void MainWindowTest::licenseWindowFitsAndClosesOnEscape()
+{
+    VirtualMidiPlatform platform;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(MainWindow::DefaultMainWindowSize);
+    window.closeAllSubWindows();
+    menuAction(window, HelpMenu, HelpLicense)->trigger();
+    QCOMPARE(window.getSubWindowList().size(), 1);
+    QMdiSubWindow* license = window.getSubWindowList().first();
+    const QRect area = license->mdiArea()->viewport()->rect();
+    QVERIFY2(area.contains(license->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4 in %5x%6")
+                                                             .arg(license->x()).arg(license->y())
+                                                             .arg(license->width()).arg(license->height())
+                                                             .arg(area.width()).arg(area.height())));
+    QTest::keyClick(license->widget(), Qt::Key_Escape);
+    flushDeletes();
+    QCOMPARE(window.getSubWindowList().size(), 0);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -229,18 +229,19 @@ void ControlsTest::sevenSegmentStepsWithinItsBounds()
     turnWheel(display, -WheelNotch);
     QCOMPARE(changed, QList<int>({ HighestProgram + 1, HighestProgram, HighestProgram - 1, HighestProgram - 2,
                                             LowestProgram - 1, LowestProgram }));
-    // A wheel turned back drops the half notch left over; a fraction of a scroll line carries over.
+    // A wheel turned back drops the half notch left over; a fraction of a
+    // notch carries over; a notch is a step whatever the desktop scrolls by,
+    // and a fast turn passes every value on its way.
     display.setValue(DialMiddle);
     changed.clear();
-    QApplication::setWheelScrollLines(1);
+    QApplication::setWheelScrollLines(3);
     for (int delta : { WheelNotch / 2, WheelNotch / 2, WheelNotch / 2, -WheelNotch / 2, -WheelNotch / 2 }) {
         turnWheel(display, delta);
     }
-    QApplication::setWheelScrollLines(3);
-    for (int delta : { WheelNotch, WheelNotch / 6, WheelNotch / 6 }) {
+    for (int delta : { WheelNotch, WheelNotch / 3, WheelNotch / 3, 2 * WheelNotch }) {
         turnWheel(display, delta);
     }
-    QCOMPARE(changed, QList<int>({ DialMiddle + 1, DialMiddle, DialMiddle + 3, DialMiddle + 4 }));
+    QCOMPARE(changed, QList<int>({ DialMiddle + 1, DialMiddle, DialMiddle + 1, DialMiddle + 2, DialMiddle + 3 }));
     // Held, a button repeats.
     QTest::mousePress(display.childAt(UpButton.center()), Qt::LeftButton);
     QTRY_VERIFY(display.value() > DialMiddle + 5);

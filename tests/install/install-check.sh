@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # install-check.sh tree|package <build folder> <application id> <program...>
 #   tree     installs into a temporary DESTDIR and validates what desktops read
-#   package  builds the .deb and checks its contents and dependencies
+#   package  builds the .deb and checks its contents and dependencies, and
+#            lintian checks it
 set -eu
 check=$1 build=$2 app_id=$3
 shift 3
@@ -14,13 +15,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 icon_sizes=(16x16 32x32 48x48 64x64 128x128 256x256)
 expected=(share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml
           share/mime/packages/$app_id.xml share/tarvo/OpenSourceLicense.txt
+          share/doc/tarvo/copyright share/doc/tarvo/changelog.gz
           share/icons/hicolor/scalable/apps/$app_id.svg
           share/icons/hicolor/scalable/mimetypes/application-x-tarvo-project.svg)
 for size in "${icon_sizes[@]}"; do
   expected+=(share/icons/hicolor/$size/apps/$app_id.png share/icons/hicolor/$size/mimetypes/application-x-tarvo-project.png)
 done
 for program in "${programs[@]}"; do
-  expected+=(bin/$program share/man/man1/$program.1)
+  expected+=(bin/$program share/man/man1/$program.1.gz)
 done
 
 case "$check" in
@@ -39,7 +41,7 @@ tree)
   grep -q "^Icon=$app_id\$" "$share/applications/$app_id.desktop" || fail "desktop entry icon"
   update-mime-database "$share/mime" 2>/dev/null
   grep -q '^[0-9]*:application/x-tarvo-project:\*\.tarvo$' "$share/mime/globs2" || fail "*.tarvo glob"
-  for page in "$share"/man/man1/*.1; do
+  for page in "$share"/man/man1/*.1.gz; do
     [ -z "$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)" ] || fail "man page $page"
   done
   ;;
@@ -50,6 +52,8 @@ package)
   for path in "${expected[@]}"; do
     grep -qx "./usr/$path" <<<"$contents" || fail "not in the package: $path"
   done
+  # Debian's own checks: copyright, changelog, compressed manual pages and the rest.
+  lintian --fail-on error,warning "$deb" || fail "lintian"
   depends=$(dpkg-deb -f "$deb" Depends)
   for library in libqt5widgets5 librtmidi libjack libasound2 libc6; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"

@@ -128,6 +128,13 @@ void MonitorTextTest::decodedLineHasColumns()
     // The time since the previous message comes from the records' own times.
     QCOMPARE(decode(2, "00:00:00:002 "), QStringLiteral("00:00:00:002     +12.000 ms   1  Control Change          "
                                                          "7 Volume = 100                                B0 07 64"));
+    // Words too long for their columns follow the bytes, which keep theirs.
+    const MidiRecord request = messageRecords({"F0 7E 7F 06 01 F7"}, start + 13000)[0];
+    const QString line = decoder.decode(request, decoder.take(request), QString(), MonitorLineFormat::body(request));
+    QCOMPARE(line.indexOf(QLatin1String("F0 7E")), decode(2, "").indexOf(QLatin1String("B0 07")));
+    QVERIFY2(line.endsWith(QLatin1String("F0 7E 7F 06 01 F7  6 bytes, Universal Non-Real Time, all devices: "
+                                         "Identity Request")),
+             qPrintable(line));
 }
 
 void MonitorTextTest::lines_data()
@@ -142,6 +149,8 @@ void MonitorTextTest::lines_data()
                                      << QStringLiteral("F0 43 10 ") + QStringLiteral("01 ").repeated(4092) + "F7 ";
     QTest::newRow("lost") << lossRecord(MidiRecord::Kind::Lost, 27)
                           << "-- 27 messages lost: input faster than the program can take --";
+    QTest::newRow("one lost") << lossRecord(MidiRecord::Kind::Lost, 1)
+                              << "-- 1 message lost: input faster than the program can take --";
     QTest::newRow("too long")
         << lossRecord(MidiRecord::Kind::TooLong, 8192)
         << "-- System Exclusive longer than 8192 bytes dropped: raise Maximum System Exclusive in MIDI Settings --";

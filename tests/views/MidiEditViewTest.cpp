@@ -88,6 +88,35 @@ class MidiEditViewTest : public QObject
         showExposed(m_views.last());
         return Page{m_views.last()};
     }
+    // Clicks Save and types path with filter chosen into the dialog; a
+    // question about replacing a file gets answer, after which a dialog
+    // that comes back is cancelled. True when the question came.
+    bool saveAs(const Page& page, const QString& path, const QString& filter,
+                QMessageBox::StandardButton answer = QMessageBox::Yes)
+    {
+        int dialogs = 0;
+        bool asked = false;
+        QTimer answering;
+        connect(&answering, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                asked = true;
+                box->button(answer)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                if (++dialogs > 1) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectNameFilter(filter);
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                name->setText(path);
+                QTest::keyClick(name, Qt::Key_Return);
+            }
+        });
+        answering.start(5);
+        page.click("Save");
+        return asked;
+    }
     QList<MidiEditView*> editorsInSubWindows() const { return m_pBench->m_pWindow->findChildren<MidiEditView*>(); }
 
 private slots:
@@ -243,6 +272,7 @@ private slots:
         QVERIFY(!page.drag(directory.filePath("dump")));
         QVERIFY(page.drag(path, true));
         QCOMPARE(page.plainText(), QStringLiteral("F0 7E 7F 06 01 F7"));
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 dump.txt"));
         QCOMPARE(m_pBench->m_model.getModelStringValue(DumpFileWorkingDirectoryId), directory.path());
         // On an editor with text the file opens in a new editor.
         QVERIFY(page.drag(path, true));
@@ -252,6 +282,52 @@ private slots:
         m_pBench->m_model.setParameterEditFlag(ParameterNotEdited);
         page.key(Qt::Key_0);
         QCOMPARE(m_pBench->m_model.getParameterEditFlag(), ParameterEdited);
+        QVERIFY(page.view->hasUnsavedChanges());
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 dump.txt*"));
+    }
+
+    void saveAddsTheFilterExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        const QString syx = QStringLiteral("System Exclusive files (*.syx)");
+        const QString txt = QStringLiteral("Text files (*.txt)");
+        QTest::newRow("no suffix, .syx") << "bank" << syx << "bank.syx";
+        QTest::newRow("no suffix, .txt") << "bank" << txt << "bank.txt";
+        QTest::newRow("another last suffix") << "patch.v2" << syx << "patch.v2.syx";
+        QTest::newRow("the other filter's suffix") << "bank.txt" << syx << "bank.txt";
+        QTest::newRow("suffix in capitals") << "Bank.SYX" << txt << "Bank.SYX";
+    }
+    void saveAddsTheFilterExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        QTemporaryDir directory;
+        const Page page = createView(MidiEditView::SystemExclusive, QStringLiteral("F0 7E 7F 06 01 F7"));
+        QVERIFY(!saveAs(page, directory.filePath(typed), filter));
+        QCOMPARE(QDir(directory.path()).entryList(QDir::Files), QStringList{written});
+        QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 ") + written);
+        QFile file(directory.filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const bool binary = written.endsWith(QLatin1String(".syx"), Qt::CaseInsensitive);
+        QCOMPARE(file.readAll(), binary ? midiBytes("F0 7E 7F 06 01 F7") : QByteArray("F0 7E 7F 06 01 F7"));
+    }
+
+    void replacingTheFileWithTheAddedSuffixIsConfirmed()
+    {
+        QTemporaryDir directory;
+        QFile existing(directory.filePath("bank.syx"));
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("kept") && existing.flush());
+        const Page page = createView(MidiEditView::SystemExclusive, QStringLiteral("F0 01 F7"));
+        // Declined: the dialog comes back, and is cancelled.
+        QVERIFY(saveAs(page, directory.filePath("bank"), QStringLiteral("System Exclusive files (*.syx)"),
+                       QMessageBox::No));
+        QCOMPARE(QFile(existing.fileName()).size(), qint64(4));
+        QVERIFY(saveAs(page, directory.filePath("bank"), QStringLiteral("System Exclusive files (*.syx)"),
+                       QMessageBox::Yes));
+        QCOMPARE(QFile(existing.fileName()).size(), qint64(3));
     }
 
     void hexPairsLineUpInColumns()

@@ -45,6 +45,47 @@ private slots:
                                                   midiBytes("C2 00"), midiBytes("B3 00 05"), midiBytes("C3 00")}));
     }
 
+    // With Auto Transmit, a typed number sends once and a turn of the wheel
+    // sends every program it passes, a notch a program.
+    void programNumberIsTypedAndWheeled_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("wheelDelta");
+        QTest::addColumn<QList<QByteArray>>("sent");
+        const int notch = QWheelEvent::DefaultDeltasPerStep;
+        QTest::newRow("typed") << "42" << 0 << QList<QByteArray>{midiBytes("C0 29")};
+        QTest::newRow("typed beyond the last") << "500" << 0 << QList<QByteArray>{midiBytes("C0 7F")};
+        QTest::newRow("one notch") << "" << notch << QList<QByteArray>{midiBytes("C0 01")};
+        QTest::newRow("two notches at once") << "" << 2 * notch
+                                             << QList<QByteArray>{midiBytes("C0 01"), midiBytes("C0 02")};
+        QTest::newRow("typed, then a notch down") << "9" << -notch
+                                                  << QList<QByteArray>{midiBytes("C0 08"), midiBytes("C0 07")};
+    }
+    void programNumberIsTypedAndWheeled()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, wheelDelta);
+        SendingMainWindow bench;
+        MidiProgramChangeView view(nullptr, bench.context());
+        QVERIFY(showExposed(&view));
+        click(view, "Auto Transmit");
+        auto* display = view.findChild<SevenSegment*>();
+        QApplication::setActiveWindow(&view);
+        display->setFocus();
+        if (!typed.isEmpty()) {
+            QTest::keyClick(display, typed.at(0).toLatin1());
+            QTest::keyClicks(QApplication::focusWidget(), typed.mid(1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        if (wheelDelta != 0) {
+            const QPoint middle(display->width() / 3, display->height() / 2);
+            QWheelEvent wheel(middle, display->mapToGlobal(middle), QPoint(), QPoint(0, wheelDelta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(display, &wheel);
+        }
+        QTEST(bench.sent(), "sent");
+    }
+
     void restoringSendsNothingAndClampsTheProgram_data()
     {
         QTest::addColumn<QByteArray>("block");

@@ -1,7 +1,8 @@
 // A monitor's own commands: pausing keeps every line the history holds and
 // counts those it cannot, the decoded view switches back to the very same
 // hex lines, finding steps through the matches, the Out Monitor hides
-// timing clock and active sensing, the log and captured System Exclusive
+// timing clock and active sensing, the newest line stays in sight through
+// resizes and a find until the reader scrolls back, the log and captured System Exclusive
 // messages are saved as shown and byte for byte, and a recording keeps
 // everything that arrived, paused or not, and survives a failed write.
 
@@ -41,7 +42,19 @@ class MonitorLogTest : public QObject
     std::unique_ptr<SendingMainWindow> m_pBench;
     std::unique_ptr<MidiEditView> m_pMonitor;
 
+    // What may happen to a monitor that shows its newest line.
+    enum Disturbance { Narrower, Shorter, Taller, FindClosed, DecodedView };
+
     MidiEditTextView* text() const { return m_pMonitor->findChild<MidiEditTextView*>(); }
+    // Whether the last line is wholly in the monitor's view, after the layout
+    // a resize brings has been done.
+    bool newestLineInSight()
+    {
+        QApplication::processEvents();
+        MidiEditTextView* view = text();
+        const QRect last = view->cursorRect(QTextCursor(view->document()->lastBlock()));
+        return last.top() >= 0 && last.bottom() < view->viewport()->height();
+    }
     QString status() const { return m_pMonitor->findChild<MonitorStatusLine*>()->text(); }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -120,7 +133,7 @@ private slots:
         key(Qt::Key_Space);
         m_pMonitor->receivedMessage(lineRecords(controlChanges(100, 300)));
         QCOMPARE(text()->document()->blockCount(), 100);
-        QVERIFY2(status().endsWith(QLatin1String("Paused: 300 waiting")), qPrintable(status()));
+        QVERIFY2(status().startsWith(QLatin1String("Paused: 300 waiting\n")), qPrintable(status()));
         key(Qt::Key_Space);
         QCOMPARE(text()->toPlainText(), controlChanges(0, 100).trimmed() + controlChanges(100, 300));
         QVERIFY(!status().contains(QLatin1String("Paused")));
@@ -154,6 +167,87 @@ private slots:
         m_pMonitor->receivedMessage(lineRecords(controlChanges(HistoryLines, 100)));
         QCOMPARE(text()->document()->blockCount(), HistoryLines);
         QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), top);
+    }
+
+    void newestLineStaysInSight_data()
+    {
+        QTest::addColumn<int>("disturbance");
+        QTest::newRow("resized narrower") << int(Narrower);
+        QTest::newRow("resized shorter") << int(Shorter);
+        QTest::newRow("resized taller") << int(Taller);
+        QTest::newRow("find closed") << int(FindClosed);
+        QTest::newRow("decoded view") << int(DecodedView);
+    }
+    void newestLineStaysInSight()
+    {
+        QFETCH(int, disturbance);
+        m_pMonitor->resize(400, 400);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 200)));
+        QVERIFY(newestLineInSight());
+        switch (disturbance) {
+        case Narrower:
+            // Tile and Cascade make a window smaller like this.
+            m_pMonitor->resize(300, 150);
+            break;
+        case Shorter:
+            m_pMonitor->resize(400, 120);
+            break;
+        case Taller:
+            m_pMonitor->resize(400, 700);
+            break;
+        case FindClosed:
+            key(Qt::Key_F, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("B0 00 05"));
+            QVERIFY(!newestLineInSight());
+            key(Qt::Key_Escape);
+            break;
+        case DecodedView:
+            key(Qt::Key_D, Qt::ControlModifier);
+            break;
+        }
+        QVERIFY(newestLineInSight());
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(200, 50)));
+        QVERIFY(newestLineInSight());
+    }
+
+    void endKeyResumesFollowing()
+    {
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 200)));
+        text()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(200, 50)));
+        QVERIFY(!newestLineInSight());
+        QCOMPARE(text()->cursorForPosition(QPoint(0, 0)).block().text(), controlChanges(0, 1).mid(1));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(newestLineInSight());
+        m_pMonitor->resize(m_pMonitor->width(), m_pMonitor->height() / 2);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(250, 50)));
+        QVERIFY(newestLineInSight());
+    }
+
+    void footFitsTheDefaultWidth()
+    {
+        // The default size of the In Monitor.
+        m_pMonitor->resize(338, 274);
+        auto* foot = m_pMonitor->findChild<MonitorStatusLine*>();
+        const auto read = [foot] { QMetaObject::invokeMethod(foot, "readFigures"); };
+        m_pMonitor->receivedMessage(messageRecords({"903C64"}));
+        read();
+        QVERIFY2(status().startsWith(QLatin1String("0 lost  |  1 message  |  ")), qPrintable(status()));
+        // A clock at 120 BPM with thousands of messages and losses.
+        const qint64 tick = 20833;
+        const qint64 start = steadyMicroseconds();
+        MidiRecords clock = lineRecords(QStringLiteral("\nF8").repeated(4800), start, tick);
+        clock.append(lossRecord(MidiRecord::Kind::Lost, 12345, start + 4800 * tick));
+        m_pMonitor->receivedMessage(clock);
+        read();
+        const QStringList lines = status().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith(QLatin1String("12,345 lost  |  4,801 messages")), qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith(QLatin1String("clock 120.0 BPM  |  jitter ")), qPrintable(lines[1]));
+        for (const QString& line : lines) {
+            QVERIFY2(foot->fontMetrics().horizontalAdvance(line) <= foot->contentsRect().width(), qPrintable(line));
+        }
+        QVERIFY(foot->toolTip().contains(QLatin1String("4,803 bytes")));
     }
 
     void linesBeyondTheHistoryStillCompleteLaterOnes()
@@ -203,6 +297,13 @@ private slots:
 
     void outMonitorHidesNoiseAndSavesItsLog()
     {
+        // Lines shown already go when hidden, and come back.
+        m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \nF8 ")));
+        trigger("&Hide Timing Clock and Active Sensing");
+        QCOMPARE(text()->toPlainText(), QStringLiteral("90 3C 64 "));
+        trigger("&Hide Timing Clock and Active Sensing");
+        QCOMPARE(text()->toPlainText(), QStringLiteral("90 3C 64 \nF8 "));
+        text()->clearText();
         trigger("&Hide Timing Clock and Active Sensing");
         m_pMonitor->receivedMessage(lineRecords(QStringLiteral("\n90 3C 64 \nF8 \nFE \n80 3C 40 \nF8 ")));
         QTemporaryDir hex;
