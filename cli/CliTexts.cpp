@@ -84,7 +84,8 @@ const char* const HelpText =
     "Exit status:\n"
     "  0    Done.\n"
     "  1    The timeout passed, or an interrupt came, before the --count messages arrived;\n"
-    "       what did arrive is printed or written all the same. Latency: a probe was lost.\n"
+    "       what did arrive is printed or written all the same; or the MIDI system had\n"
+    "       xruns while receiving, so a message may lack bytes. Latency: a probe was lost.\n"
     "  2    Bad arguments, a file that cannot be read, text that fails the check (the\n"
     "       message names the file, line and column), an input without a byte, an --out\n"
     "       FILE that cannot be written, a --chunk larger than the MIDI system carries,\n"
@@ -147,6 +148,7 @@ const char* const TooLongDroppedFormat = "A System Exclusive message longer than
 const char* const CutShortDroppedFormat
     = "A System Exclusive message was cut short by another message after %1 bytes and dropped.";
 const char* const TimedOutFormat = "%1 of %2 messages arrived.";
+const char* const XrunsFormat = "%1 xruns of the MIDI system while receiving: a message arriving across one may lack bytes.";
 const char* const WriteFailedFormat = "%1 cannot be written: %2";
 const char* const OutNotWrittenFormat = "Nothing arrived: %1 was not written.";
 const char* const OutputFailedFormat = "tarvo-cli: cannot write to standard output: %1";

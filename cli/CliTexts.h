@@ -6,7 +6,8 @@
 enum ExitStatus : int {
     ExitDone = 0,
     // The timeout passed, or a signal came, before the messages asked for
-    // arrived; latency: a probe did not come back.
+    // arrived, or xruns may have cut what arrived; latency: a probe did not
+    // come back.
     ExitTimedOut = 1,
     // Bad arguments, an unreadable file, text that fails the check, an input
     // without a byte, an --out file that cannot be written, no such port.
@@ -61,6 +62,7 @@ extern const char* const LostMessagesFormat;
 extern const char* const TooLongDroppedFormat;
 extern const char* const CutShortDroppedFormat;
 extern const char* const TimedOutFormat;
+extern const char* const XrunsFormat;
 extern const char* const WriteFailedFormat;
 extern const char* const OutNotWrittenFormat;
 extern const char* const OutputFailedFormat;

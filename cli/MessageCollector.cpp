@@ -28,6 +28,7 @@ void MessageCollector::takeRecords(const MidiRecords& records)
         case MidiRecord::Kind::Lost:
         case MidiRecord::Kind::TooLong:
         case MidiRecord::Kind::CutShort:
+        case MidiRecord::Kind::Xrun:
             m_losses.append(record);
             break;
         case MidiRecord::Kind::Failed:

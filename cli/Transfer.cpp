@@ -33,6 +33,7 @@ Transfer::Transfer(const CliOptions& options)
     , m_feed(&m_session.engine().analyzer(), CollectIntervalMs)
     , m_collecting(false)
     , m_signal(0)
+    , m_xruns(0)
 {
     m_refreshTimer.setInterval(RefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &Transfer::refresh);
@@ -92,7 +93,14 @@ int Transfer::execute()
     }
     if (!m_options.out.isEmpty() && m_output.count() == 0)
         report(QString::fromLatin1(OutNotWrittenFormat).arg(m_options.out));
-    return status;
+    // What arrived is kept, but the caller learns it may be incomplete.
+    return status == ExitDone && m_xruns > 0 ? int(ExitTimedOut) : status;
+}
+
+void Transfer::noteXruns(std::uint64_t count)
+{
+    m_xruns += count;
+    report(QString::fromLatin1(XrunsFormat).arg(count));
 }
 
 bool Transfer::openPorts(QString* error)
@@ -230,6 +238,8 @@ void Transfer::takeArrived()
             lost += loss.count;
         else if (loss.kind == MidiRecord::Kind::TooLong)
             report(QString::fromLatin1(TooLongDroppedFormat).arg(m_options.maxSystemExclusive));
+        else if (loss.kind == MidiRecord::Kind::Xrun)
+            noteXruns(loss.count);
         else
             report(QString::fromLatin1(CutShortDroppedFormat).arg(loss.count));
     }

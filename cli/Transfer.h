@@ -49,6 +49,8 @@ private:
     void refresh();
     void startCollecting();
     void takeArrived();
+    // Reports xruns while receiving and has the run end with exit status 1.
+    void noteXruns(std::uint64_t count);
     void signalled(int signalNumber);
     // Ends the event loop with the status.
     void end(int status);
@@ -69,4 +71,6 @@ private:
     QTimer m_timeoutTimer;
     bool m_collecting;
     int m_signal;
+    // Xruns while receiving.
+    std::uint64_t m_xruns;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/HexText.h"
 #include "engine/MidiThruIF.h"
+#include "midi/platform/MidiPlatformIF.h"
 #include "midi/platform/SteadyClock.h"
 
 #include "midilib_event.h"
@@ -73,6 +74,7 @@ void MidiAnalyzer::callbackReceivedMidi(void* user, const unsigned char* data, s
 
 void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size, std::int64_t microseconds)
 {
+    noteXruns(microseconds);
     const std::size_t limit = m_maxSystemExclusive;
     m_reader.setSystemExclusiveLimit(limit);
     m_reader.setData(data, size);
@@ -181,6 +183,27 @@ void MidiAnalyzer::lostMidi(std::uint64_t count)
     endPassing(false);
     m_lost += lost;
     appendReceived(MidiRecord{steadyMicroseconds(), MidiRecord::Kind::Lost, lost, QByteArray()});
+}
+
+void MidiAnalyzer::setXrunSource(const MidiPlatformIF* platform)
+{
+    m_pXrunSource = platform;
+    m_xrunsSeen = platform ? platform->xrunCount() : 0;
+}
+
+void MidiAnalyzer::noteXruns(std::int64_t microseconds)
+{
+    if (!m_pXrunSource)
+        return;
+    const std::uint64_t now = m_pXrunSource->xrunCount();
+    std::uint64_t seen = m_xrunsSeen;
+    // The receive thread and the refresh both look; each xrun is recorded once.
+    while (now > seen) {
+        if (m_xrunsSeen.compare_exchange_weak(seen, now)) {
+            appendReceived(MidiRecord{microseconds, MidiRecord::Kind::Xrun, now - seen, QByteArray()});
+            return;
+        }
+    }
 }
 
 void MidiAnalyzer::appendReceived(MidiRecord record)

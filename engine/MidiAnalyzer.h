@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+class MidiPlatformIF;
 class MidiThruIF;
 
 // Index in the filter view's message list (parameter MessageFilterFirstId + index).
@@ -109,6 +110,10 @@ public:
     // (active sensing excepted); null for off. Any thread.
     void setThru(MidiThruIF* thru);
     void setMaxSystemExclusive(std::size_t bytes) { m_maxSystemExclusive = bytes; }
+    // The platform whose xruns are recorded among the received messages.
+    void setXrunSource(const MidiPlatformIF* platform);
+    // Records the xruns since the last look, if any. Any thread.
+    void noteXruns(std::int64_t microseconds);
     void setChannelSwitch(int channel, bool hidden);
     void setControllerSwitch(int controller, bool hidden);
     void setEventSwitch(int eventType, bool hidden);
@@ -156,4 +161,6 @@ private:
     std::atomic<quint64> m_lost;
     std::atomic<quint64> m_tooLong;
     std::atomic<quint64> m_cutShort;
+    const MidiPlatformIF* m_pXrunSource = nullptr;
+    std::atomic<std::uint64_t> m_xrunsSeen{0};
 };

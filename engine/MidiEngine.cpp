@@ -1,7 +1,9 @@
 #include "engine/MidiEngine.h"
 
+#include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
 #include "midi/platform/MidiPlatformIF.h"
+#include "midi/platform/SteadyClock.h"
 
 namespace {
 
@@ -16,6 +18,7 @@ const std::size_t LongestImmediateMessage = 3;
 // Clock messages taken from the platform at a time.
 const std::size_t ClockBatch = 256;
 const char* const NoJackServerText = "No JACK server answers (jackd, or PipeWire's JACK through pw-jack).";
+const char* const RefusedClientText = "The %1 did not accept the program as a client.";
 
 bool isRealTime(const unsigned char* data, std::size_t size)
 {
@@ -57,6 +60,7 @@ MidiEngine::MidiEngine(const QString& clientName, MidiSystem system)
 {
     m_inputPort.setReceivedMidiCallbackFunc(MidiAnalyzer::callbackReceivedMidi, &m_analyzer,
                                             MidiAnalyzer::callbackLostMidi);
+    m_analyzer.setXrunSource(&m_client.platform());
 }
 
 MidiEngine::~MidiEngine()
@@ -304,8 +308,12 @@ QString MidiEngine::serviceProblem() const
         return QString();
     if (!m_systemProblem.isEmpty())
         return m_systemProblem;
-    // Only JACK is made without answering: it waits for a server.
-    return QLatin1String(NoJackServerText);
+    // JACK is made without answering and waits for a server; a sequencer
+    // answered its probe but may still refuse the client.
+    const char* system = m_client.platform().systemName();
+    if (QLatin1String(system) == QLatin1String(JackMidiPlatform::SystemName))
+        return QLatin1String(NoJackServerText);
+    return QString::fromLatin1(RefusedClientText).arg(QLatin1String(system));
 }
 
 MidiEngine::OutputProblem MidiEngine::outputProblem()
@@ -324,6 +332,8 @@ void MidiEngine::refresh()
     const bool endpointsChanged = m_client.refresh();
     m_inputPort.refresh(endpointsChanged);
     m_outputPort.refresh(endpointsChanged);
+    // Also while nothing arrives, so that a monitor shows them in time.
+    m_analyzer.noteXruns(steadyMicroseconds());
 }
 
 bool MidiEngine::waitUntilSent(int timeoutMilliseconds)

@@ -9,6 +9,7 @@ namespace {
 
 const char* const LostText = "%1 messages lost here: they came faster than they could be taken.";
 const char* const TooLongText = "A System Exclusive message longer than %1 bytes was dropped here.";
+const char* const XrunText = "%1 xruns of the MIDI system here: a message arriving across one may lack bytes.";
 const char* const CutShortText = "A System Exclusive message was cut short here after %1 bytes.";
 const char* const FullText = "The recording was full: nothing after this was recorded.";
 
@@ -65,6 +66,9 @@ void MidiRecorder::take(const MidiRecords& records)
         case MidiRecord::Kind::CutShort:
             ++m_lost;
             mark(time, QString::fromLatin1(CutShortText).arg(record.count));
+            break;
+        case MidiRecord::Kind::Xrun:
+            mark(time, QString::fromLatin1(XrunText).arg(record.count));
             break;
         case MidiRecord::Kind::Failed:
             break;

@@ -26,7 +26,8 @@ qint64 lineCharacters(const MonitorEntry& entry)
     if (!entry.note.isEmpty())
         return entry.note.size();
     const MidiRecord& record = entry.record;
-    if (record.kind == MidiRecord::Kind::Lost || record.kind == MidiRecord::Kind::TooLong)
+    if (record.kind == MidiRecord::Kind::Lost || record.kind == MidiRecord::Kind::TooLong
+        || record.kind == MidiRecord::Kind::Xrun)
         return WordsLineCharacters;
     const qint64 size = record.bytes.size();
     const qint64 body = size <= MIDILIB_Message_SizeMax ? CharactersPerByte * size : ShortenedLineCharacters;

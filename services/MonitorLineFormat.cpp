@@ -22,6 +22,10 @@ const char* const SentCutShortFormat
     = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- cut short after %1 bytes and ended with F7 --");
 const char* const ReceivedCutShortFormat
     = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- System Exclusive cut short by another message after %1 bytes --");
+const char* const XrunLineFormat = QT_TRANSLATE_NOOP(
+    "MonitorLineFormat", "-- %1 xruns of the MIDI system: a message arriving across one may lack bytes --");
+const char* const OneXrunLineFormat = QT_TRANSLATE_NOOP(
+    "MonitorLineFormat", "-- %1 xrun of the MIDI system: a message arriving across it may lack bytes --");
 const char* const FailedFormat = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- not sent --");
 const char* const FailedPartFormat = QT_TRANSLATE_NOOP("MonitorLineFormat", "-- not sent after %1 bytes --");
 // A longer message shows this many bytes at each end and its length between.
@@ -82,6 +86,9 @@ QString MonitorLineFormat::body(const MidiRecord& record)
     case MidiRecord::Kind::Failed:
         return messageBody(record.bytes)
             + (record.count > 0 ? translated(FailedPartFormat).arg(record.count) : translated(FailedFormat));
+    case MidiRecord::Kind::Xrun:
+        return countText(record.count, QString::number(record.count), translated(OneXrunLineFormat),
+                         translated(XrunLineFormat));
     }
     return QString();
 }

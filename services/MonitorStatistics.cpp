@@ -57,6 +57,7 @@ MonitorStatistics::Figures MonitorStatistics::read(qint64 elapsedMicroseconds)
     figures.messages = m_messages;
     figures.bytes = m_bytes;
     figures.lost = m_lost;
+    figures.xruns = m_xruns;
     if (m_clocksAfterStart > 0 && m_clockLast > m_clockStart) {
         const double span = (m_clockLast - m_clockStart) / MicrosecondsPerSecond;
         figures.beatsPerMinute = m_clocksAfterStart / ClocksPerBeat / span * SecondsPerMinute;

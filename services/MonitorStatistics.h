@@ -15,6 +15,8 @@ public:
         quint64 messages = 0;
         quint64 bytes = 0;
         quint64 lost = 0;
+        // Overruns of the MIDI system's cycle while receiving.
+        quint64 xruns = 0;
         // 0 when no timing clock arrived since the previous reading.
         double beatsPerMinute = 0.0;
         // Standard deviation of the clock intervals; negative with fewer
@@ -25,6 +27,7 @@ public:
     // One message of size bytes that arrived or left at microseconds.
     void addMessage(qint64 size, bool timingClock, qint64 microseconds);
     void addLost(quint64 count);
+    void addXruns(quint64 count) { m_xruns += count; }
     // The figures over the elapsedMicroseconds since the previous reading.
     Figures read(qint64 elapsedMicroseconds);
     // Whether anything arrived since the previous reading.
@@ -36,6 +39,7 @@ private:
     quint64 m_messages = 0;
     quint64 m_bytes = 0;
     quint64 m_lost = 0;
+    quint64 m_xruns = 0;
     quint64 m_windowMessages = 0;
     quint64 m_windowBytes = 0;
     quint64 m_windowLost = 0;

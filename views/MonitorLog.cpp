@@ -141,6 +141,8 @@ void MonitorLog::append(const MidiRecords& records)
         // A message dropped, cut short or not sent counts as lost.
         if (record.isMessage()) {
             statistics.addMessage(record.bytes.size(), isTimingClock(record), record.microseconds);
+        } else if (record.kind == MidiRecord::Kind::Xrun) {
+            statistics.addXruns(record.count);
         } else {
             statistics.addLost(record.kind == MidiRecord::Kind::Lost ? record.count : 1);
         }

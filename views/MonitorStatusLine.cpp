@@ -13,6 +13,7 @@ const char* const BytesText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 bytes")
 const char* const MessageRateText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 msg/s");
 const char* const ByteRateText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 bytes/s");
 const char* const LostText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 lost");
+const char* const XrunsText = QT_TRANSLATE_NOOP("MonitorStatusLine", "%1 xruns");
 const char* const ClockText = QT_TRANSLATE_NOOP("MonitorStatusLine", "clock %1 BPM");
 const char* const JitterText = QT_TRANSLATE_NOOP("MonitorStatusLine", "jitter %1 ms");
 const char* const WaitingText = QT_TRANSLATE_NOOP("MonitorStatusLine", "Paused: %1 waiting");
@@ -80,7 +81,11 @@ void MonitorStatusLine::showFigures()
     const QString bytes = countText(figures.bytes, locale.toString(figures.bytes), tr(ByteText), tr(BytesText));
     const QString messageRate = tr(MessageRateText).arg(locale.toString(figures.messagesPerSecond, 'f', RateDecimals));
     const QString byteRate = tr(ByteRateText).arg(locale.toString(figures.bytesPerSecond, 'f', RateDecimals));
-    const QString lost = tr(LostText).arg(locale.toString(figures.lost));
+    QString lost = tr(LostText).arg(locale.toString(figures.lost));
+    // Shown only once there were any: most systems never have one.
+    if (figures.xruns > 0) {
+        lost += QLatin1String(Separator) + tr(XrunsText).arg(locale.toString(figures.xruns));
+    }
     QStringList clock;
     if (figures.beatsPerMinute > 0.0) {
         clock << tr(ClockText).arg(locale.toString(figures.beatsPerMinute, 'f', TempoDecimals));

@@ -23,8 +23,7 @@ typedef struct _jack_port jack_port_t;
 // at the start of the next cycle, or at the frame of its due time; it takes no
 // lock and never waits. The client joins the server only in refresh(), so a
 // slow or absent server never holds up whoever creates it, and it is active
-// (its process callback running) only while a source or a destination is in
-// use. The server may stop and start again: the client is then recreated by
+// (its process callback running) while it has ports on a server. The server may stop and start again: the client is then recreated by
 // refresh(), with its ports and connections by name. One client at a time.
 class JackMidiPlatform : public MidiPlatformIF
 {
@@ -36,7 +35,8 @@ public:
     JackMidiPlatform& operator=(const JackMidiPlatform&) = delete;
 
     // Succeeds without a server too: the client then waits for one in refresh().
-    const char* systemName() const override { return "JACK"; }
+    static constexpr const char* SystemName = "JACK";
+    const char* systemName() const override { return SystemName; }
     bool createClient(const QString& name, Ref* client) override;
     void disposeClient(Ref client) override;
     bool createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port) override;

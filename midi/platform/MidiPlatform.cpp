@@ -11,7 +11,7 @@ namespace {
 std::atomic<MidiPlatformIF*> installedPlatform{nullptr};
 
 const char* const NoSystemText
-    = "Neither a JACK server nor the ALSA sequencer answers; a JACK server that starts later is joined.";
+    = "Neither a JACK server nor the ALSA sequencer answers.";
 
 } // namespace
 

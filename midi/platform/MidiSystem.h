@@ -7,7 +7,7 @@
 // window (stored as this number) and the --midi-system option of both programs.
 enum class MidiSystem {
     // JACK when a server answers without being started (jackd or PipeWire's
-    // JACK), else the ALSA sequencer, else none.
+    // JACK), else the ALSA sequencer, else JACK waiting for a server.
     Automatic = 0,
     AlsaSequencer = 1,
     Jack = 2,
