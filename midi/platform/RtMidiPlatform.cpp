@@ -53,10 +53,17 @@ RtMidiPlatform::~RtMidiPlatform()
 
 bool RtMidiPlatform::createClient(const QString& name, Ref* client)
 {
-    QMutexLocker lock(&m_mutex);
-    if (m_client != NoRef || !openClient(name.toStdString())) {
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_client != NoRef) {
+            return false;
+        }
+    }
+    // Only the GUI thread makes and disposes of the client.
+    if (!openClient(name.toStdString())) {
         return false;
     }
+    QMutexLocker lock(&m_mutex);
     m_client = nextRef();
     *client = m_client;
     return true;
@@ -67,6 +74,7 @@ bool RtMidiPlatform::openClient(const std::string& name)
     if (!MidiSystemProbe::alsaSequencerAvailable()) {
         return false;
     }
+    QMutexLocker inLock(&m_inMutex);
     try {
         m_pIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name, RtMidiQueueSize);
         m_pIn->setErrorCallback(noteRtMidiError, &m_inFailed);
