@@ -96,8 +96,9 @@ private:
 
     // Guards the client and the endpoint table; never held across a sequencer call.
     QMutex m_mutex;
-    // Guard the sequencer input (only the GUI thread uses it) and output; m_outMutex and m_mutex may be taken inside m_inMutex, m_mutex
-    // inside m_outMutex, never the other way round.
+    // Guard the sequencer input (only the GUI thread uses it) and output;
+    // m_outMutex and m_mutex may be taken inside m_inMutex, m_mutex inside
+    // m_outMutex, never the other way round.
     QMutex m_inMutex;
     QMutex m_outMutex;
     Ref m_lastRef;
@@ -113,8 +114,7 @@ private:
     Ref m_connectedSource;
 
     Ref m_outputPort;
-    // The destination of the latest send and where it was then; an own one
-    // is the virtual port.
+    // The other program's destination of the latest send and where it was then.
     Ref m_openDestination;
     AlsaAddress m_openAddress;
     std::atomic<std::uint64_t> m_droppedMessages;
