@@ -12,9 +12,13 @@ struct AlsaAddress
 };
 
 // The endpoint name of a sequencer port: "Client:Port", the client's and the
-// port's own names as the user knows them, whatever they hold, and never its
-// address, so that a device that comes back at another address keeps the
-// name the user chose.
+// port's own names, as the user knows them.
 std::string alsaEndpointName(const std::string& clientName, const std::string& portName);
+
+// The endpoint name in a port name that ends in the port's address ("Client:Port
+// 20:0", as RtMidi names ports): the name without " 20:0", which is stored in
+// *address when given. A name without an address at its end is returned as it
+// is, and *address left as it was.
+std::string alsaEndpointName(const std::string& addressedName, AlsaAddress* address = nullptr);
 
 #endif // ALSAPORTNAME_H

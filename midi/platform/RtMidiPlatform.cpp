@@ -3,24 +3,40 @@
 #include "midi/platform/AlsaPortList.h"
 #include "midi/platform/EndpointId.h"
 #include "midi/platform/MidiSystemProbe.h"
+#include "midi/platform/SteadyClock.h"
+
+#include <RtMidi.h>
 
 #include <QMutexLocker>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <set>
 #include <thread>
 
 namespace {
 
+// RtMidi keeps its own queue only for polling; every message goes to the
+// callback, so a small queue serves.
+const unsigned int RtMidiQueueSize = 100;
+const double MicrosecondsPerSecond = 1e6;
+// How far the sum of time stamps may stray from the monotonic clock.
+const std::int64_t LargestTimeStampStray = 100000;
 // How often waitUntilSent looks whether the output buffer is empty.
 const std::chrono::milliseconds DrainInterval(1);
+
+void noteRtMidiError(RtMidiError::Type, const std::string&, void* failed)
+{
+    static_cast<std::atomic<bool>*>(failed)->store(true);
+}
 
 } // namespace
 
 RtMidiPlatform::RtMidiPlatform()
     : m_lastRef(NoRef)
     , m_client(NoRef)
-    , m_inputClient(-1)
+    , m_inFailed(false)
     , m_inputPort(NoRef)
     , m_connectedSource(NoRef)
     , m_outputPort(NoRef)
@@ -59,14 +75,18 @@ bool RtMidiPlatform::openClient(const std::string& name)
         return false;
     }
     QMutexLocker inLock(&m_inMutex);
-    if (!m_input.open(name)) {
+    try {
+        m_pIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name, RtMidiQueueSize);
+        m_pIn->setErrorCallback(noteRtMidiError, &m_inFailed);
+        m_pIn->setCallback(deliverMessage, &m_inputRoute);
+        m_pIn->ignoreTypes(false, false, false);
+    } catch (const RtMidiError&) {
+        m_pIn.reset();
         return false;
     }
-    m_inputClient = m_input.clientId();
     QMutexLocker outLock(&m_outMutex);
     if (!m_output.open(name)) {
-        m_input.close();
-        m_inputClient = -1;
+        m_pIn.reset();
         return false;
     }
     return true;
@@ -86,11 +106,12 @@ void RtMidiPlatform::disposeClient(Ref client)
 
 void RtMidiPlatform::closeClient()
 {
-    // Closing the clients closes their ports and ends the input's thread.
+    // Closing the RtMidi objects closes their ports and stops their callbacks.
     {
         QMutexLocker lock(&m_inMutex);
-        m_input.close();
-        m_inputClient = -1;
+        m_pIn.reset();
+        m_inputRoute.connRefCon = nullptr;
+        m_inputRoute.readProc = nullptr;
         m_inputPort = NoRef;
         m_connectedSource = NoRef;
     }
@@ -106,9 +127,12 @@ bool RtMidiPlatform::createInputPort(Ref client, const QString& name, ReadProc r
         return false;
     }
     QMutexLocker inLock(&m_inMutex);
-    if (m_inputPort != NoRef || !m_input.openPort(name.toStdString(), readProc, readRefCon)) {
+    if (m_inputPort != NoRef || !readProc) {
         return false;
     }
+    m_inputRoute.readRefCon = readRefCon;
+    m_inputRoute.readProc = readProc;
+    m_inputPortName = name.toStdString();
     m_inputPort = newRef();
     *port = m_inputPort;
     return true;
@@ -136,7 +160,9 @@ void RtMidiPlatform::disposePort(Ref port)
     {
         QMutexLocker inLock(&m_inMutex);
         if (port == m_inputPort) {
-            m_input.closePort();
+            m_pIn->closePort();
+            m_inputRoute.connRefCon = nullptr;
+            m_inputRoute.readProc = nullptr;
             m_connectedSource = NoRef;
             m_inputPort = NoRef;
             return;
@@ -216,11 +242,21 @@ bool RtMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
         }
     }
     QMutexLocker inLock(&m_inMutex);
-    if (inputPort == NoRef || inputPort != m_inputPort) {
+    unsigned int index = 0;
+    if (inputPort == NoRef || inputPort != m_inputPort || !rtMidiIndex(address, &index)) {
         return false;
     }
-    m_connectedSource = NoRef;
-    if (!m_input.connect(address, connRefCon)) {
+    m_inFailed = false;
+    if (m_pIn->isPortOpen()) {
+        m_pIn->closePort();
+        m_connectedSource = NoRef;
+    }
+    m_inputRoute.connRefCon = connRefCon;
+    m_inputRoute.lastMicroseconds = -1;
+    m_pIn->openPort(index, m_inputPortName);
+    if (m_inFailed || !m_pIn->isPortOpen()) {
+        m_pIn->closePort();
+        m_inputRoute.connRefCon = nullptr;
         return false;
     }
     m_connectedSource = source;
@@ -234,24 +270,28 @@ bool RtMidiPlatform::disconnectSource(Ref inputPort, Ref source)
         return false;
     }
     QMutexLocker inLock(&m_inMutex);
-    if (inputPort == NoRef || inputPort != m_inputPort) {
+    if (endpoint.own) {
+        if (inputPort == NoRef || inputPort != m_inputPort || source != m_connectedSource) {
+            return false;
+        }
+        m_pIn->closePort();
+        m_inputRoute.connRefCon = nullptr;
+        m_connectedSource = NoRef;
+        return true;
+    }
+    Endpoint connected;
+    // Equal names share one unique id, so a source of the connected name
+    // stands for the connected one.
+    if (inputPort == NoRef || inputPort != m_inputPort || !findEndpoint(m_connectedSource, MidiEndpointKind::Source, &connected)
+        || endpoint.name != connected.name) {
         return false;
     }
-    if (endpoint.own) {
-        if (source != m_connectedSource) {
-            return false;
-        }
-    } else {
-        Endpoint connected;
-        // Equal names share one unique id, so a source of the connected name
-        // stands for the connected one.
-        if (!findEndpoint(m_connectedSource, MidiEndpointKind::Source, &connected) || endpoint.name != connected.name) {
-            return false;
-        }
-    }
+    m_inFailed = false;
+    // Joins RtMidi's input thread, which takes none of our locks.
+    m_pIn->closePort();
+    m_inputRoute.connRefCon = nullptr;
     m_connectedSource = NoRef;
-    // Waits out a delivery in progress; the input thread takes none of our locks.
-    return m_input.disconnect();
+    return !m_inFailed;
 }
 
 bool RtMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* connRefCon, Ref* source)
@@ -260,8 +300,15 @@ bool RtMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* 
     if (inputPort == NoRef || inputPort != m_inputPort) {
         return false;
     }
-    m_connectedSource = NoRef;
-    if (!m_input.openVirtualPort(name.toStdString(), connRefCon)) {
+    m_inFailed = false;
+    m_pIn->closePort();
+    m_inputRoute.connRefCon = connRefCon;
+    m_inputRoute.lastMicroseconds = -1;
+    m_pIn->openVirtualPort(name.toStdString());
+    if (m_inFailed) {
+        m_pIn->closePort();
+        m_inputRoute.connRefCon = nullptr;
+        m_connectedSource = NoRef;
         return false;
     }
     m_connectedSource = addOwnEndpoint(MidiEndpointKind::Source, name);
@@ -361,6 +408,28 @@ bool RtMidiPlatform::refresh()
     return true;
 }
 
+void RtMidiPlatform::deliverMessage(double deltaSeconds, std::vector<unsigned char>* message, void* route)
+{
+    InputRoute* input = static_cast<InputRoute*>(route);
+    void* connRefCon = input->connRefCon.load();
+    const ReadProc readProc = input->readProc.load();
+    if (!connRefCon || !readProc) {
+        return;
+    }
+    // RtMidi gives the time since the previous message from the sequencer's
+    // time stamps; the first one, and one that strays from the monotonic
+    // clock, starts the count afresh.
+    const std::int64_t now = steadyMicroseconds();
+    const std::int64_t previous = input->lastMicroseconds.load();
+    std::int64_t time = previous < 0 ? now : previous + std::llround(deltaSeconds * MicrosecondsPerSecond);
+    if (std::llabs(time - now) > LargestTimeStampStray) {
+        time = now;
+    }
+    input->lastMicroseconds = time;
+    const MidiPacket packet{message->data(), message->size(), time};
+    readProc(MidiPacketList{&packet, 1}, input->readRefCon.load(), connRefCon);
+}
+
 MidiPlatformIF::Ref RtMidiPlatform::newRef()
 {
     QMutexLocker lock(&m_mutex);
@@ -388,7 +457,6 @@ bool RtMidiPlatform::currentEndpoints(MidiEndpointKind kind, std::vector<AlsaEnd
     if (!m_output.queryPorts(&ports, &ownClients)) {
         return false;
     }
-    ownClients.insert(m_inputClient);
     *endpoints = alsaEndpoints(ports, kind, ownClients);
     return true;
 }
@@ -398,6 +466,25 @@ bool RtMidiPlatform::currentAddress(const Endpoint& endpoint, AlsaAddress* addre
     std::vector<AlsaEndpoint> endpoints;
     return !endpoint.own && currentEndpoints(endpoint.kind, &endpoints)
         && findAlsaEndpoint(endpoints, endpoint.name, endpoint.occurrence, address);
+}
+
+bool RtMidiPlatform::rtMidiIndex(AlsaAddress address, unsigned int* index)
+{
+    if (!m_pIn) {
+        return false;
+    }
+    // RtMidi opens by its own index and names its ports with their address.
+    m_inFailed = false;
+    const unsigned int count = m_pIn->getPortCount();
+    for (unsigned int i = 0; i < count && !m_inFailed; ++i) {
+        AlsaAddress listed;
+        alsaEndpointName(m_pIn->getPortName(i), &listed);
+        if (listed.client == address.client && listed.port == address.port) {
+            *index = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool RtMidiPlatform::destinationAddress(Ref destination, AlsaAddress* address)

@@ -1,7 +1,6 @@
 #ifndef RTMIDIPLATFORM_H
 #define RTMIDIPLATFORM_H
 
-#include "midi/platform/AlsaSequencerInput.h"
 #include "midi/platform/AlsaSequencerOutput.h"
 #include "midi/platform/MidiPlatformIF.h"
 
@@ -9,23 +8,24 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-// The platform on the ALSA sequencer, through alsa-lib (it began over RtMidi
-// and keeps the name). A client opens two sequencer clients: the input
-// (AlsaSequencerInput), which listens to one source at a time and passes
-// System Exclusive on piece by piece as it arrives, and the output
-// (AlsaSequencerOutput), which lists the ports and sends, in pieces where a
-// message is long. Endpoints are the sequencer's ports named "Client:Port"
-// without their address, which changes when a device comes back; ports of
-// equal names are told apart by their order. The program's own ports are left
-// out by their client numbers. The unique id is a hash of the name. One
-// client at a time.
+class RtMidiIn;
+
+// The platform on the ALSA sequencer. A client opens one RtMidi input, which
+// listens to one source at a time, and a sequencer client of its own through
+// alsa-lib (AlsaSequencerOutput) that lists the ports and sends, in pieces
+// where a message is long. Endpoints are the sequencer's ports named
+// "Client:Port" without their address, which changes when a device comes
+// back; ports of equal names are told apart by their order. The program's own
+// ports are left out by their client number. The unique id is a hash of the
+// name. One client at a time.
 //
-// The input and the output have a mutex each, and the input thread takes
-// neither: ending a connection (which waits out a delivery) never waits for a
-// thread that waits for the lock, and sending never waits for the input.
+// The input and the output have a mutex each, and the RtMidi input thread
+// takes neither: closing the input (which joins that thread) never waits for
+// a thread that waits for the lock, and sending never waits for the input.
 class RtMidiPlatform : public MidiPlatformIF
 {
 public:
@@ -60,20 +60,32 @@ public:
     // The sequencer is not asked to report ports coming and going: the device
     // layer looks at the endpoints at every refresh.
     bool refresh() override;
-    // Overruns of the sequencer's input: what arrived then is lost.
-    std::uint64_t xrunCount() const override { return m_input.overruns(); }
 
 private:
-    // A port is known by its name and by how many ports of the same name
-    // come before it, which survives other ports coming and going.
+    // An RtMidi port is known by its name and by how many ports of the same
+    // name come before it, which survives other ports coming and going.
     struct Endpoint
     {
         MidiEndpointKind kind;
         std::string name;
         unsigned int occurrence;
-        // A port of the program's own, opened for others to connect to.
+        // A virtual port of RtMidi's, opened for others to connect to.
         bool own = false;
     };
+
+    // Where the RtMidi input callback delivers. It lives as long as the
+    // RtMidi input, so a callback still running while a port closes finds it.
+    struct InputRoute
+    {
+        std::atomic<ReadProc> readProc{nullptr};
+        std::atomic<void*> readRefCon{nullptr};
+        std::atomic<void*> connRefCon{nullptr};
+        // The arrival of the previous message, which the sequencer's time
+        // stamps count from; negative before the first one of a connection.
+        std::atomic<std::int64_t> lastMicroseconds{-1};
+    };
+
+    static void deliverMessage(double timeStamp, std::vector<unsigned char>* message, void* route);
 
     bool openClient(const std::string& name);
     void closeClient();
@@ -87,6 +99,8 @@ private:
     bool currentEndpoints(MidiEndpointKind kind, std::vector<AlsaEndpoint>* endpoints);
     // Under m_outMutex: where the endpoint is now.
     bool currentAddress(const Endpoint& endpoint, AlsaAddress* address);
+    // Under m_inMutex: RtMidi's index of the port at address.
+    bool rtMidiIndex(AlsaAddress address, unsigned int* index);
     // Under m_outMutex: whether the destination of the latest send is still
     // at its address, else where it is now.
     bool destinationAddress(Ref destination, AlsaAddress* address);
@@ -94,23 +108,25 @@ private:
     // Takes m_mutex; a copy, as the table may change once it is released.
     bool findEndpoint(Ref ref, MidiEndpointKind kind, Endpoint* endpoint);
 
-    // Guards the client and the endpoint table; never held across a sequencer call.
+    // Guards the client and the endpoint table; never held across an RtMidi call.
     QMutex m_mutex;
-    // Guard the sequencer input (only the GUI thread uses it) and output;
-    // m_outMutex and m_mutex may be taken inside m_inMutex, m_mutex inside
-    // m_outMutex, never the other way round.
+    // Guard the RtMidi input (only the GUI thread uses it) and the sequencer
+    // output; m_outMutex and m_mutex may be taken inside m_inMutex, m_mutex
+    // inside m_outMutex, never the other way round.
     QMutex m_inMutex;
     QMutex m_outMutex;
     Ref m_lastRef;
     std::map<Ref, Endpoint> m_endpoints;
 
     Ref m_client;
-    AlsaSequencerInput m_input;
-    // The input's client number, for listing under m_outMutex.
-    std::atomic<int> m_inputClient;
+    std::unique_ptr<RtMidiIn> m_pIn;
     AlsaSequencerOutput m_output;
+    // Set by RtMidi's error callback; cleared before each RtMidi call.
+    std::atomic<bool> m_inFailed;
 
     Ref m_inputPort;
+    std::string m_inputPortName;
+    InputRoute m_inputRoute;
     Ref m_connectedSource;
 
     Ref m_outputPort;

@@ -49,38 +49,44 @@ class AlsaSequencerNamesTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The name is the same whatever the address, and holds the client's and
-    // the port's names as they are.
-    void namesCarryNoAddress_data()
+    void addressLeavesTheName_data()
     {
-        QTest::addColumn<QString>("clientName");
-        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QString>("addressed");
         QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "Synth" << "Synth MIDI 1" << "Synth:Synth MIDI 1";
-        QTest::newRow("without numbers") << "Keys" << "Out" << "Keys:Out";
-        QTest::newRow("client ending in digits") << "UM-2 2" << "UM-2 MIDI 1" << "UM-2 2:UM-2 MIDI 1";
-        QTest::newRow("client holding colons") << "A:B 1:2" << "Port 3:4" << "A:B 1:2:Port 3:4";
-        QTest::newRow("port named like an address") << "Dev" << "Out 20:0" << "Dev:Out 20:0";
-        QTest::newRow("numbers only") << "128" << "0" << "128:0";
-        QTest::newRow("empty client name") << "" << "Port" << ":Port";
-        QTest::newRow("empty port name") << "Box" << "" << "Box:";
-        QTest::newRow("empty") << "" << "" << ":";
+        QTest::addColumn<int>("client");
+        QTest::addColumn<int>("port");
+        QTest::newRow("plain") << "Synth:Synth MIDI 1 20:0" << "Synth:Synth MIDI 1" << 20 << 0;
+        QTest::newRow("three digits") << "Tarvo Suite:OutputPort 128:12" << "Tarvo Suite:OutputPort" << 128 << 12;
+        QTest::newRow("client ending in digits") << "UM-2 2:UM-2 MIDI 1 24:1" << "UM-2 2:UM-2 MIDI 1" << 24 << 1;
+        QTest::newRow("client holding colons") << "A:B 1:2:Port 3:4 36:0" << "A:B 1:2:Port 3:4" << 36 << 0;
+        QTest::newRow("port name ending in an address") << "Dev:Out 1:2 130:3" << "Dev:Out 1:2" << 130 << 3;
+        QTest::newRow("no address") << "Midi Through:Port-0" << "Midi Through:Port-0" << -1 << -1;
+        QTest::newRow("number without colon") << "Synth 20" << "Synth 20" << -1 << -1;
+        QTest::newRow("no space before it") << "Synth20:0" << "Synth20:0" << -1 << -1;
+        QTest::newRow("too many digits for a client") << "Box 2024:0" << "Box 2024:0" << -1 << -1;
+        QTest::newRow("too many digits for a port") << "Box 20:1000" << "Box 20:1000" << -1 << -1;
+        QTest::newRow("missing port number") << "Box 20:" << "Box 20:" << -1 << -1;
+        QTest::newRow("missing client number") << "Box :0" << "Box :0" << -1 << -1;
+        QTest::newRow("empty names") << ": 14:0" << ":" << 14 << 0;
+        QTest::newRow("only an address") << "14:0" << "14:0" << -1 << -1;
+        QTest::newRow("empty") << "" << "" << -1 << -1;
     }
-    void namesCarryNoAddress()
+    void addressLeavesTheName()
     {
-        QFETCH(QString, clientName);
-        QFETCH(QString, portName);
-        QFETCH(QString, name);
-        for (const AlsaAddress address : {AlsaAddress{20, 0}, AlsaAddress{36, 0}, AlsaAddress{129, 3}}) {
-            AlsaPortInfo info;
-            info.address = address;
-            info.clientName = clientName.toStdString();
-            info.portName = portName.toStdString();
-            info.readable = true;
-            const std::vector<AlsaEndpoint> offered = alsaEndpoints({info}, MidiEndpointKind::Source, {});
-            QCOMPARE(offered.size(), std::size_t(1));
-            QCOMPARE(QString::fromStdString(offered[0].name), name);
-        }
+        QFETCH(QString, addressed);
+        AlsaAddress address;
+        QTEST(QString::fromStdString(alsaEndpointName(addressed.toStdString(), &address)), "name");
+        QTEST(address.client, "client");
+        QTEST(address.port, "port");
+    }
+
+    // The same device at another client number keeps its name.
+    void nameOfClientAndPortIsTheNameWithoutTheAddress()
+    {
+        QCOMPARE(alsaEndpointName(std::string("Synth"), std::string("Synth MIDI 1")),
+                 alsaEndpointName(std::string("Synth:Synth MIDI 1 20:0")));
+        QCOMPARE(alsaEndpointName(std::string("Synth"), std::string("Synth MIDI 1")),
+                 alsaEndpointName(std::string("Synth:Synth MIDI 1 36:0")));
     }
 
     void offeredEndpoints_data()
