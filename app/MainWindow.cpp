@@ -38,6 +38,7 @@ const char* const UntitledProjectName = "the untitled project";
 const char* const UnsavedOnSignalMessage = "Closed by a signal: the changes to %1 were not saved.";
 const char* const TitleSeparator = " - ";
 const char* const ConfirmationMessage = "Do you want to save changes?";
+const char* const EditorConfirmationMessage = "Save changes to %1?";
 const char* const DiscardShortcut = "Ctrl+D";
 const char* const PortOpenFailedMessage = "Port open failed.";
 const char* const PortNotAvailableSuffix = " (not available)";
@@ -48,6 +49,7 @@ const char* const NoOutputPortText = "No output port is chosen (OutputPort menu)
 const char* const OutputPortGoneText = "The output port %1 is not available.";
 // How often the MIDI service and the chosen ports are looked after.
 const int PortRefreshInterval = 1000;
+const int MaxNumberedWindow = 9;
 
 // Qt reads "&" in a menu text as a mnemonic mark.
 QString menuText(const QString& name)
@@ -169,7 +171,7 @@ void MainWindow::createFileMenu()
 {
     QMenu* menu = addMenuBarMenu(0);
     for (int index = 0; index < FileMenuCount; ++index) {
-        if (index == FileMenuPreferences || index == FileMenuQuit)
+        if (index == FileMenuPlayMidiFile || index == FileMenuPreferences || index == FileMenuQuit)
             menu->addSeparator();
         addTableAction(menu, FileMenuTable[index], index);
     }
@@ -224,7 +226,31 @@ void MainWindow::createWindowMenu()
     QMenu* menu = addMenuBarMenu(4);
     for (int index = 0; index < WindowMenuCount; ++index)
         addTableAction(menu, WindowMenuTable[index], index)->setCheckable(false);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu]() { listOpenWindows(menu); });
     connect(menu, &QMenu::triggered, this, &MainWindow::windowMenuSelected);
+}
+
+void MainWindow::listOpenWindows(QMenu* menu)
+{
+    const QList<QAction*> listed = menu->actions().mid(WindowMenuCount);
+    qDeleteAll(listed);
+    const QList<QMdiSubWindow*> subWindows = m_pMdiArea->subWindowList();
+    if (!subWindows.isEmpty())
+        menu->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* subWindow : subWindows) {
+        // The first nine are numbered for the keyboard.
+        const QString prefix = number <= MaxNumberedWindow ? QStringLiteral("&%1 ").arg(number) : QString();
+        QAction* action = menu->addAction(prefix + menuText(subWindow->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(subWindow == m_pMdiArea->activeSubWindow());
+        const QPointer<QMdiSubWindow> target(subWindow);
+        connect(action, &QAction::triggered, this, [this, target]() {
+            if (target)
+                m_pMdiArea->setActiveSubWindow(target);
+        });
+        ++number;
+    }
 }
 
 void MainWindow::createHelpMenu()
@@ -250,6 +276,9 @@ void MainWindow::fileMenuSelected(QAction* action)
         break;
     case FileMenuSaveAs:
         saveAsFile();
+        break;
+    case FileMenuPlayMidiFile:
+        playMidiFile();
         break;
     case FileMenuPreferences:
         openToolWindow(WindowRestorationInfo::WindowIdPreferences);
@@ -338,8 +367,15 @@ void MainWindow::createOutputPortMenu()
 void MainWindow::refreshPorts()
 {
     m_pEngine->refresh();
+    showMidiStatus();
+}
+
+void MainWindow::showMidiStatus()
+{
     m_pMidiStatusLine->setSystem(m_pEngine->systemName());
     m_pMidiStatusLine->setProblems(m_pEngine->problems());
+    m_pMidiStatusLine->setNoPortChosen(!m_pEngine->inputPort().isPortChosen() &&
+                                       !m_pEngine->outputPort().isPortChosen());
 }
 
 bool MainWindow::setCheckedPortMenu(QActionGroup* group, const QString& name)
@@ -383,6 +419,7 @@ void MainWindow::inputPortMenuSelected(QAction* action)
     storePortName(InputPortNameKey,
                   reopenPort(action, port, [port](quint32 index) { return port->openInputPort(index); },
                              [port]() { return port->closeInputPort(); }));
+    showMidiStatus();
 }
 
 void MainWindow::outputPortMenuSelected(QAction* action)
@@ -391,6 +428,7 @@ void MainWindow::outputPortMenuSelected(QAction* action)
     storePortName(OutputPortNameKey,
                   reopenPort(action, port, [port](quint32 index) { return port->openOutputPort(index); },
                              [port]() { return port->closeOutputPort(); }));
+    showMidiStatus();
 }
 
 bool MainWindow::transmitMidi(const unsigned char* data, std::size_t size, MidiSendControlIF* control)
@@ -437,6 +475,9 @@ void MainWindow::controlChangeMenuSelected(QAction* action)
 
 void MainWindow::windowMenuSelected(QAction* action)
 {
+    // The listed windows carry no command.
+    if (!action->data().isValid())
+        return;
     closeAboutDialog();
     switch (action->data().toInt()) {
     case WindowMenuCloseAll:
@@ -467,13 +508,13 @@ void MainWindow::helpMenuSelected(QAction* action)
     }
 }
 
-int MainWindow::showConfirmationMessageBox()
+int MainWindow::showConfirmationMessageBox(const QString& text)
 {
     closeAboutDialog();
     QMessageBox box(this);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(QString::fromLatin1(ProductName));
-    box.setText(tr(ConfirmationMessage));
+    box.setText(text.isEmpty() ? tr(ConfirmationMessage) : text);
     QPushButton* yes = box.addButton(QMessageBox::Yes);
     QPushButton* no = box.addButton(QMessageBox::No);
     box.addButton(QMessageBox::Cancel);
@@ -491,6 +532,20 @@ void MainWindow::showErrorMessageBox(const QString& text)
 
 bool MainWindow::confirmDiscardOrSave()
 {
+    // Each editor kept in a file of its own is asked about by name, before
+    // the project that holds them all.
+    for (MidiEditView* editor : unsavedEditors()) {
+        switch (showConfirmationMessageBox(tr(EditorConfirmationMessage).arg(editor->documentName()))) {
+        case QMessageBox::Yes:
+            if (!editor->saveDocument())
+                return false;
+            break;
+        case QMessageBox::No:
+            break;
+        default:
+            return false;
+        }
+    }
     if (m_pModel->getParameterEditFlag() != ParameterEdited)
         return true;
     switch (showConfirmationMessageBox()) {
@@ -554,6 +609,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_isClosingForSignal) {
         // Nobody is there to answer the save question: say what is left unsaved.
+        for (MidiEditView* editor : unsavedEditors())
+            fprintf(stderr, "%s\n", qPrintable(tr(UnsavedOnSignalMessage).arg(editor->documentPath())));
         if (m_pModel->getParameterEditFlag() == ParameterEdited) {
             const QString name = m_pModel->m_projectFilePath.isEmpty() ? QLatin1String(UntitledProjectName)
                                                                        : m_pModel->m_projectFilePath;

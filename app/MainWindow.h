@@ -55,7 +55,8 @@ public:
 
     QString getIniFilePath();
     QList<QMdiSubWindow*> getSubWindowList() const;
-    int showConfirmationMessageBox();
+    // The save question: the project's when text is empty.
+    int showConfirmationMessageBox(const QString& text = QString());
     void showErrorMessageBox(const QString& text);
     // "File save failed." with the system's reason, when there is one.
     void showSaveFailedMessageBox(const QString& reason) override;
@@ -129,6 +130,8 @@ public slots:
     void createOutputPortMenu();
     // About once a second: brings back the MIDI service and the chosen ports.
     void refreshPorts();
+    // The status bar's system, problems and the hint while no port is chosen.
+    void showMidiStatus();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,17 +147,23 @@ private:
     void createPortMenus();
     void createViewsMenu();
     void createWindowMenu();
+    // The Window menu's entries for the open windows, made as it opens.
+    void listOpenWindows(QMenu* menu);
     void createHelpMenu();
     QMenu* addMenuBarMenu(int menuBarIndex);
 
-    // Asks whether to save an edited project; false when the caller must
-    // abandon what it was about to do.
+    // Asks whether to save each editor's changed file, then an edited
+    // project; false when the caller must abandon what it was about to do.
     bool confirmDiscardOrSave();
+    // The editors with a file of their own whose text differs from it.
+    QList<MidiEditView*> unsavedEditors() const;
 
     // Project commands.
     bool newFile();
     bool saveFile();
     bool saveAsFile();
+    // Opens the MIDI File Player and its file chooser.
+    void playMidiFile();
     bool openProjectFile(const QString& path);
     bool saveProjectFile(const QString& path);
     void closeAllCommand();

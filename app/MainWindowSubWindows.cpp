@@ -13,6 +13,7 @@
 #include "project/Utility.h"
 #include "views/AboutView.h"
 #include "views/LicenseInfoView.h"
+#include "views/MidiPlayerView.h"
 
 #include <QAction>
 #include <QChildEvent>
@@ -113,6 +114,24 @@ QMdiSubWindow* MainWindow::openToolWindow(WindowRestorationInfo::WindowId id, co
         }
     }
     return createToolWindow(*kind, values);
+}
+
+QList<MidiEditView*> MainWindow::unsavedEditors() const
+{
+    QList<MidiEditView*> editors;
+    for (QMdiSubWindow* subWindow : m_pMdiArea->subWindowList()) {
+        auto* editor = qobject_cast<MidiEditView*>(subWindow->widget());
+        if (editor && !editor->isMonitor() && !editor->documentPath().isEmpty() && editor->hasUnsavedChanges())
+            editors.append(editor);
+    }
+    return editors;
+}
+
+void MainWindow::playMidiFile()
+{
+    QMdiSubWindow* subWindow = openToolWindow(WindowRestorationInfo::WindowIdMidiPlayer);
+    if (auto* player = subWindow ? qobject_cast<MidiPlayerView*>(subWindow->widget()) : nullptr)
+        player->chooseFile();
 }
 
 QMdiSubWindow* MainWindow::createToolWindow(const ToolWindowKind& kind, const QList<QVariant>& values)

@@ -8,6 +8,7 @@ const MenuItem FileMenuTable[] = {
     {"&Open...", "Ctrl+O"},
     {"&Save", "Ctrl+S"},
     {"Save &As...", nullptr},
+    {"Play MIDI &File...", nullptr},
     {"&Preferences...", "Ctrl+,"},
     {"&Quit", "Ctrl+Q"},
 };

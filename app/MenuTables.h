@@ -12,7 +12,15 @@ struct MenuItem
 extern const char* const MenuBarMenuTable[];
 extern const int MenuBarMenuCount;
 
-enum FileMenuIndex { FileMenuNew, FileMenuOpen, FileMenuSave, FileMenuSaveAs, FileMenuPreferences, FileMenuQuit };
+enum FileMenuIndex {
+    FileMenuNew,
+    FileMenuOpen,
+    FileMenuSave,
+    FileMenuSaveAs,
+    FileMenuPlayMidiFile,
+    FileMenuPreferences,
+    FileMenuQuit,
+};
 extern const MenuItem FileMenuTable[];
 extern const int FileMenuCount;
 

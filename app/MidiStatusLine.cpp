@@ -6,6 +6,8 @@
 namespace {
 
 const char* const SystemFormat = QT_TRANSLATE_NOOP("MidiStatusLine", "MIDI: %1");
+const char* const NoPortChosenText =
+    QT_TRANSLATE_NOOP("MidiStatusLine", "No port chosen: choose one in the InputPort or OutputPort menu");
 const char* const Separator = "  |  ";
 const char* const ListSeparator = ", ";
 
@@ -48,6 +50,14 @@ void MidiStatusLine::setProblems(const MidiEngine::Problems& problems)
     }
 }
 
+void MidiStatusLine::setNoPortChosen(bool noPortChosen)
+{
+    if (noPortChosen != m_noPortChosen) {
+        m_noPortChosen = noPortChosen;
+        showText();
+    }
+}
+
 QString MidiStatusLine::problemsText(const MidiEngine::Problems& problems)
 {
     const QLocale locale;
@@ -66,5 +76,7 @@ void MidiStatusLine::showText()
     const QString problems = problemsText(m_problems);
     if (!problems.isEmpty())
         parts << problems;
+    if (m_noPortChosen)
+        parts << tr(NoPortChosenText);
     setText(parts.join(QLatin1String(Separator)));
 }

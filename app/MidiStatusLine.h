@@ -17,6 +17,8 @@ public:
 
     void setSystem(const QString& system);
     void setProblems(const MidiEngine::Problems& problems);
+    // With no port chosen yet (a first start), the line says where to choose one.
+    void setNoPortChosen(bool noPortChosen);
 
     // The problems as the line words them; empty for none.
     static QString problemsText(const MidiEngine::Problems& problems);
@@ -26,4 +28,5 @@ private:
 
     QString m_system;
     MidiEngine::Problems m_problems;
+    bool m_noPortChosen = false;
 };

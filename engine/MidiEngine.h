@@ -126,6 +126,15 @@ private:
     std::unique_ptr<MidiPlatformIF> m_pOwnPlatform;
     NoMidiPlatform m_noPlatform;
     MidiPlatformIF& m_platform;
+    // Declared before the input port: its receive thread counts and passes
+    // messages on through them until the port is gone.
+    std::atomic<std::size_t> m_maxSystemExclusive;
+    std::atomic<quint64> m_failedSends;
+    std::atomic<quint64> m_cutSends;
+    // What MIDI Thru passed of the System Exclusive message arriving; receive thread only.
+    bool m_thruOpen;
+    QByteArray m_thruBytes;
+    const std::thread::id m_ownerThread;
     // Declared in the order they are made: the input port, whose receive
     // thread passes messages on, goes before the output port, and both
     // before the client.
@@ -134,13 +143,6 @@ private:
     MidiClient m_client;
     MidiOutputPort m_outputPort;
     MidiInputPort m_inputPort;
-    std::atomic<std::size_t> m_maxSystemExclusive;
-    std::atomic<quint64> m_failedSends;
-    std::atomic<quint64> m_cutSends;
-    // What MIDI Thru passed of the System Exclusive message arriving; receive thread only.
-    bool m_thruOpen;
-    QByteArray m_thruBytes;
-    const std::thread::id m_ownerThread;
     // Made last, gone first: its thread sends through the ports.
     MidiOutputQueue m_queue;
 };

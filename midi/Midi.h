@@ -25,6 +25,8 @@ public:
     // The name of the chosen endpoint, present or not, or NoAssign. Always
     // MIDI_RESULT_OK.
     MIDI_RESULT getCurrentPortName(QString& name) const;
+    // Whether an endpoint is chosen, present or not.
+    bool isPortChosen() const { return !m_portName.isEmpty(); }
 
 protected:
     MidiPlatformIF& platform() const;

@@ -184,7 +184,6 @@ void MidiOutputPort::endMessage(bool cutShort)
 
 bool MidiOutputPort::hasRoom(std::size_t size)
 {
-    QMutexLocker lock(&m_mutex);
     return platform().hasRoom(m_outputPort, size);
 }
 
@@ -220,9 +219,9 @@ MIDI_RESULT MidiOutputPort::transmitMidiAt(const unsigned char* data, std::size_
 
 bool MidiOutputPort::sendPieceAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds)
 {
-    QMutexLocker lock(&m_mutex);
-    return m_destination != MidiPlatformIF::NoRef
-        && platform().sendAt(m_outputPort, m_destination, data, size, dueMicroseconds);
+    const MidiPlatformIF::Ref destination = currentDestination();
+    return destination != MidiPlatformIF::NoRef
+        && platform().sendAt(m_outputPort, destination, data, size, dueMicroseconds);
 }
 
 bool MidiOutputPort::schedulesByDueTime() const
@@ -270,8 +269,17 @@ std::size_t MidiOutputPort::takeSentClocks(ClockEvent* events, std::size_t capac
 
 bool MidiOutputPort::sendPiece(const unsigned char* data, std::size_t size)
 {
+    const MidiPlatformIF::Ref destination = currentDestination();
+    return destination != MidiPlatformIF::NoRef && platform().send(m_outputPort, destination, data, size);
+}
+
+MidiPlatformIF::Ref MidiOutputPort::currentDestination()
+{
+    // A send may wait for room in the platform; the selection, which the GUI
+    // thread changes, is never held meanwhile. The platform refuses a
+    // destination that has gone since.
     QMutexLocker lock(&m_mutex);
-    return m_destination != MidiPlatformIF::NoRef && platform().send(m_outputPort, m_destination, data, size);
+    return m_destination;
 }
 
 void MidiOutputPort::select(MidiPlatformIF::Ref destination, const QString& name)

@@ -82,10 +82,12 @@ private:
     MIDI_RESULT openVirtual();
     bool sendPiece(const unsigned char* data, std::size_t size);
     bool sendPieceAt(const unsigned char* data, std::size_t size, std::int64_t dueMicroseconds);
+    MidiPlatformIF::Ref currentDestination();
 
     // Guards the selection against the sending threads; never held while
-    // waiting for anything but the platform's send.
+    // waiting for the platform.
     QMutex m_mutex;
+    // Set once, in the constructor.
     MidiPlatformIF::Ref m_outputPort;
     // NoRef while nothing is chosen or the chosen one is gone.
     MidiPlatformIF::Ref m_destination;

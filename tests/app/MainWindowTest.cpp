@@ -17,7 +17,10 @@ MainWindow* s_pMainWindow = nullptr;
 
 namespace {
 
-enum MenuBarIndex { ViewsMenu = 3, HelpMenu = 5 };
+enum MenuBarIndex { FileMenu = 0, ViewsMenu = 3, WindowMenu = 4, HelpMenu = 5 };
+const int FilePlayMidiFile = 4;
+// Close All, Cascade and Tile come before the open windows.
+const int WindowCommandCount = 3;
 enum ViewsMenuIndex { ViewsInMonitor = 0, ViewsOutMonitor = 1, ViewsKeyboard = 2, ViewsControlChange = 3,
                       ViewsSystemExclusive = 5, ViewsTimingClock = 6, ViewsFilter = 7, ViewsMidiSettings = 8 };
 enum HelpMenuIndex { HelpAbout = 0, HelpLicense = 1 };
@@ -47,6 +50,7 @@ private slots:
     void normalGeometryFollowsMovesAndResizes();
     void aboutWindowClosesOnAnyClick();
     void licenseWindowFitsAndClosesOnEscape();
+    void windowMenuListsTheOpenWindows();
 };
 
 void MainWindowTest::closeAsksBeforeDiscarding_data()
@@ -220,6 +224,51 @@ void MainWindowTest::licenseWindowFitsAndClosesOnEscape()
     QTest::keyClick(license->widget(), Qt::Key_Escape);
     flushDeletes();
     QCOMPARE(window.getSubWindowList().size(), 0);
+}
+
+// The Window menu names each open window, marks the active one and brings the
+// chosen one forward; File > Play MIDI File opens the player's file chooser.
+void MainWindowTest::windowMenuListsTheOpenWindows()
+{
+    VirtualMidiPlatform platform;
+    TarvoModel model;
+    MainWindow window(nullptr, &model);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.closeAllSubWindows();
+    flushDeletes();
+    menuAction(window, ViewsMenu, ViewsInMonitor)->trigger();
+    menuAction(window, ViewsMenu, ViewsKeyboard)->trigger();
+
+    QMenu* menu = window.menuBar()->actions().at(WindowMenu)->menu();
+    const auto listed = [menu]() {
+        emit menu->aboutToShow();
+        QList<QAction*> actions;
+        for (QAction* action : menu->actions().mid(WindowCommandCount)) {
+            if (!action->isSeparator())
+                actions.append(action);
+        }
+        return actions;
+    };
+    QList<QAction*> entries = listed();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0)->text(), QStringLiteral("&1 MIDI In Monitor"));
+    QCOMPARE(entries.at(1)->text(), QStringLiteral("&2 Keyboard"));
+    QVERIFY(!entries.at(0)->isChecked() && entries.at(1)->isChecked());
+    entries.at(0)->trigger();
+    QCOMPARE(window.findChild<QMdiArea*>()->activeSubWindow()->windowTitle(), QStringLiteral("MIDI In Monitor"));
+    QCOMPARE(window.getSubWindowList().size(), 2);
+    entries = listed();
+    QCOMPARE(entries.size(), 2);
+    QVERIFY(entries.at(0)->isChecked());
+
+    {
+        DialogAnswerer answerer(QMessageBox::Cancel);
+        menuAction(window, FileMenu, FilePlayMidiFile)->trigger();
+        QCOMPARE(answerer.m_fileDialogProposals.size(), 1);
+    }
+    QCOMPARE(countWithTitle(window, "MIDI File Player"), 1);
+    flushDeletes();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,4 +1,5 @@
 #include "PortMenus.h"
+#include "app/MidiStatusLine.h"
 #include "engine/MidiEngine.h"
 #include "VirtualMidiPlatform.h"
 #include "model/TarvoModel.h"
@@ -17,6 +18,7 @@ namespace {
 // The window looks after its ports once a second.
 const int RefreshTimeoutMs = 3000;
 const unsigned char Note[] = {0x90, 0x3C, 0x64};
+const char* const NoPortHint = "No port chosen: choose one in the InputPort or OutputPort menu";
 
 QString storedInputPortName(MainWindow& window)
 {
@@ -47,12 +49,18 @@ private slots:
         TarvoModel model;
         MainWindow window(nullptr, &model);
         const int groups = window.findChildren<QActionGroup*>().size();
+        // Until a port is chosen the status bar says where to choose one.
+        openPortMenu(window, InputPortMenu);
+        const auto* status = window.findChild<MidiStatusLine*>();
+        QVERIFY(status->text().contains(QLatin1String(NoPortHint)));
         // "&" is shown as itself, not as a mnemonic mark, and stored as it is.
         QVERIFY(choosePort(window, InputPortMenu, QStringLiteral("Bass && Drums")));
         QVERIFY(platform.isConnected(drums));
         QCOMPARE(storedInputPortName(window), QStringLiteral("Bass & Drums"));
+        QVERIFY(!status->text().contains(QLatin1String(NoPortHint)));
         QVERIFY(choosePort(window, InputPortMenu, QStringLiteral("No Assign")));
         QVERIFY(!platform.isConnected(drums));
+        QVERIFY(status->text().contains(QLatin1String(NoPortHint)));
         QCOMPARE(storedInputPortName(window), QStringLiteral("No Assign"));
         // Every rebuild reuses the menus' action groups.
         QCOMPARE(window.findChildren<QActionGroup*>().size(), groups);

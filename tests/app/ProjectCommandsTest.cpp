@@ -37,6 +37,7 @@ const char* const ConfirmationText = "Do you want to save changes?";
 const char* const OpenFailedText = "File open failed.";
 const char* const SaveFailedText = "File save failed.";
 const char* const EditorText = "F0 7E 7F 06 01 F7";
+const char* const EditorFileQuestion = "Save changes to bank.syx?";
 const QList<int> DefaultWindows = {Id::WindowIdMidiInMonitor, Id::WindowIdMidiOutMonitor, Id::WindowIdSystemExclusive};
 
 QByteArray int32(qint32 value)
@@ -182,6 +183,8 @@ private slots:
     void saveChangesProtocol_data();
     void saveChangesProtocol();
     void openThenNoThenCancelKeepsTheEditMark();
+    void editorFilesAreAskedAboutByName_data();
+    void editorFilesAreAskedAboutByName();
     void refusedOpenLeavesTheProjectUntouched_data();
     void refusedOpenLeavesTheProjectUntouched();
     void failedSavesKeepTheOldFiles();
@@ -249,6 +252,44 @@ void ProjectCommandsTest::openThenNoThenCancelKeepsTheEditMark()
     // Nothing was discarded, so closing still asks.
     QCOMPARE(session.m_model.getParameterEditFlag(), ParameterEdited);
     QCOMPARE(session.windowIds(), QList<int>({1, 2, 3, 4}));
+}
+
+void ProjectCommandsTest::editorFilesAreAskedAboutByName_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("closed");
+    const QString fileQuestion = QString::fromLatin1(EditorFileQuestion);
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << QStringList{fileQuestion} << false;
+    QTest::newRow("no") << int(QMessageBox::No) << QStringList{fileQuestion, ConfirmationText} << true;
+    QTest::newRow("yes") << int(QMessageBox::Yes) << QStringList{fileQuestion, ConfirmationText} << true;
+}
+
+// Close All asks about an editor's own file by its name before the project.
+void ProjectCommandsTest::editorFilesAreAskedAboutByName()
+{
+    QFETCH(int, answer);
+    QFETCH(QStringList, questions);
+    QFETCH(bool, closed);
+    Session session;
+    MainWindow& window = *session.m_pWindow;
+    const QString song = session.path("song.tarvo");
+    session.writeProject(song, {});
+    QVERIFY(window.openFile(song));
+    const QString bank = session.path("bank.syx");
+    const QByteArray original = QByteArray::fromHex("F07E7F0601F7");
+    writeAll(bank, original);
+    QVERIFY(window.openFile(bank));
+    auto* text = window.getSubWindowList().first()->widget()->findChild<QPlainTextEdit*>();
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClicks(text, QStringLiteral(" F0 01 F7"));
+    {
+        DialogAnswerer answerer(static_cast<QMessageBox::StandardButton>(answer));
+        session.trigger(WindowMenu, WindowCloseAll);
+        QCOMPARE(answerer.m_texts, questions);
+    }
+    QCOMPARE(session.windowIds().isEmpty(), closed);
+    QCOMPARE(readAll(bank), answer == QMessageBox::Yes ? original + QByteArray::fromHex("F001F7") : original);
 }
 
 void ProjectCommandsTest::refusedOpenLeavesTheProjectUntouched_data()

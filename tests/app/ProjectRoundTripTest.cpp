@@ -25,6 +25,8 @@ const int FileSave = 2;
 const char* const DestinationName = "Round Trip Synth";
 const char* const EditorText = "F0 7E 7F 06 01 F7\n90 3C 64";
 const QByteArray TimingClock(1, char(0xF8));
+const QByteArray Start(1, char(0xFA));
+const QByteArray Stop(1, char(0xFC));
 const int ControllerCount = 2;
 
 // Every value a user can set in the tool windows, window by window in kind
@@ -141,15 +143,23 @@ void ProjectRoundTripTest::projectReopensWithEveryValue()
     QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
 
     // Reopening replaces every window.
+    platform.clearSentMessages();
     QVERIFY(window.openFile(path));
     QCOMPARE(model.getParameterEditFlag(), ParameterNotEdited);
     QCOMPARE(snapshot(window), saved);
 
-    // The clock plays again, and it is all that reaches the output.
-    platform.clearSentMessages();
-    QVERIFY(platform.waitForSends(2));
+    // The replaced clock ends with the Stop it was set to send; the restored
+    // one plays again after its Start, and that is all that reaches the output.
+    const int sentBefore = platform.sentMessages().size();
+    QVERIFY(platform.waitForSends(sentBefore + 2));
+    QByteArray bytes;
     for (const VirtualMidiPlatform::SentMessage& send : platform.sentMessages())
-        QCOMPARE(send.bytes, TimingClock);
+        bytes += send.bytes;
+    const QByteArray restored = bytes.mid(bytes.indexOf(Stop) + 1);
+    QVERIFY(bytes.contains(Stop));
+    QVERIFY(restored.startsWith(Start));
+    QCOMPARE(restored.count(TimingClock), restored.size() - 1);
+    QCOMPARE(bytes.count(TimingClock) + 2, bytes.size());
 }
 
 QTEST_MAIN(ProjectRoundTripTest)

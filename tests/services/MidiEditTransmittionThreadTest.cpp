@@ -111,7 +111,9 @@ private slots:
         const int sentWhenStopped = m_rig->platform.sentMessages().size();
         QVERIFY(sentWhenStopped < DumpMessages);
         QTRY_COMPARE(m_results, QList<bool>({true}));
-        QCOMPARE(m_rig->platform.sentMessages().size(), sentWhenStopped);
+        // The message on its way when the stop came may still land.
+        QVERIFY(m_rig->platform.sentMessages().size() <= sentWhenStopped + 1);
+        QVERIFY(m_rig->platform.sentMessages().size() < DumpMessages);
     }
 
     // A stop given just after the text was handed over, before the thread
