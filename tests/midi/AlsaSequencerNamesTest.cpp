@@ -80,15 +80,6 @@ private slots:
         QTEST(address.port, "port");
     }
 
-    // The same device at another client number keeps its name.
-    void nameOfClientAndPortIsTheNameWithoutTheAddress()
-    {
-        QCOMPARE(alsaEndpointName(std::string("Synth"), std::string("Synth MIDI 1")),
-                 alsaEndpointName(std::string("Synth:Synth MIDI 1 20:0")));
-        QCOMPARE(alsaEndpointName(std::string("Synth"), std::string("Synth MIDI 1")),
-                 alsaEndpointName(std::string("Synth:Synth MIDI 1 36:0")));
-    }
-
     void offeredEndpoints_data()
     {
         QTest::addColumn<std::vector<AlsaPortInfo>>("ports");
