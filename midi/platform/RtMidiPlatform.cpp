@@ -1,5 +1,6 @@
 #include "midi/platform/RtMidiPlatform.h"
 
+#include "midi/platform/AlsaPortList.h"
 #include "midi/platform/EndpointId.h"
 #include "midi/platform/MidiSystemProbe.h"
 #include "midi/platform/SteadyClock.h"
@@ -8,8 +9,11 @@
 
 #include <QMutexLocker>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -19,6 +23,8 @@ const unsigned int RtMidiQueueSize = 100;
 const double MicrosecondsPerSecond = 1e6;
 // How far the sum of time stamps may stray from the monotonic clock.
 const std::int64_t LargestTimeStampStray = 100000;
+// How often waitUntilSent looks whether the output buffer is empty.
+const std::chrono::milliseconds DrainInterval(1);
 
 void noteRtMidiError(RtMidiError::Type, const std::string&, void* failed)
 {
@@ -31,11 +37,12 @@ RtMidiPlatform::RtMidiPlatform()
     : m_lastRef(NoRef)
     , m_client(NoRef)
     , m_inFailed(false)
-    , m_outFailed(false)
     , m_inputPort(NoRef)
     , m_connectedSource(NoRef)
     , m_outputPort(NoRef)
     , m_openDestination(NoRef)
+    , m_droppedMessages(0)
+    , m_unsentBytes(0)
 {
 }
 
@@ -46,10 +53,17 @@ RtMidiPlatform::~RtMidiPlatform()
 
 bool RtMidiPlatform::createClient(const QString& name, Ref* client)
 {
-    QMutexLocker lock(&m_mutex);
-    if (m_client != NoRef || !openClient(name.toStdString())) {
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_client != NoRef) {
+            return false;
+        }
+    }
+    // Only the GUI thread makes and disposes of the client.
+    if (!openClient(name.toStdString())) {
         return false;
     }
+    QMutexLocker lock(&m_mutex);
     m_client = nextRef();
     *client = m_client;
     return true;
@@ -60,19 +74,21 @@ bool RtMidiPlatform::openClient(const std::string& name)
     if (!MidiSystemProbe::alsaSequencerAvailable()) {
         return false;
     }
+    QMutexLocker inLock(&m_inMutex);
     try {
         m_pIn = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name, RtMidiQueueSize);
         m_pIn->setErrorCallback(noteRtMidiError, &m_inFailed);
         m_pIn->setCallback(deliverMessage, &m_inputRoute);
         m_pIn->ignoreTypes(false, false, false);
-        m_pOut = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
-        m_pOut->setErrorCallback(noteRtMidiError, &m_outFailed);
     } catch (const RtMidiError&) {
         m_pIn.reset();
-        m_pOut.reset();
         return false;
     }
-    m_clientName = name;
+    QMutexLocker outLock(&m_outMutex);
+    if (!m_output.open(name)) {
+        m_pIn.reset();
+        return false;
+    }
     return true;
 }
 
@@ -100,7 +116,7 @@ void RtMidiPlatform::closeClient()
         m_connectedSource = NoRef;
     }
     QMutexLocker lock(&m_outMutex);
-    m_pOut.reset();
+    m_output.close();
     m_outputPort = NoRef;
     m_openDestination = NoRef;
 }
@@ -128,10 +144,9 @@ bool RtMidiPlatform::createOutputPort(Ref client, const QString& name, Ref* port
         return false;
     }
     QMutexLocker outLock(&m_outMutex);
-    if (m_outputPort != NoRef) {
+    if (m_outputPort != NoRef || !m_output.openPort(name.toStdString())) {
         return false;
     }
-    m_outputPortName = name.toStdString();
     m_outputPort = newRef();
     *port = m_outputPort;
     return true;
@@ -155,7 +170,8 @@ void RtMidiPlatform::disposePort(Ref port)
     }
     QMutexLocker outLock(&m_outMutex);
     if (port == m_outputPort) {
-        m_pOut->closePort();
+        m_output.closePort();
+        m_output.closeVirtualPort();
         m_openDestination = NoRef;
         m_outputPort = NoRef;
     }
@@ -163,34 +179,30 @@ void RtMidiPlatform::disposePort(Ref port)
 
 unsigned int RtMidiPlatform::endpointCount(MidiEndpointKind kind)
 {
-    QMutexLocker lock(kind == MidiEndpointKind::Source ? &m_inMutex : &m_outMutex);
-    std::vector<std::string> names;
-    return portNames(kind, &names) ? static_cast<unsigned int>(names.size()) : 0;
+    QMutexLocker lock(&m_outMutex);
+    std::vector<AlsaEndpoint> endpoints;
+    return currentEndpoints(kind, &endpoints) ? static_cast<unsigned int>(endpoints.size()) : 0;
 }
 
 MidiPlatformIF::Ref RtMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
 {
-    std::vector<std::string> names;
+    std::vector<AlsaEndpoint> endpoints;
     {
-        QMutexLocker lock(kind == MidiEndpointKind::Source ? &m_inMutex : &m_outMutex);
-        if (!portNames(kind, &names) || index >= names.size()) {
+        QMutexLocker lock(&m_outMutex);
+        if (!currentEndpoints(kind, &endpoints) || index >= endpoints.size()) {
             return NoRef;
         }
     }
-    const std::string& name = names[index];
-    unsigned int occurrence = 0;
-    for (unsigned int i = 0; i < index; ++i) {
-        occurrence += names[i] == name ? 1 : 0;
-    }
+    const AlsaEndpoint& current = endpoints[index];
     QMutexLocker lock(&m_mutex);
     for (const auto& known : m_endpoints) {
         const Endpoint& e = known.second;
-        if (e.kind == kind && e.occurrence == occurrence && e.name == name) {
+        if (e.kind == kind && !e.own && e.occurrence == current.occurrence && e.name == current.name) {
             return known.first;
         }
     }
     const Ref ref = nextRef();
-    m_endpoints.emplace(ref, Endpoint{kind, name, occurrence});
+    m_endpoints.emplace(ref, Endpoint{kind, current.name, current.occurrence});
     return ref;
 }
 
@@ -222,9 +234,16 @@ bool RtMidiPlatform::connectSource(Ref inputPort, Ref source, void* connRefCon)
     if (!findEndpoint(source, MidiEndpointKind::Source, &endpoint)) {
         return false;
     }
+    AlsaAddress address;
+    {
+        QMutexLocker outLock(&m_outMutex);
+        if (!currentAddress(endpoint, &address)) {
+            return false;
+        }
+    }
     QMutexLocker inLock(&m_inMutex);
     unsigned int index = 0;
-    if (inputPort == NoRef || inputPort != m_inputPort || !currentIndex(endpoint, &index)) {
+    if (inputPort == NoRef || inputPort != m_inputPort || !rtMidiIndex(address, &index)) {
         return false;
     }
     m_inFailed = false;
@@ -300,30 +319,18 @@ bool RtMidiPlatform::openVirtualInput(Ref inputPort, const QString& name, void* 
 bool RtMidiPlatform::openVirtualOutput(Ref outputPort, const QString& name, Ref* destination)
 {
     QMutexLocker outLock(&m_outMutex);
-    if (outputPort == NoRef || outputPort != m_outputPort) {
+    if (outputPort == NoRef || outputPort != m_outputPort || !m_output.openVirtualPort(name.toStdString())) {
         return false;
     }
-    m_outFailed = false;
-    m_pOut->closePort();
-    m_pOut->openVirtualPort(name.toStdString());
-    if (m_outFailed) {
-        m_pOut->closePort();
-        m_openDestination = NoRef;
-        return false;
-    }
-    m_openDestination = addOwnEndpoint(MidiEndpointKind::Destination, name);
-    *destination = m_openDestination;
+    *destination = addOwnEndpoint(MidiEndpointKind::Destination, name);
     return true;
 }
 
 void RtMidiPlatform::closeVirtualOutput(Ref outputPort)
 {
-    Endpoint endpoint;
     QMutexLocker outLock(&m_outMutex);
-    if (outputPort != NoRef && outputPort == m_outputPort
-        && findEndpoint(m_openDestination, MidiEndpointKind::Destination, &endpoint) && endpoint.own) {
-        m_pOut->closePort();
-        m_openDestination = NoRef;
+    if (outputPort != NoRef && outputPort == m_outputPort) {
+        m_output.closeVirtualPort();
     }
 }
 
@@ -345,31 +352,55 @@ bool RtMidiPlatform::send(Ref outputPort, Ref destination, const unsigned char* 
     if (outputPort == NoRef || outputPort != m_outputPort) {
         return false;
     }
-    m_outFailed = false;
+    bool sent = false;
     if (endpoint.own) {
-        if (destination != m_openDestination) {
+        sent = m_output.sendToSubscribers(data, size);
+    } else {
+        AlsaAddress address;
+        sent = destinationAddress(destination, &address) && m_output.send(address, data, size);
+    }
+    noteOutputState();
+    return sent;
+}
+
+void RtMidiPlatform::selectDestination(Ref outputPort, Ref destination)
+{
+    Endpoint endpoint;
+    if (!findEndpoint(destination, MidiEndpointKind::Destination, &endpoint) || endpoint.own) {
+        return;
+    }
+    QMutexLocker outLock(&m_outMutex);
+    AlsaAddress address;
+    if (outputPort != NoRef && outputPort == m_outputPort) {
+        destinationAddress(destination, &address);
+    }
+}
+
+bool RtMidiPlatform::hasRoom(Ref outputPort, std::size_t size)
+{
+    QMutexLocker outLock(&m_outMutex);
+    const bool room = outputPort != NoRef && outputPort == m_outputPort && m_output.hasRoom(size);
+    noteOutputState();
+    return room;
+}
+
+bool RtMidiPlatform::waitUntilSent(int timeoutMilliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    for (;;) {
+        {
+            QMutexLocker outLock(&m_outMutex);
+            const bool drained = m_output.drain();
+            noteOutputState();
+            if (!drained || m_unsentBytes == 0) {
+                return drained;
+            }
+        }
+        if (std::chrono::steady_clock::now() >= end) {
             return false;
         }
-        m_pOut->sendMessage(data, size);
-        return !m_outFailed;
+        std::this_thread::sleep_for(DrainInterval);
     }
-    // A destination that went away is found again by name when it is back.
-    unsigned int index = 0;
-    if (!currentIndex(endpoint, &index)) {
-        return false;
-    }
-    if (destination != m_openDestination || !m_pOut->isPortOpen()) {
-        m_pOut->closePort();
-        m_openDestination = NoRef;
-        m_pOut->openPort(index, m_outputPortName);
-        if (m_outFailed || !m_pOut->isPortOpen()) {
-            m_pOut->closePort();
-            return false;
-        }
-        m_openDestination = destination;
-    }
-    m_pOut->sendMessage(data, size);
-    return !m_outFailed;
 }
 
 bool RtMidiPlatform::refresh()
@@ -419,46 +450,70 @@ MidiPlatformIF::Ref RtMidiPlatform::nextRef()
     return m_lastRef;
 }
 
-bool RtMidiPlatform::portNames(MidiEndpointKind kind, std::vector<std::string>* names)
+bool RtMidiPlatform::currentEndpoints(MidiEndpointKind kind, std::vector<AlsaEndpoint>* endpoints)
 {
-    RtMidi* rtMidi = kind == MidiEndpointKind::Source ? static_cast<RtMidi*>(m_pIn.get()) : m_pOut.get();
-    if (!rtMidi) {
+    std::vector<AlsaPortInfo> ports;
+    std::set<int> ownClients;
+    if (!m_output.queryPorts(&ports, &ownClients)) {
         return false;
     }
-    std::atomic<bool>& failed = kind == MidiEndpointKind::Source ? m_inFailed : m_outFailed;
-    failed = false;
-    // The client's own ports ("ClientName:InputPort 128:0") are left out.
-    const std::string ownPrefix = m_clientName + ":";
-    const unsigned int count = rtMidi->getPortCount();
-    for (unsigned int i = 0; i < count && !failed; ++i) {
-        const std::string name = rtMidi->getPortName(i);
-        if (name.compare(0, ownPrefix.size(), ownPrefix) != 0) {
-            names->push_back(name);
-        }
-    }
-    return !failed;
+    *endpoints = alsaEndpoints(ports, kind, ownClients);
+    return true;
 }
 
-bool RtMidiPlatform::currentIndex(const Endpoint& endpoint, unsigned int* index)
+bool RtMidiPlatform::currentAddress(const Endpoint& endpoint, AlsaAddress* address)
 {
-    RtMidi* rtMidi = endpoint.kind == MidiEndpointKind::Source ? static_cast<RtMidi*>(m_pIn.get()) : m_pOut.get();
-    if (!rtMidi) {
+    std::vector<AlsaEndpoint> endpoints;
+    return !endpoint.own && currentEndpoints(endpoint.kind, &endpoints)
+        && findAlsaEndpoint(endpoints, endpoint.name, endpoint.occurrence, address);
+}
+
+bool RtMidiPlatform::rtMidiIndex(AlsaAddress address, unsigned int* index)
+{
+    if (!m_pIn) {
         return false;
     }
-    // RtMidi opens by its own index, own ports included.
-    const unsigned int count = rtMidi->getPortCount();
-    unsigned int occurrence = 0;
-    for (unsigned int i = 0; i < count; ++i) {
-        if (rtMidi->getPortName(i) != endpoint.name) {
-            continue;
-        }
-        if (occurrence == endpoint.occurrence) {
+    // RtMidi opens by its own index and names its ports with their address.
+    m_inFailed = false;
+    const unsigned int count = m_pIn->getPortCount();
+    for (unsigned int i = 0; i < count && !m_inFailed; ++i) {
+        AlsaAddress listed;
+        alsaEndpointName(m_pIn->getPortName(i), &listed);
+        if (listed.client == address.client && listed.port == address.port) {
             *index = i;
             return true;
         }
-        ++occurrence;
     }
     return false;
+}
+
+bool RtMidiPlatform::destinationAddress(Ref destination, AlsaAddress* address)
+{
+    Endpoint endpoint;
+    if (!findEndpoint(destination, MidiEndpointKind::Destination, &endpoint)) {
+        return false;
+    }
+    // One query tells whether the port is still there under its name; a
+    // device that came back under another client number is looked for by
+    // name among all ports.
+    std::string name;
+    if (destination == m_openDestination && m_output.portName(m_openAddress, &name) && name == endpoint.name) {
+        *address = m_openAddress;
+        return true;
+    }
+    m_openDestination = NoRef;
+    if (!currentAddress(endpoint, address)) {
+        return false;
+    }
+    m_openDestination = destination;
+    m_openAddress = *address;
+    return true;
+}
+
+void RtMidiPlatform::noteOutputState()
+{
+    m_unsentBytes = m_output.unsentBytes();
+    m_droppedMessages = m_output.droppedMessages();
 }
 
 bool RtMidiPlatform::findEndpoint(Ref ref, MidiEndpointKind kind, Endpoint* endpoint)

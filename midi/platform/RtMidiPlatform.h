@@ -1,6 +1,7 @@
 #ifndef RTMIDIPLATFORM_H
 #define RTMIDIPLATFORM_H
 
+#include "midi/platform/AlsaSequencerOutput.h"
 #include "midi/platform/MidiPlatformIF.h"
 
 #include <QMutex>
@@ -12,13 +13,15 @@
 #include <vector>
 
 class RtMidiIn;
-class RtMidiOut;
 
-// The platform over RtMidi on the ALSA sequencer. A client opens one RtMidi
-// input and one RtMidi output; the input port listens to one source at a time
-// and the output port is opened on the destination of the latest send.
-// Endpoints are RtMidi ports, named by RtMidi's port names, the client's own
-// left out; their unique id is a hash of the name. One client at a time.
+// The platform on the ALSA sequencer. A client opens one RtMidi input, which
+// listens to one source at a time, and a sequencer client of its own through
+// alsa-lib (AlsaSequencerOutput) that lists the ports and sends, in pieces
+// where a message is long. Endpoints are the sequencer's ports named
+// "Client:Port" without their address, which changes when a device comes
+// back; ports of equal names are told apart by their order. The program's own
+// ports are left out by their client number. The unique id is a hash of the
+// name. One client at a time.
 //
 // The input and the output have a mutex each, and the RtMidi input thread
 // takes neither: closing the input (which joins that thread) never waits for
@@ -48,12 +51,15 @@ public:
     bool openVirtualOutput(Ref outputPort, const QString& name, Ref* destination) override;
     void closeVirtualOutput(Ref outputPort) override;
     bool send(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size) override;
+    void selectDestination(Ref outputPort, Ref destination) override;
+    bool hasRoom(Ref outputPort, std::size_t size) override;
+    std::size_t largestPiece() const override { return AlsaSequencerOutput::LargestPiece; }
+    std::uint64_t droppedMessages() const override { return m_droppedMessages; }
+    std::uint64_t unsentBytes() const override { return m_unsentBytes; }
+    bool waitUntilSent(int timeoutMilliseconds) override;
     // The sequencer is not asked to report ports coming and going: the device
     // layer looks at the endpoints at every refresh.
     bool refresh() override;
-    // RtMidi encodes each send for the ALSA sequencer whole, which splits long
-    // System Exclusive itself.
-    bool carriesPartialMessages() const override { return false; }
 
 private:
     // An RtMidi port is known by its name and by how many ports of the same
@@ -89,28 +95,34 @@ private:
     Ref newRef();
     Ref addOwnEndpoint(MidiEndpointKind kind, const QString& name);
     bool isClient(Ref client);
-    // Under the mutex of the kind's RtMidi object.
-    bool portNames(MidiEndpointKind kind, std::vector<std::string>* names);
-    bool currentIndex(const Endpoint& endpoint, unsigned int* index);
+    // Under m_outMutex: the offered endpoints of a kind now.
+    bool currentEndpoints(MidiEndpointKind kind, std::vector<AlsaEndpoint>* endpoints);
+    // Under m_outMutex: where the endpoint is now.
+    bool currentAddress(const Endpoint& endpoint, AlsaAddress* address);
+    // Under m_inMutex: RtMidi's index of the port at address.
+    bool rtMidiIndex(AlsaAddress address, unsigned int* index);
+    // Under m_outMutex: whether the destination of the latest send is still
+    // at its address, else where it is now.
+    bool destinationAddress(Ref destination, AlsaAddress* address);
+    void noteOutputState();
     // Takes m_mutex; a copy, as the table may change once it is released.
     bool findEndpoint(Ref ref, MidiEndpointKind kind, Endpoint* endpoint);
 
     // Guards the client and the endpoint table; never held across an RtMidi call.
     QMutex m_mutex;
-    // Guard the RtMidi input (only the GUI thread uses it) and the RtMidi
-    // output; m_mutex may be taken inside them, never the other way round.
+    // Guard the RtMidi input (only the GUI thread uses it) and the sequencer
+    // output; m_outMutex and m_mutex may be taken inside m_inMutex, m_mutex
+    // inside m_outMutex, never the other way round.
     QMutex m_inMutex;
     QMutex m_outMutex;
     Ref m_lastRef;
     std::map<Ref, Endpoint> m_endpoints;
 
     Ref m_client;
-    std::string m_clientName;
     std::unique_ptr<RtMidiIn> m_pIn;
-    std::unique_ptr<RtMidiOut> m_pOut;
-    // Set by RtMidi's error callbacks; cleared before each RtMidi call.
+    AlsaSequencerOutput m_output;
+    // Set by RtMidi's error callback; cleared before each RtMidi call.
     std::atomic<bool> m_inFailed;
-    std::atomic<bool> m_outFailed;
 
     Ref m_inputPort;
     std::string m_inputPortName;
@@ -118,8 +130,11 @@ private:
     Ref m_connectedSource;
 
     Ref m_outputPort;
-    std::string m_outputPortName;
+    // The other program's destination of the latest send and where it was then.
     Ref m_openDestination;
+    AlsaAddress m_openAddress;
+    std::atomic<std::uint64_t> m_droppedMessages;
+    std::atomic<std::uint64_t> m_unsentBytes;
 };
 
 #endif // RTMIDIPLATFORM_H

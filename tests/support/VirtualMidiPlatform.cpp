@@ -1,8 +1,10 @@
 #include "VirtualMidiPlatform.h"
 
-#include "midi/platform/SteadyClock.h"
-
+#include "midi/platform/AlsaEventEncoding.h"
+#include "midi/platform/AlsaPortList.h"
+#include "midi/platform/AlsaSequencerOutput.h"
 #include "midi/platform/MidiPlatform.h"
+#include "midi/platform/SteadyClock.h"
 
 #include <algorithm>
 
@@ -10,6 +12,8 @@ namespace {
 
 // Unique ids are derived from references, far from 0x7FFFFFFF ("no endpoint").
 const qint32 UniqueIdBase = 0x1000;
+// What the ALSA output gives its encoder.
+const long EncoderBufferSize = 16;
 
 } // namespace
 
@@ -33,9 +37,81 @@ VirtualMidiPlatform::~VirtualMidiPlatform()
 MidiPlatformIF::Ref VirtualMidiPlatform::addEndpoint(MidiEndpointKind kind, const QString& name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_endpoints.push_back(Endpoint{++m_lastRef, kind, name});
+    m_endpoints.push_back(Endpoint{++m_lastRef, kind, name, {}, {}, {}});
     m_endpointsChanged = true;
     return m_lastRef;
+}
+
+void VirtualMidiPlatform::EncoderDeleter::operator()(snd_midi_event_t* encoder) const
+{
+    snd_midi_event_free(encoder);
+}
+
+void VirtualMidiPlatform::setAlsaRole(int ownClient)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    snd_midi_event_t* encoder = nullptr;
+    if (snd_midi_event_new(EncoderBufferSize, &encoder) < 0)
+        return;
+    m_pEncoder.reset(encoder);
+    m_alsaEvents.resize(AlsaSequencerOutput::LargestPiece);
+    m_alsaRole = true;
+    m_ownClient = ownClient;
+    m_largestPiece = AlsaSequencerOutput::LargestPiece;
+    m_carriesPartialMessages = true;
+}
+
+MidiPlatformIF::Ref VirtualMidiPlatform::addAlsaPort(MidiEndpointKind kind, const QString& clientName,
+                                                     const QString& portName, AlsaAddress address)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string client = clientName.toStdString();
+    const std::string port = portName.toStdString();
+    m_endpoints.push_back(Endpoint{++m_lastRef, kind, QString::fromStdString(alsaEndpointName(client, port)), address,
+                                   client, port});
+    m_endpointsChanged = true;
+    return m_lastRef;
+}
+
+std::vector<MidiPlatformIF::Ref> VirtualMidiPlatform::offered(MidiEndpointKind kind) const
+{
+    std::vector<Ref> refs;
+    if (!m_alsaRole) {
+        for (const Endpoint& e : m_endpoints) {
+            if (e.kind == kind)
+                refs.push_back(e.ref);
+        }
+        return refs;
+    }
+    // As the sequencer lists them, the program's own ports among them.
+    std::vector<AlsaPortInfo> ports;
+    for (const Endpoint& e : m_endpoints) {
+        AlsaPortInfo port;
+        port.address = e.address;
+        port.clientName = e.clientName;
+        port.portName = e.portName;
+        port.readable = e.kind == MidiEndpointKind::Source;
+        port.writable = e.kind == MidiEndpointKind::Destination;
+        ports.push_back(port);
+    }
+    for (const AlsaEndpoint& listed : alsaEndpoints(ports, kind, {m_ownClient})) {
+        const auto port = std::find_if(m_endpoints.begin(), m_endpoints.end(), [&listed](const Endpoint& e) {
+            return e.address.client == listed.address.client && e.address.port == listed.address.port;
+        });
+        if (port != m_endpoints.end() && port->name == QString::fromStdString(listed.name))
+            refs.push_back(port->ref);
+    }
+    return refs;
+}
+
+bool VirtualMidiPlatform::encodeForAlsa(const unsigned char* data, std::size_t size, QList<int>* eventTypes)
+{
+    std::size_t count = 0;
+    if (!alsaEventsOfBytes(m_pEncoder.get(), data, size, m_alsaEvents.data(), m_alsaEvents.size(), &count))
+        return false;
+    for (std::size_t i = 0; i < count; ++i)
+        eventTypes->append(m_alsaEvents[i].type);
+    return true;
 }
 
 void VirtualMidiPlatform::removeEndpoint(Ref endpoint)
@@ -105,9 +181,10 @@ void VirtualMidiPlatform::clearSentMessages()
     m_sent.clear();
 }
 
-bool VirtualMidiPlatform::createClient(const QString&, Ref* client)
+bool VirtualMidiPlatform::createClient(const QString& name, Ref* client)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_clientName = name;
     *client = ++m_lastRef;
     m_clients.insert(*client);
     return true;
@@ -122,21 +199,31 @@ void VirtualMidiPlatform::disposeClient(Ref client)
         port = port->second.client == client ? m_ports.erase(port) : std::next(port);
 }
 
-bool VirtualMidiPlatform::createInputPort(Ref client, const QString&, ReadProc readProc, void* readRefCon, Ref* port)
+bool VirtualMidiPlatform::createInputPort(Ref client, const QString& name, ReadProc readProc, void* readRefCon, Ref* port)
 {
-    return readProc && createPort(client, Port{client, readProc, readRefCon, {}}, port);
+    // Others write to the input port: a destination of the sequencer's.
+    return readProc && createPort(client, name, MidiEndpointKind::Destination, Port{client, readProc, readRefCon, {}}, port);
 }
 
-bool VirtualMidiPlatform::createOutputPort(Ref client, const QString&, Ref* port)
+bool VirtualMidiPlatform::createOutputPort(Ref client, const QString& name, Ref* port)
 {
-    return createPort(client, Port{client, nullptr, nullptr, {}}, port);
+    return createPort(client, name, MidiEndpointKind::Source, Port{client, nullptr, nullptr, {}}, port);
 }
 
-bool VirtualMidiPlatform::createPort(Ref client, const Port& created, Ref* port)
+bool VirtualMidiPlatform::createPort(Ref client, const QString& name, MidiEndpointKind listedAs, Port created, Ref* port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_clients.count(client) == 0)
         return false;
+    if (m_alsaRole) {
+        created.sequencerPort = ++m_lastRef;
+        const std::string clientName = m_clientName.toStdString();
+        const std::string portName = name.toStdString();
+        m_endpoints.push_back(Endpoint{created.sequencerPort, listedAs,
+                                       QString::fromStdString(alsaEndpointName(clientName, portName)),
+                                       AlsaAddress{m_ownClient, m_nextOwnPort++}, clientName, portName});
+        m_endpointsChanged = true;
+    }
     *port = ++m_lastRef;
     m_ports.emplace(*port, created);
     return true;
@@ -146,23 +233,25 @@ void VirtualMidiPlatform::disposePort(Ref port)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     waitForDelivery(lock);
-    m_ports.erase(port);
+    const auto found = m_ports.find(port);
+    if (found == m_ports.end())
+        return;
+    if (find(found->second.sequencerPort) != m_endpoints.end())
+        m_endpoints.erase(find(found->second.sequencerPort));
+    m_ports.erase(found);
 }
 
 unsigned int VirtualMidiPlatform::endpointCount(MidiEndpointKind kind)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<unsigned int>(std::count_if(m_endpoints.begin(), m_endpoints.end(), [kind](const Endpoint& e) { return e.kind == kind; }));
+    return static_cast<unsigned int>(offered(kind).size());
 }
 
 MidiPlatformIF::Ref VirtualMidiPlatform::endpoint(MidiEndpointKind kind, unsigned int index)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const Endpoint& e : m_endpoints) {
-        if (e.kind == kind && index-- == 0)
-            return e.ref;
-    }
-    return NoRef;
+    const std::vector<Ref> refs = offered(kind);
+    return index < refs.size() ? refs[index] : NoRef;
 }
 
 bool VirtualMidiPlatform::endpointName(Ref endpoint, QString* name)
@@ -221,8 +310,11 @@ bool VirtualMidiPlatform::record(Ref outputPort, Ref destination, const unsigned
         if (fails(Operation::Send) || port == m_ports.end() || port->second.readProc || !isKind(destination, MidiEndpointKind::Destination)
             || (m_largestPiece > 0 && size > m_largestPiece))
             return false;
+        QList<int> eventTypes;
+        if (m_alsaRole && !encodeForAlsa(data, size, &eventTypes))
+            return false;
         const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
-        m_sent.append(SentMessage{destination, bytes, time});
+        m_sent.append(SentMessage{destination, bytes, time, eventTypes});
         if (destination == m_echoDestination) {
             const auto sent = std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count();
             m_deliveries.push_back(Delivery{m_echoSource, {bytes}, {sent + m_echoDelay}});

@@ -1,6 +1,7 @@
 #ifndef VIRTUALMIDIPLATFORM_H
 #define VIRTUALMIDIPLATFORM_H
 
+#include "midi/platform/AlsaPortName.h"
 #include "midi/platform/MidiPlatformIF.h"
 
 #include <QByteArray>
@@ -12,10 +13,14 @@
 #include <condition_variable>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
+
+typedef struct snd_midi_event snd_midi_event_t;
+typedef struct snd_seq_event snd_seq_event_t;
 
 // An in-process MIDI platform for tests.
 //
@@ -36,6 +41,15 @@
 // scheduling on, a message sent at a due time counts as sent at that time,
 // as a platform that places it at its frame sends it. All members are
 // thread-safe.
+//
+// In the ALSA role (opt-in) it behaves as the ALSA sequencer platform does:
+// endpoints are sequencer ports at an address, listed, named and told apart
+// by that platform's rules (alsaEndpoints): "Client:Port" without the
+// address, equal names by their order, and the client's own input and output
+// ports, which the sequencer lists, never offered. A device that comes back
+// is a new port at another address (remove it and add it again). Each send is
+// turned into sequencer events as the ALSA output does, fails where that
+// fails, and may be a piece of a message up to the ALSA output's largest.
 class VirtualMidiPlatform : public MidiPlatformIF
 {
 public:
@@ -51,6 +65,8 @@ public:
         Ref destination;
         QByteArray bytes;
         std::chrono::steady_clock::time_point time;
+        // In the ALSA role: the types of the sequencer events the send became.
+        QList<int> eventTypes;
     };
 
     VirtualMidiPlatform();
@@ -88,6 +104,12 @@ public:
     // sendAt keeps the due time and schedulesByDueTime() is true while on.
     void setScheduling(bool on) { m_scheduling = on; }
 
+    // Takes the ALSA role; the program's client gets the number ownClient.
+    // Call it before the client is made.
+    void setAlsaRole(int ownClient);
+    // A sequencer port of another client, a source or a destination.
+    Ref addAlsaPort(MidiEndpointKind kind, const QString& clientName, const QString& portName, AlsaAddress address);
+
     QList<SentMessage> sentMessages() const;
     bool waitForSends(int count, int timeoutMs = 5000) const;
     void clearSentMessages();
@@ -118,6 +140,10 @@ private:
         Ref ref;
         MidiEndpointKind kind;
         QString name;
+        // In the ALSA role.
+        AlsaAddress address;
+        std::string clientName;
+        std::string portName;
     };
     struct Port
     {
@@ -125,14 +151,24 @@ private:
         ReadProc readProc; // null for an output port
         void* readRefCon;
         std::map<Ref, void*> connections; // source -> connRefCon
+        // In the ALSA role: the sequencer port it is, listed for others.
+        Ref sequencerPort = NoRef;
+    };
+    struct EncoderDeleter
+    {
+        void operator()(snd_midi_event_t* encoder) const;
     };
 
     Ref addEndpoint(MidiEndpointKind kind, const QString& name);
+    // Under the lock: the endpoints of a kind that are offered, in order.
+    std::vector<Ref> offered(MidiEndpointKind kind) const;
+    // Under the lock, in the ALSA role: turns a send into sequencer events.
+    bool encodeForAlsa(const unsigned char* data, std::size_t size, QList<int>* eventTypes);
     bool fails(Operation op) const { return (m_failures & (1u << static_cast<int>(op))) != 0; }
     // Under the lock.
     std::vector<Endpoint>::iterator find(Ref ref);
     bool isKind(Ref ref, MidiEndpointKind kind);
-    bool createPort(Ref client, const Port& created, Ref* port);
+    bool createPort(Ref client, const QString& name, MidiEndpointKind listedAs, Port created, Ref* port);
     void waitForDelivery(std::unique_lock<std::mutex>& lock);
     // Records a send at its time and queues its echo.
     bool record(Ref outputPort, Ref destination, const unsigned char* data, std::size_t size,
@@ -150,6 +186,12 @@ private:
     std::atomic<std::size_t> m_largestPiece{0};
     std::atomic<bool> m_carriesPartialMessages{true};
     std::atomic<bool> m_scheduling{false};
+    bool m_alsaRole = false;
+    int m_ownClient = -1;
+    int m_nextOwnPort = 0;
+    QString m_clientName;
+    std::unique_ptr<snd_midi_event_t, EncoderDeleter> m_pEncoder;
+    std::vector<snd_seq_event_t> m_alsaEvents;
     Ref m_echoDestination = NoRef;
     Ref m_echoSource = NoRef;
     std::int64_t m_echoDelay = 0;
