@@ -124,6 +124,31 @@ private slots:
         QVERIFY(records[1].kind == MidiRecord::Kind::Lost && records[1].count == 3u);
     }
 
+    // An xrun is recorded once, where it came among the messages, so that a
+    // dump arriving across it is marked; also when nothing arrives after it.
+    void xrunsAreRecordedWhereTheyCame()
+    {
+        VirtualMidiPlatform platform;
+        MidiAnalyzer analyzer(LimitBytes);
+        platform.addXruns(3);
+        analyzer.setXrunSource(&platform);
+        QByteArray dump(2 * PieceSize, '\x05');
+        dump[0] = '\xF0';
+        dump[dump.size() - 1] = '\xF7';
+        receive(analyzer, dump.left(PieceSize), 10);
+        platform.addXruns(2);
+        receive(analyzer, dump.mid(PieceSize), 20);
+        analyzer.noteXruns(30);
+        platform.addXruns(1);
+        analyzer.noteXruns(40);
+        const MidiRecords records = received(analyzer);
+        QCOMPARE(records.size(), 3);
+        QVERIFY(records[0].kind == MidiRecord::Kind::Xrun && records[0].count == 2u);
+        QCOMPARE(records[0].microseconds, qint64(20));
+        QCOMPARE(records[1].bytes, dump);
+        QVERIFY(records[2].kind == MidiRecord::Kind::Xrun && records[2].count == 1u);
+    }
+
     void filterParameters()
     {
         EngineRig rig;

@@ -88,6 +88,9 @@ public:
     // What one send carries (0: no limit), and whether a message may go in
     // pieces, as a real platform's.
     void setLargestPiece(std::size_t size) { m_largestPiece = size; }
+    // Overruns of the cycle, as JACK reports them.
+    void addXruns(std::uint64_t count) { m_xruns += count; }
+    std::uint64_t xrunCount() const override { return m_xruns; }
     void setCarriesPartialMessages(bool carries) { m_carriesPartialMessages = carries; }
 
     // Queues one delivery; deliveries keep the order of injection. Packets
@@ -184,6 +187,7 @@ private:
     std::map<Ref, Port> m_ports;
     std::atomic<unsigned> m_failures{0};
     std::atomic<std::size_t> m_largestPiece{0};
+    std::atomic<std::uint64_t> m_xruns{0};
     std::atomic<bool> m_carriesPartialMessages{true};
     std::atomic<bool> m_scheduling{false};
     bool m_alsaRole = false;
