@@ -74,7 +74,7 @@ void MidiAnalyzer::callbackReceivedMidi(void* user, const unsigned char* data, s
 
 void MidiAnalyzer::receivedMidi(const unsigned char* data, std::size_t size, std::int64_t microseconds)
 {
-    noteXruns(microseconds);
+    noteXruns(microseconds, m_reader.inSystemExclusive());
     const std::size_t limit = m_maxSystemExclusive;
     m_reader.setSystemExclusiveLimit(limit);
     m_reader.setData(data, size);
@@ -191,19 +191,17 @@ void MidiAnalyzer::setXrunSource(const MidiPlatformIF* platform)
     m_xrunsSeen = platform ? platform->xrunCount() : 0;
 }
 
-void MidiAnalyzer::noteXruns(std::int64_t microseconds)
+void MidiAnalyzer::noteXruns(std::int64_t microseconds, bool inMessage)
 {
     if (!m_pXrunSource)
         return;
+    // Only a message arriving across an xrun can have lost its middle; the
+    // others (a client joining the graph causes one) are counted by the
+    // platform alone.
     const std::uint64_t now = m_pXrunSource->xrunCount();
-    std::uint64_t seen = m_xrunsSeen;
-    // The receive thread and the refresh both look; each xrun is recorded once.
-    while (now > seen) {
-        if (m_xrunsSeen.compare_exchange_weak(seen, now)) {
-            appendReceived(MidiRecord{microseconds, MidiRecord::Kind::Xrun, now - seen, QByteArray()});
-            return;
-        }
-    }
+    if (now > m_xrunsSeen && inMessage)
+        appendReceived(MidiRecord{microseconds, MidiRecord::Kind::Xrun, now - m_xrunsSeen, QByteArray()});
+    m_xrunsSeen = now;
 }
 
 void MidiAnalyzer::appendReceived(MidiRecord record)

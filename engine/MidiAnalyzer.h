@@ -110,10 +110,9 @@ public:
     // (active sensing excepted); null for off. Any thread.
     void setThru(MidiThruIF* thru);
     void setMaxSystemExclusive(std::size_t bytes) { m_maxSystemExclusive = bytes; }
-    // The platform whose xruns are recorded among the received messages.
+    // The platform whose xruns are recorded where a message arrives across
+    // them. Before the receive thread starts.
     void setXrunSource(const MidiPlatformIF* platform);
-    // Records the xruns since the last look, if any. Any thread.
-    void noteXruns(std::int64_t microseconds);
     void setChannelSwitch(int channel, bool hidden);
     void setControllerSwitch(int controller, bool hidden);
     void setEventSwitch(int eventType, bool hidden);
@@ -128,6 +127,8 @@ public:
 
 private:
     void appendReceived(MidiRecord record);
+    // Records the xruns since the last look when a message was arriving.
+    void noteXruns(std::int64_t microseconds, bool inMessage);
     void appendTransmitted(MidiRecord record);
     // Passes on what the System Exclusive message arriving brought since the
     // last piece, before whatever came after it, and ends it when it ended or
@@ -162,5 +163,6 @@ private:
     std::atomic<quint64> m_tooLong;
     std::atomic<quint64> m_cutShort;
     const MidiPlatformIF* m_pXrunSource = nullptr;
-    std::atomic<std::uint64_t> m_xrunsSeen{0};
+    // Receive thread only.
+    std::uint64_t m_xrunsSeen = 0;
 };

@@ -3,7 +3,6 @@
 #include "midi/platform/JackMidiPlatform.h"
 #include "midi/platform/MidiPlatform.h"
 #include "midi/platform/MidiPlatformIF.h"
-#include "midi/platform/SteadyClock.h"
 
 namespace {
 
@@ -332,8 +331,6 @@ void MidiEngine::refresh()
     const bool endpointsChanged = m_client.refresh();
     m_inputPort.refresh(endpointsChanged);
     m_outputPort.refresh(endpointsChanged);
-    // Also while nothing arrives, so that a monitor shows them in time.
-    m_analyzer.noteXruns(steadyMicroseconds());
 }
 
 bool MidiEngine::waitUntilSent(int timeoutMilliseconds)

@@ -22,8 +22,8 @@ struct MidiRecord
         CutShort,
         // A message that could not be sent (bytes); count of its bytes went out.
         Failed,
-        // count overruns of the MIDI system's cycle (JACK's xruns) came
-        // before the next input: a message arriving across one may lack bytes.
+        // count overruns of the MIDI system's cycle (JACK's xruns) came while
+        // a System Exclusive message was arriving: it may lack bytes.
         Xrun,
     };
 

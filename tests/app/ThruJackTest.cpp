@@ -13,12 +13,15 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 namespace {
 
 const char* const PeerName = "thru-peer";
+const char* const WitnessName = "thru-witness";
+const char* const OwnOutputPort = "Tarvo Suite:OutputPort";
 // A port that comes back is reconnected within 2 s, a server within 5 s.
 const int ReconnectTimeoutMs = 6000;
 const int DumpSize = 65536;
@@ -51,6 +54,17 @@ bool notesComeBack(JackPeer& peer)
 double clockFrames(int tempo)
 {
     return SampleRate * 25.0 / tempo;
+}
+
+// A monitor's text without the lines that mark xruns, which this machine's
+// load may cause in the test server at any time.
+QString monitorText(QWidget* monitor)
+{
+    QStringList lines = monitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed().split(QLatin1Char('\n'));
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const QString& line) { return line.startsWith("-- ") && line.contains(" xrun"); }),
+                lines.end());
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString jackPorts()
@@ -103,8 +117,8 @@ private slots:
         m_peer->send(QByteArray::fromHex("FE"));
         QVERIFY(notesComeBack(*m_peer));
         const QString expected = QStringLiteral("90 3C 64 \n91 3E 50 \n80 3C 00");
-        QTRY_COMPARE(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), expected);
-        QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(), "FE \n" + expected);
+        QTRY_COMPARE(monitorText(outMonitor), expected);
+        QTRY_COMPARE(monitorText(inMonitor), "FE \n" + expected);
         // The program's own ports are not offered.
         QVERIFY(!(portMenuTexts(*m_window, InputPortMenu) + portMenuTexts(*m_window, OutputPortMenu)).join(' ').contains("Tarvo Suite:"));
     }
@@ -124,7 +138,7 @@ private slots:
         QCOMPARE(m_peer->receivedBytes(), dump);
         const QString hex = QString::fromLatin1(dump.toHex().toUpper());
         QTRY_COMPARE(editor->findChild<QPlainTextEdit*>()->toPlainText().remove(QRegularExpression("\\s")), hex);
-        QTRY_COMPARE(inMonitor->findChild<QPlainTextEdit*>()->toPlainText().trimmed(),
+        QTRY_COMPARE(monitorText(inMonitor),
                      QString::fromUtf8("F0 07 0E \u2026 72 F7 (65,536 bytes)"));
     }
 
@@ -189,8 +203,12 @@ private slots:
         QTRY_VERIFY(outMonitor->findChild<QPlainTextEdit*>()->toPlainText().count("F8") >= clocks.size());
     }
 
+    // The connection the user made by hand to a second destination stays
+    // through the restart: the program manages only its own.
     void restartedPeerIsReconnected()
     {
+        JackPeer witness{QLatin1String(WitnessName)};
+        QCOMPARE(QProcess::execute("jack_connect", {OwnOutputPort, witness.inputPortName()}), 0);
         const QString destination = m_peer->inputPortName();
         // Sends to the peer went out before it went away, and fail after.
         QVERIFY(notesComeBack(*m_peer));
@@ -199,7 +217,10 @@ private slots:
         QTRY_VERIFY(!m_window->transmitMidi(note, sizeof note));
         QTRY_VERIFY(portMenuTexts(*m_window, OutputPortMenu).contains(destination + " (not available)"));
         m_peer = std::make_unique<JackPeer>(QLatin1String(PeerName));
+        const int heardBefore = witness.received().size();
         QVERIFY(notesComeBack(*m_peer));
+        QTRY_COMPARE(witness.received().size(), heardBefore + Notes.size());
+        QVERIFY(witness.receivedBytes().endsWith(Notes.join()));
     }
 
     void restartedServerGivesPortsBack()

@@ -124,9 +124,9 @@ private slots:
         QVERIFY(records[1].kind == MidiRecord::Kind::Lost && records[1].count == 3u);
     }
 
-    // An xrun is recorded once, where it came among the messages, so that a
-    // dump arriving across it is marked; also when nothing arrives after it.
-    void xrunsAreRecordedWhereTheyCame()
+    // A dump arriving across xruns is marked where they came; xruns between
+    // messages are not, nor those before the source was set.
+    void xrunsAcrossADumpAreRecorded()
     {
         VirtualMidiPlatform platform;
         MidiAnalyzer analyzer(LimitBytes);
@@ -138,15 +138,17 @@ private slots:
         receive(analyzer, dump.left(PieceSize), 10);
         platform.addXruns(2);
         receive(analyzer, dump.mid(PieceSize), 20);
-        analyzer.noteXruns(30);
         platform.addXruns(1);
-        analyzer.noteXruns(40);
+        receive(analyzer, QByteArray::fromHex("903C64"), 30);
+        receive(analyzer, dump.left(PieceSize), 40);
+        receive(analyzer, dump.mid(PieceSize), 50);
         const MidiRecords records = received(analyzer);
-        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.size(), 4);
         QVERIFY(records[0].kind == MidiRecord::Kind::Xrun && records[0].count == 2u);
         QCOMPARE(records[0].microseconds, qint64(20));
         QCOMPARE(records[1].bytes, dump);
-        QVERIFY(records[2].kind == MidiRecord::Kind::Xrun && records[2].count == 1u);
+        QCOMPARE(records[2].bytes, QByteArray::fromHex("903C64"));
+        QCOMPARE(records[3].bytes, dump);
     }
 
     void filterParameters()
