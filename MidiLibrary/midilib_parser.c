@@ -15,6 +15,9 @@ void midilib_parser_init(midilib_parser *self)
     SMLIB_ASSERT(self);
     smlib_constData_init(&self->input, NULL, 0);
     smlib_data_init(&self->message, NULL, 0);
+    self->lastMessage = NULL;
+    self->lastMessageSize = 0;
+    self->realTimeByte = 0;
 }
 
 void midilib_parser_clear(midilib_parser *self)
@@ -44,8 +47,7 @@ static void toEvent(const uint8_t *bytes, size_t length, midilib_event *event)
     }
 }
 
-/* Number of leading bytes below 0x80, eight at a time where possible. */
-static size_t dataByteRun(const uint8_t *bytes, size_t count)
+size_t midilib_dataByteRun(const uint8_t *bytes, size_t count)
 {
     static const uint64_t StatusBits = 0x8080808080808080ull;
     size_t run = 0;
@@ -76,6 +78,8 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
     uint8_t *const message = self->messageBuffer;
     size_t messageSize = self->message.size;
     size_t position = self->message.position;
+    const uint8_t *lastMessage = NULL;
+    size_t lastMessageSize = 0;
     int result = -1;
     while (inputPosition < inputSize) {
         const uint8_t byte = input[inputPosition++];
@@ -93,6 +97,8 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
                 }
                 messageSize = size;
                 position = 1;
+                lastMessage = message;
+                lastMessageSize = size;
                 result = 0;
                 break;
             }
@@ -108,6 +114,9 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
                 /* Real-time bytes may come between any two bytes; the message
                  * around them and the running status go on. */
                 toEvent(&byte, 1, event);
+                self->realTimeByte = byte;
+                lastMessage = &self->realTimeByte;
+                lastMessageSize = 1;
                 result = 0;
                 break;
             } else {
@@ -123,6 +132,8 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
         const bool systemExclusive = message[0] == SystemExclusiveStatus;
         if (systemExclusive ? byte == EndOfExclusive : position == messageSize) {
             toEvent(message, position, event);
+            lastMessage = message;
+            lastMessageSize = position;
             if (midilib_status_isChannelMessage(message[0])) {
                 /* Running status: the next data bytes form a message with the same status. */
                 position = 1;
@@ -139,7 +150,7 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
              * next status byte. */
             const size_t room = messageSize - position;
             const size_t available = inputSize - inputPosition;
-            const size_t run = dataByteRun(input + inputPosition, room < available ? room : available);
+            const size_t run = midilib_dataByteRun(input + inputPosition, room < available ? room : available);
             memcpy(message + position, input + inputPosition, run);
             position += run;
             inputPosition += run;
@@ -149,5 +160,15 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
     self->message.memory = messageSize > 0 ? message : NULL;
     self->message.size = messageSize;
     self->message.position = position;
+    self->lastMessage = lastMessage;
+    self->lastMessageSize = lastMessageSize;
     return result;
+}
+
+const uint8_t *midilib_parser_lastMessage(const midilib_parser *self, size_t *size)
+{
+    SMLIB_ASSERT(self);
+    SMLIB_ASSERT(size);
+    *size = self->lastMessageSize;
+    return self->lastMessage;
 }

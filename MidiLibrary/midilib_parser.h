@@ -23,6 +23,10 @@ typedef struct midilib_parser {
     /* Size: the message being collected; position: the bytes collected. */
     smlib_data message;
     uint8_t messageBuffer[MIDILIB_Message_SizeMax];
+    /* The last message completed: in messageBuffer, or realTimeByte. */
+    const uint8_t *lastMessage;
+    size_t lastMessageSize;
+    uint8_t realTimeByte;
 } midilib_parser;
 
 void midilib_parser_init(midilib_parser *self);
@@ -37,6 +41,13 @@ void midilib_parser_setData(midilib_parser *self, const void *data, size_t size)
  * at once as events of their own without disturbing the message around them;
  * bytes that belong to no message are dropped. */
 int midilib_parser_parse(midilib_parser *self, midilib_event *event);
+/* The bytes of the message the last successful parse completed, status byte
+ * first (under running status too), so that nobody encodes the event again;
+ * valid until the next call. */
+const uint8_t *midilib_parser_lastMessage(const midilib_parser *self, size_t *size);
+/* The number of leading bytes below 0x80 (data bytes) of count, eight at a
+ * time where possible. */
+size_t midilib_dataByteRun(const uint8_t *bytes, size_t count);
 
 #ifdef __cplusplus
 }

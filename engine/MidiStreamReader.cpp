@@ -72,8 +72,9 @@ MidiStreamReader::Result MidiStreamReader::next(Message* message)
         if (m_position < m_parserEnd) {
             // The parser keeps its own cursor over the stretch it was given.
             if (midilib_parser_parse(&m_parser, &m_event) == 0) {
-                midilib_eventToData(&m_event, &m_eventBytes);
-                *message = Message{&m_event, midilib_data_getMemory(&m_eventBytes), midilib_data_getSize(&m_eventBytes)};
+                std::size_t size = 0;
+                const unsigned char* bytes = midilib_parser_lastMessage(&m_parser, &size);
+                *message = Message{&m_event, bytes, size};
                 return Result::Message;
             }
             m_position = m_parserEnd;
@@ -114,8 +115,12 @@ MidiStreamReader::Result MidiStreamReader::takeExclusiveBytes(Message* message)
 {
     while (m_position < m_inputSize) {
         std::size_t run = m_position;
-        while (run < m_inputSize && isKeptInsideExclusive(m_pInput[run]))
+        for (;;) {
+            run += midilib_dataByteRun(m_pInput + run, m_inputSize - run);
+            if (run == m_inputSize || !isKeptInsideExclusive(m_pInput[run]))
+                break;
             ++run;
+        }
         const std::size_t room = m_limit > m_exclusive.size() ? m_limit - m_exclusive.size() : 0;
         const std::size_t count = run - m_position;
         m_exclusive.insert(m_exclusive.end(), m_pInput + m_position, m_pInput + m_position + std::min(count, room));

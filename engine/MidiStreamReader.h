@@ -70,7 +70,6 @@ private:
 
     midilib_parser m_parser;
     midilib_event m_event;
-    midilib_data m_eventBytes;
     const unsigned char* m_pInput;
     std::size_t m_inputSize;
     std::size_t m_position;

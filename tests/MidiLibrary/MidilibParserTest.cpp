@@ -18,7 +18,8 @@ QString text(const QByteArray &message)
     return QString::fromLatin1(message.toHex(' ').toUpper());
 }
 
-// Gives one chunk to the parser and returns the messages it completes, as "90 3C 64 | F8".
+// Gives one chunk to the parser and returns the messages it completes, as "90 3C 64 | F8";
+// a message whose bytes as the parser keeps them differ from its event's is "bytes differ".
 QStringList feed(midilib_parser *parser, const QByteArray &chunk)
 {
     auto event = std::make_unique<midilib_event>();
@@ -27,8 +28,12 @@ QStringList feed(midilib_parser *parser, const QByteArray &chunk)
     midilib_parser_setData(parser, chunk.constData(), size_t(chunk.size()));
     while (midilib_parser_parse(parser, event.get()) == 0) {
         midilib_eventToData(event.get(), data.get());
-        messages << text(QByteArray(reinterpret_cast<const char *>(midilib_data_getMemory(data.get())),
-                                    int(midilib_data_getSize(data.get()))));
+        const QByteArray encoded(reinterpret_cast<const char *>(midilib_data_getMemory(data.get())),
+                                 int(midilib_data_getSize(data.get())));
+        size_t size = 0;
+        const uint8_t *kept = midilib_parser_lastMessage(parser, &size);
+        const bool same = encoded == QByteArray(reinterpret_cast<const char *>(kept), int(size));
+        messages << (same ? text(encoded) : QStringLiteral("bytes differ"));
     }
     return messages;
 }

@@ -47,6 +47,10 @@ void collect(const uint8_t *bytes, size_t size, std::vector<Message> &messages)
         require(midilib_data_getSize(&g_checkData) == length);
         const uint8_t *again = midilib_data_getMemory(&g_checkData);
         require(Message(memory, memory + length) == Message(again, again + length));
+        // The bytes the parser keeps are the message as its event encodes it.
+        size_t keptSize = 0;
+        const uint8_t *kept = midilib_parser_lastMessage(&g_parser, &keptSize);
+        require(Message(kept, kept + keptSize) == Message(memory, memory + length));
         messages.emplace_back(memory, memory + length);
     }
 }
