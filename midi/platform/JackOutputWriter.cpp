@@ -182,12 +182,18 @@ void JackOutputWriter::takeClockCommands(std::uint64_t cycleStart)
             m_clocksSinceOrigin = 0;
             break;
         case ClockCommand::Tempo:
-            // The new interval counts from the last clock sent.
+            // The new interval counts from the last clock sent. When it has
+            // passed already, the next clock goes at once and the new grid
+            // starts there, so that the one after it is not early.
             if (m_clockRunning && m_clocksSinceOrigin > 0) {
                 m_clockOrigin = clockFrame(m_clocksSinceOrigin - 1);
                 m_clocksSinceOrigin = 1;
             }
             m_tempo = command.tempo;
+            if (m_clockRunning && clockFrame(m_clocksSinceOrigin) < cycleStart) {
+                m_clockOrigin = cycleStart;
+                m_clocksSinceOrigin = 0;
+            }
             break;
         case ClockCommand::Stop:
             m_stopDue = m_clockRunning && m_clockStartStop;
