@@ -26,6 +26,9 @@ const qint64 SchedulingLead = 4000;
 const qint64 PreciseStretch = 2000;
 // How often the platform's own clock is asked which clocks it sent.
 const unsigned long PlatformClockPollMs = 10;
+// Longer than a cycle of the platform's clock at the usual period sizes: the
+// Stop and the last clocks go out in the cycle after the stop.
+const unsigned long PlatformStopSettleMs = 100;
 // Above every thread of normal priority, below the audio server's.
 const int RealTimePriority = 1;
 const unsigned char StartMessage = 0xFA;
@@ -148,6 +151,9 @@ void MidiTimingClockTransmittionThread::endRun()
 {
     if (m_pClock->generatesClock()) {
         m_pClock->stopClock();
+        // The mutex is free meanwhile, and whatever wakes the thread early
+        // leaves the rest to the next run's first look.
+        m_condition.wait(&m_mutex, PlatformStopSettleMs);
         countClocks(m_pClock->takeSentClocks());
     } else if (m_runStartStop) {
         sendByte(StopMessage, 0);
