@@ -129,8 +129,11 @@ void MidiTimingClockTransmittionThread::run()
     raiseToRealTimePriority();
     QMutexLocker locker(&m_mutex);
     while (!m_stop) {
-        if (m_running && (!m_play || m_restart))
+        if (m_running && (!m_play || m_restart)) {
+            // Its wait may have taken the wake-up of a stop: look again.
             endRun();
+            continue;
+        }
         m_restart = false;
         if (!m_play) {
             // Flags are tested and the wait entered under the mutex, so a
