@@ -39,6 +39,9 @@ LatencyRun::LatencyRun(const CliOptions& options)
 int LatencyRun::run()
 {
     QString error;
+    // Before the ports open, so that a signal once a peer sees them is handled in the loop.
+    TerminationSignalHandler signalHandler;
+    connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &LatencyRun::signalled);
     if (!m_session.serviceAvailable(&error)) {
         StandardStreams::writeError(error);
         return ExitBadInput;
@@ -49,8 +52,6 @@ int LatencyRun::run()
         StandardStreams::writeError(error);
         return ExitBadInput;
     }
-    TerminationSignalHandler signalHandler;
-    connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &LatencyRun::signalled);
     m_refreshTimer.start();
     QTimer::singleShot(SettleMs, this, &LatencyRun::startProbing);
     return m_loop.exec();

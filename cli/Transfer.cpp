@@ -68,6 +68,10 @@ int Transfer::execute()
         report(error);
         return ExitBadInput;
     }
+    // Before the ports open: a signal that comes once a peer sees them is
+    // handled, in the loop, as any other.
+    TerminationSignalHandler signalHandler;
+    connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &Transfer::signalled);
     if (!m_session.serviceAvailable(&error)) {
         report(error);
         return ExitBadInput;
@@ -76,8 +80,6 @@ int Transfer::execute()
         report(error);
         return ExitBadInput;
     }
-    TerminationSignalHandler signalHandler;
-    connect(&signalHandler, &TerminationSignalHandler::terminationRequested, this, &Transfer::signalled);
     m_refreshTimer.start();
     if (m_options.sends())
         startSending();
