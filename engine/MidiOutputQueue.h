@@ -17,7 +17,9 @@ class MidiOutputQueue
 public:
     static constexpr std::size_t Capacity = 1024;
 
-    // send is called on the queue's thread for every message, in order.
+    // send is called on the queue's thread for every message, in order; it
+    // counts and records its own outcome (the engine's sendNow), as no one
+    // waits here for a result.
     explicit MidiOutputQueue(std::function<void(const QByteArray&)> send);
     // Sends what waits, then ends the thread.
     ~MidiOutputQueue();

@@ -196,8 +196,8 @@ void MidiTimingClockTransmittionThread::sendDueClocks()
     }
     for (qint64 due = nextClockDue(); due - lead <= steadyMicroseconds(); due = nextClockDue()) {
         ++m_clocksSinceOrigin;
-        sendByte(TempoMessage, scheduled ? due : 0);
-        countClocks(1);
+        if (sendByte(TempoMessage, scheduled ? due : 0))
+            countClocks(1);
     }
     // A change of tempo, a stop or the end wakes the thread earlier, and the
     // next pass works the due time out afresh; the last stretch is slept to
@@ -225,12 +225,11 @@ void MidiTimingClockTransmittionThread::countClocks(std::size_t clocks)
     }
 }
 
-void MidiTimingClockTransmittionThread::sendByte(unsigned char byte, qint64 due)
+bool MidiTimingClockTransmittionThread::sendByte(unsigned char byte, qint64 due)
 {
-    if (due > 0)
-        m_pSender->transmitMidiAt(&byte, 1, due);
-    else
-        m_pSender->transmitMidi(&byte, 1);
+    // A failure is counted and shown by the engine; the caller learns of it
+    // so that the tempo light blinks for clocks that went out only.
+    return due > 0 ? m_pSender->transmitMidiAt(&byte, 1, due) : m_pSender->transmitMidi(&byte, 1);
 }
 
 qint64 MidiTimingClockTransmittionThread::nextClockDue() const

@@ -60,7 +60,7 @@ private:
     qint64 clockDue(qint64 clock) const;
     // Sends a single byte now or at due (0 for now); the engine counts it
     // when it fails.
-    void sendByte(unsigned char byte, qint64 due);
+    bool sendByte(unsigned char byte, qint64 due);
 
     MidiSenderIF* m_pSender;
     MidiClockIF* m_pClock;

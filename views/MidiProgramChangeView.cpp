@@ -138,18 +138,22 @@ MidiProgramChangeView::MidiProgramChangeView(QWidget* parent, const ViewContext&
 
 bool MidiProgramChangeView::transmitProgramChangeMessage()
 {
+    // A bank select that failed (counted and shown by the engine) ends the
+    // send: the program change would select a program of the wrong bank.
     const unsigned char channel = static_cast<unsigned char>(m_pChannelSpinBox->value() - MinimumChannel);
     if (m_pMsbCheckBox->isChecked()) {
         const unsigned char message[ControlChangeMessageSize] = {
             static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectMsbController,
             static_cast<unsigned char>(m_pMsbSpinBox->value())};
-        m_pSender->transmitMidi(message, ControlChangeMessageSize);
+        if (!m_pSender->transmitMidi(message, ControlChangeMessageSize))
+            return false;
     }
     if (m_pLsbCheckBox->isChecked()) {
         const unsigned char message[ControlChangeMessageSize] = {
             static_cast<unsigned char>(ControlChangeStatus + channel), BankSelectLsbController,
             static_cast<unsigned char>(m_pLsbSpinBox->value())};
-        m_pSender->transmitMidi(message, ControlChangeMessageSize);
+        if (!m_pSender->transmitMidi(message, ControlChangeMessageSize))
+            return false;
     }
     const unsigned char message[ProgramChangeMessageSize] = {
         static_cast<unsigned char>(ProgramChangeStatus + channel),

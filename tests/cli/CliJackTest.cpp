@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "Dumps.h"
 #include "JackPeer.h"
 #include "JackTestServer.h"
@@ -30,31 +31,22 @@ const char* const FullDevice = "/dev/full";
 const char* const OldContents = "old contents";
 const char* const LeftAloneText = "Nothing arrived: ";
 
-struct Run
-{
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
-
 void startCli(QProcess& process, const QStringList& arguments)
 {
     process.start(QStringLiteral(TARVO_CLI), arguments);
     QVERIFY(process.waitForStarted());
 }
 
+using Run = CliRun;
+
 Run finish(QProcess& process)
 {
-    const bool finished = process.waitForFinished(ProcessTimeoutMs);
-    return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return finishCli(process, ProcessTimeoutMs);
 }
 
 Run runCli(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(TARVO_CLI), arguments);
-    return finish(process);
+    return ::runCli(arguments, ProcessTimeoutMs);
 }
 
 // A folder no file can be made in: for root, who may write into any folder,

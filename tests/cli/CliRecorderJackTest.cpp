@@ -3,6 +3,7 @@
 // damaged file is refused with its byte, and latency ends with its figures
 // and tells by its status whether a probe was lost.
 
+#include "CliRun.h"
 #include "Dumps.h"
 #include "JackEcho.h"
 #include "JackPeer.h"
@@ -26,25 +27,16 @@ const int ListenTimeoutMs = 10000;
 const int DumpSize = 4096;
 const int DumpPieceSize = 256;
 
-struct Run
-{
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = CliRun;
 
 Run finish(QProcess& process)
 {
-    const bool finished = process.waitForFinished(ProcessTimeoutMs);
-    return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return finishCli(process, ProcessTimeoutMs);
 }
 
 Run runCli(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(TARVO_CLI), arguments);
-    return finish(process);
+    return ::runCli(arguments, ProcessTimeoutMs);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
