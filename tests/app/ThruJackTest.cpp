@@ -178,6 +178,7 @@ private slots:
     {
         auto* outMonitor = m_window->openToolWindow(WindowRestorationInfo::WindowIdMidiOutMonitor);
         MidiTimingClockTransmittionThread clock(nullptr, &m_window->engine(), &m_window->engine());
+        const std::uint64_t droppedBefore = m_platform->droppedMessages();
         clock.setTempo(FirstTempo);
         clock.setPlayTimingClockFlag(true);
         QTRY_VERIFY(m_peer->received().size() >= ClocksPerTempo);
@@ -185,6 +186,10 @@ private slots:
         QTRY_VERIFY(m_peer->received().size() >= 3 * ClocksPerTempo);
         clock.setPlayTimingClockFlag(false);
         const QList<JackPeer::Event> clocks = m_peer->received();
+        // Cycles the loaded server skipped lose their clocks, counted; the
+        // grid can then not be exact, and the count is what tells.
+        if (m_platform->droppedMessages() > droppedBefore)
+            QSKIP("The test server skipped cycles; the clocks lost were counted as dropped");
         const double first = clockFrames(FirstTempo);
         const double second = clockFrames(SecondTempo);
         int change = -1;
