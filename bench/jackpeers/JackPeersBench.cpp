@@ -6,11 +6,16 @@
 // - a 10 s flood of 10,000 and 50,000 messages/s with the In Monitor open and
 //   Thru on, beside jack_midi_dump on the same flood (target at most 1.5
 //   times jack_midi_dump's CPU).
-// Both with the In Monitor alone and with the windows of a first start.
+// With the In Monitor alone (hex and decoded, the latter from a project
+// file) and with the windows of a first start.
 // With JACK_DEFAULT_SERVER set it uses that server, else one of its own.
 #include "JackTestServer.h"
+#include "project/ContentBlock.h"
+#include "project/ProjectFileHelper.h"
+#include "project/WindowRestorationInfo.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -57,16 +62,41 @@ struct Flooder
 };
 
 // The windows the program opens: its first start's layout, or the In Monitor
-// alone (a saved window layout of one window).
+// alone (a saved window layout of one window), showing hex lines or, opened
+// from a project, decoded ones.
 struct Layout
 {
     const char* name;
     QByteArray settings;
+    bool decoded;
 };
+const QByteArray InMonitorAlone = "[SavePosition]\n0000000001-1-0=@Rect(0 0 500 400), 0, false\n";
 const Layout Layouts[] = {
-    {"In Monitor alone", "[SavePosition]\n0000000001-1-0=@Rect(0 0 500 400), 0, false\n"},
-    {"first start's layout (In and Out Monitors, an editor)", QByteArray()},
+    {"In Monitor alone, hex", InMonitorAlone, false},
+    {"In Monitor alone, decoded", InMonitorAlone, true},
+    {"first start's layout (In and Out Monitors, an editor)", QByteArray(), false},
 };
+
+// A project of one In Monitor showing decoded lines; empty when it could not
+// be written.
+QString writeDecodedMonitorProject(const QTemporaryDir& home)
+{
+    ProjectFileHelper::ProjectDescription description;
+    description.mainWindow.windowId = WindowRestorationInfo::WindowIdMainWindow;
+    description.mainWindow.rect = QRect(0, 0, 800, 600);
+    ProjectFileHelper::ToolWindowRecord monitor;
+    monitor.info.windowId = WindowRestorationInfo::WindowIdMidiInMonitor;
+    monitor.info.rect = QRect(0, 0, 500, 400);
+    ContentValues content;
+    content.integers.insert(ContentBlock::MonitorDecoded, 1);
+    QDataStream stream(&monitor.content, QIODevice::WriteOnly);
+    ProjectFileHelper::prepareStream(stream);
+    if (!ContentBlock::write(monitor.info.windowId, content, stream))
+        return QString();
+    description.toolWindows.append(monitor);
+    const QString path = home.filePath(QStringLiteral("decoded.tarvo"));
+    return ProjectFileHelper().writeFile(path, description) == ProjectFileHelper::WriteOk ? path : QString();
+}
 
 // Seconds of CPU all threads of a process have taken so far.
 double cpuSeconds(qint64 pid)
@@ -82,7 +112,8 @@ double cpuSeconds(qint64 pid)
 }
 
 // Starts the program with these settings in a home of its own.
-std::unique_ptr<QProcess> startProgram(const QString& program, const QTemporaryDir& home, const QByteArray& settings)
+std::unique_ptr<QProcess> startProgram(const QString& program, const QTemporaryDir& home, const QByteArray& settings,
+                                       const QStringList& arguments = QStringList())
 {
     QDir(home.path()).mkpath(QStringLiteral(".config/tarvo"));
     QFile file(home.filePath(QStringLiteral(".config/tarvo/Tarvo.ini")));
@@ -96,7 +127,7 @@ std::unique_ptr<QProcess> startProgram(const QString& program, const QTemporaryD
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, QStringList());
+    process->start(program, arguments);
     process->waitForStarted();
     QThread::msleep(SettleMs);
     return process;
@@ -144,10 +175,20 @@ int main(int argc, char** argv)
     }
     for (const Layout& layout : Layouts) {
         QTemporaryDir home;
+        QStringList arguments;
+        if (layout.decoded) {
+            const QString project = writeDecodedMonitorProject(home);
+            if (project.isEmpty()) {
+                std::printf("%s: the project could not be written\n", layout.name);
+                return 1;
+            }
+            arguments.append(project);
+        }
         auto tarvo = startProgram(program, home,
                                   QByteArray("[PortName]\nInputPortName=flood:out\nOutputPortName=flood:sink\n"
                                              "[MidiThru]\nMidiThru=1\n")
-                                      + layout.settings);
+                                      + layout.settings,
+                                  arguments);
         QProcess dump;
         dump.setStandardOutputFile(QProcess::nullDevice());
         dump.start(QStringLiteral("jack_midi_dump"), QStringList());
