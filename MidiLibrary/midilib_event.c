@@ -7,32 +7,6 @@
 #include "midilib_uint14.h"
 #include "smlib_assert.h"
 
-/* Types 0 to 6 follow the status order 0x80 to 0xE0, so the type comes from
- * the status by arithmetic rather than by a chain of comparisons: channel
- * messages arrive in no order a branch predictor could learn. */
-int midilib_channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event)
-{
-    const uint8_t status = message[0];
-    if (length != midilib_status_messageSize(status)) {
-        return -1;
-    }
-    const uint8_t type = (uint8_t)(MIDILIB_Event_Type_NoteOff + ((status >> 4) - 0x8u));
-    if (type == MIDILIB_Event_Type_PitchBend) {
-        event->pitchBend.value = midilib_uint14_make(message[1], message[2]);
-    } else if (length == 3) {
-        /* Note off, note on, key pressure and control change share one layout. */
-        event->noteOn.noteNumber = message[1];
-        event->noteOn.velocity = message[2];
-    } else if (type == MIDILIB_Event_Type_ProgramChange) {
-        event->programChange.number = message[1];
-    } else {
-        event->channelKeyPressure.pressure = message[1];
-    }
-    event->type = type;
-    event->channel = midilib_status_getChannelNumber(status);
-    return 0;
-}
-
 int midilib_dataToEvent(const void *bytes, size_t length, midilib_event *event)
 {
     SMLIB_ASSERT(event);

@@ -6,6 +6,8 @@
 
 #include "midilib_constants.h"
 #include "midilib_data.h"
+#include "midilib_status.h"
+#include "midilib_uint14.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -97,8 +99,33 @@ typedef struct midilib_event {
 /* 0 and *event filled when the length bytes are exactly one complete message
  * of a known type; -1 and *event untouched otherwise. */
 int midilib_dataToEvent(const void *bytes, size_t length, midilib_event *event);
-/* The same for a message whose first byte is a channel status (0x80 to 0xEF). */
-int midilib_channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event);
+/* The same for a message whose first byte is a channel status (0x80 to 0xEF).
+ * Inline: the parser runs it for every channel message received.
+ * Types 0 to 6 follow the status order 0x80 to 0xE0, so the type comes from
+ * the status by arithmetic rather than by a chain of comparisons: channel
+ * messages arrive in no order a branch predictor could learn. */
+static inline int midilib_channelMessageToEvent(const uint8_t *message, size_t length, midilib_event *event)
+{
+    const uint8_t status = message[0];
+    if (length != midilib_status_messageSize(status)) {
+        return -1;
+    }
+    const uint8_t type = (uint8_t)(MIDILIB_Event_Type_NoteOff + ((status >> 4) - 0x8u));
+    if (type == MIDILIB_Event_Type_PitchBend) {
+        event->pitchBend.value = midilib_uint14_make(message[1], message[2]);
+    } else if (length == 3) {
+        /* Note off, note on, key pressure and control change share one layout. */
+        event->noteOn.noteNumber = message[1];
+        event->noteOn.velocity = message[2];
+    } else if (type == MIDILIB_Event_Type_ProgramChange) {
+        event->programChange.number = message[1];
+    } else {
+        event->channelKeyPressure.pressure = message[1];
+    }
+    event->type = type;
+    event->channel = midilib_status_getChannelNumber(status);
+    return 0;
+}
 
 /* Replaces the contents of data by the message of *event. */
 void midilib_eventToData(const midilib_event *event, midilib_data *data);

@@ -164,11 +164,3 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event)
     self->lastMessageSize = lastMessageSize;
     return result;
 }
-
-const uint8_t *midilib_parser_lastMessage(const midilib_parser *self, size_t *size)
-{
-    SMLIB_ASSERT(self);
-    SMLIB_ASSERT(size);
-    *size = self->lastMessageSize;
-    return self->lastMessage;
-}

@@ -44,7 +44,11 @@ int midilib_parser_parse(midilib_parser *self, midilib_event *event);
 /* The bytes of the message the last successful parse completed, status byte
  * first (under running status too), so that nobody encodes the event again;
  * valid until the next call. */
-const uint8_t *midilib_parser_lastMessage(const midilib_parser *self, size_t *size);
+static inline const uint8_t *midilib_parser_lastMessage(const midilib_parser *self, size_t *size)
+{
+    *size = self->lastMessageSize;
+    return self->lastMessage;
+}
 /* The number of leading bytes below 0x80 (data bytes) of count, eight at a
  * time where possible. */
 size_t midilib_dataByteRun(const uint8_t *bytes, size_t count);

@@ -1,5 +1,6 @@
 #include "engine/MidiStreamReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -66,8 +67,9 @@ bool MidiStreamReader::abandonSystemExclusive()
     return wasCollecting;
 }
 
-MidiStreamReader::Result MidiStreamReader::next(Message* message)
+MidiStreamReader::Result MidiStreamReader::nextAfterStretch(Message* message)
 {
+    m_position = std::max(m_position, m_parserEnd);
     for (;;) {
         if (m_position < m_parserEnd) {
             // The parser keeps its own cursor over the stretch it was given.

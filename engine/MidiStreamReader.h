@@ -43,7 +43,18 @@ public:
     void setSystemExclusiveLimit(std::size_t limit);
     // The next chunk; the caller keeps it valid until next() gives End.
     void setData(const unsigned char* data, std::size_t size);
-    Result next(Message* message);
+    // Inline for the common case, a message the parser completes: the receive
+    // path runs it for every message.
+    Result next(Message* message)
+    {
+        if (m_position < m_parserEnd && midilib_parser_parse(&m_parser, &m_event) == 0) {
+            std::size_t size = 0;
+            const unsigned char* bytes = midilib_parser_lastMessage(&m_parser, &size);
+            *message = Message{&m_event, bytes, size};
+            return Result::Message;
+        }
+        return nextAfterStretch(message);
+    }
     // Forgets the message in progress and the running status.
     void clear();
     void clearRunningStatus();
@@ -64,6 +75,8 @@ public:
     std::uint64_t unfinishedCount() const { return m_unfinished; }
 
 private:
+    // The parser used up the stretch it was given, or had none.
+    Result nextAfterStretch(Message* message);
     Result takeExclusiveBytes(Message* message);
     Result endExclusive(bool complete, Message* message);
     void releaseLargeBuffer();
