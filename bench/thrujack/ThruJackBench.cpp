@@ -51,7 +51,7 @@ struct Feed
         jack_midi_clear_buffer(out);
         if (running.load(std::memory_order_acquire)) {
             // The first piece goes at the start of the first cycle that sees the run.
-            if (nextPiece == 0 && !started) {
+            if (!started) {
                 startFrame = cycleStart;
                 started = true;
             }
