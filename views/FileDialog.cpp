@@ -40,9 +40,11 @@ bool confirmReplace(QWidget* parent, const QString& path)
 QString FileDialog::showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                        const QString& filter, const QString& fallbackDirectory)
 {
+    // A folder that is gone would be offered as the file name to open; the
+    // default folder (Documents) may be missing too.
     QString start = directory;
-    if (!QFileInfo(directory).dir().exists()) {
-        start = fallbackDirectory;
+    if (!QFileInfo(start).isDir()) {
+        start = QFileInfo(fallbackDirectory).isDir() ? fallbackDirectory : QDir::homePath();
     }
     return QFileDialog::getOpenFileName(parent, caption, start, filter);
 }

@@ -9,7 +9,8 @@ class FileDialog
 {
 public:
     // The chosen file, or an empty string when the user cancels. The dialog
-    // starts in fallbackDirectory when the directory part of directory is gone.
+    // starts in directory, or when that is gone in fallbackDirectory, or when
+    // that is gone too in the home folder.
     static QString showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                       const QString& filter, const QString& fallbackDirectory);
     // As above; a proposal in a directory that is gone keeps its file name

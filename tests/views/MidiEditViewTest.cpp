@@ -286,6 +286,29 @@ private slots:
         QCOMPARE(page.view->windowTitle(), QStringLiteral("System Exclusive \u2014 dump.txt*"));
     }
 
+    // A working folder that is gone is not offered as the name of the file to open.
+    void openStartsInAFolderThatExists()
+    {
+        QTemporaryDir directory;
+        m_pBench->m_model.setModelStringValue(DumpFileWorkingDirectoryId, directory.filePath("gone"));
+        const Page page = createView(MidiEditView::SystemExclusive);
+        QString offeredName;
+        QString offeredFolder;
+        QTimer answering;
+        connect(&answering, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                offeredName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+                offeredFolder = dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        });
+        answering.start(5);
+        page.click("Open");
+        QCOMPARE(offeredName, QString());
+        QVERIFY2(QFileInfo(offeredFolder).isDir(), qPrintable(offeredFolder));
+        QVERIFY(page.plainText().isEmpty());
+    }
+
     void saveAddsTheFilterExtension_data()
     {
         QTest::addColumn<QString>("typed");
