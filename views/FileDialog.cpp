@@ -35,28 +35,30 @@ bool confirmReplace(QWidget* parent, const QString& path)
         == QMessageBox::Yes;
 }
 
+// directory when it exists, else fallbackDirectory (Documents, which may be
+// missing too), else the home folder: a folder that is gone would be offered
+// as a file name.
+QString existingFolder(const QString& directory, const QString& fallbackDirectory)
+{
+    if (QFileInfo(directory).isDir()) {
+        return directory;
+    }
+    return QFileInfo(fallbackDirectory).isDir() ? fallbackDirectory : QDir::homePath();
+}
+
 } // namespace
 
 QString FileDialog::showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                        const QString& filter, const QString& fallbackDirectory)
 {
-    // A folder that is gone would be offered as the file name to open; the
-    // default folder (Documents) may be missing too.
-    QString start = directory;
-    if (!QFileInfo(start).isDir()) {
-        start = QFileInfo(fallbackDirectory).isDir() ? fallbackDirectory : QDir::homePath();
-    }
-    return QFileDialog::getOpenFileName(parent, caption, start, filter);
+    return QFileDialog::getOpenFileName(parent, caption, existingFolder(directory, fallbackDirectory), filter);
 }
 
 QString FileDialog::showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
                                        const QString& filter, const QString& fallbackDirectory)
 {
-    QString proposal = path;
     const QFileInfo info(path);
-    if (!info.dir().exists()) {
-        proposal = fallbackDirectory + QLatin1Char('/') + info.fileName();
-    }
+    QString proposal = existingFolder(info.absolutePath(), fallbackDirectory) + QLatin1Char('/') + info.fileName();
     QString chosenFilter;
     for (;;) {
         const QString chosen = QFileDialog::getSaveFileName(parent, caption, proposal, filter, &chosenFilter);

@@ -14,7 +14,7 @@ public:
     static QString showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                       const QString& filter, const QString& fallbackDirectory);
     // As above; a proposal in a directory that is gone keeps its file name
-    // and moves to fallbackDirectory. A name whose last suffix none of the
+    // and moves to the first of the others that exists. A name whose last suffix none of the
     // filters takes gets the chosen filter's first one, and replacing a file
     // of that name is confirmed first.
     static QString showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
