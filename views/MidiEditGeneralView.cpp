@@ -251,7 +251,7 @@ bool MidiEditGeneralView::isCommandAvailable()
     return m_pToolBar != nullptr && m_pModel->getModelIntValue(TransmissionStateId) != TransmissionRunning;
 }
 
-bool MidiEditGeneralView::transmitMidi(bool openReceiver)
+void MidiEditGeneralView::transmitMidi(bool openReceiver)
 {
     const QTextCursor cursor = m_pTextView->textCursor();
     const QString selection = cursor.selectedText();
@@ -264,14 +264,13 @@ bool MidiEditGeneralView::transmitMidi(bool openReceiver)
         m_pTextView->setTextCursor(place);
         m_pEditView->showTextProblem(
             HexTextChecker::describe(problem, place.blockNumber() + 1, place.positionInBlock() + 1));
-        return false;
+        return;
     }
     // Transmits even when no window for the reply could be opened.
     if (openReceiver) {
         openReceivingEditor();
     }
     m_pEditView->transmitMessage(text);
-    return true;
 }
 
 bool MidiEditGeneralView::openReceivingEditor()

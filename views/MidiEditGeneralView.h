@@ -50,8 +50,9 @@ public:
     // Transmits the selection, or the whole text when nothing is selected,
     // after checking all of it: at a problem nothing is sent, the problem is
     // shown and the cursor goes to its place. With openReceiver a receiving
-    // editor opens first for the replies.
-    bool transmitMidi(bool openReceiver = false);
+    // editor opens first for the replies. The send runs on the editor's
+    // transmission thread, which shows and counts its own outcome.
+    void transmitMidi(bool openReceiver = false);
 
 signals:
     void documentPathChanged();
