@@ -5,6 +5,8 @@
 
 #include <QTimerEvent>
 
+#include <utility>
+
 MonitorFeed::MonitorFeed(MidiAnalyzer* analyzer, int intervalMilliseconds, QObject* parent)
     : QObject(parent)
     , m_pAnalyzer(analyzer)
@@ -53,14 +55,20 @@ void MonitorFeed::timerEvent(QTimerEvent* event)
 
 bool MonitorFeed::collect()
 {
+    // Taken out of the member: a sink's dialog may collect again meanwhile.
     MidiAnalyzer::Records records;
-    if (!m_pAnalyzer->getMidiData(records))
-        return false;
-    // Copies of the lists: a sink may open or close another while it is fed,
-    // and one added now waits for the next collection.
-    feed(QList<MonitorSinkIF*>(m_transmitted), m_transmitted, records.transmitted);
-    feed(QList<MonitorSinkIF*>(m_received), m_received, records.received);
-    return true;
+    std::swap(records, m_spare);
+    const bool any = m_pAnalyzer->getMidiData(records);
+    if (any) {
+        // Copies of the lists: a sink may open or close another while it is
+        // fed, and one added now waits for the next collection.
+        feed(QList<MonitorSinkIF*>(m_transmitted), m_transmitted, records.transmitted);
+        feed(QList<MonitorSinkIF*>(m_received), m_received, records.received);
+    }
+    records.received.clear();
+    records.transmitted.clear();
+    std::swap(records, m_spare);
+    return any;
 }
 
 void MonitorFeed::feed(const QList<MonitorSinkIF*>& sinks, const QList<MonitorSinkIF*>& current,

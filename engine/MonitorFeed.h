@@ -1,12 +1,12 @@
 #pragma once
 
+#include "engine/MidiAnalyzer.h"
 #include "engine/MidiRecord.h"
 #include "engine/MonitorSourceIF.h"
 
 #include <QList>
 #include <QObject>
 
-class MidiAnalyzer;
 class MonitorSinkIF;
 
 // Collects the monitor engine's records on the thread it lives on and hands
@@ -35,6 +35,9 @@ private:
                      const MidiRecords& records);
 
     MidiAnalyzer* m_pAnalyzer;
+    // The last collection's records, emptied: their room goes back to the
+    // engine, which then grows none anew under a flood.
+    MidiAnalyzer::Records m_spare;
     const int m_interval;
     int m_timerId;
     QList<MonitorSinkIF*> m_received;

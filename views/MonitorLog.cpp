@@ -45,6 +45,15 @@ const char* const SystemExclusiveFileName = "capture.syx";
 const char* const DroppedWhilePausedText
     = QT_TRANSLATE_NOOP("MonitorLog", "-- %1 lines did not fit in the history while paused --");
 
+// Under a flood every poll would replace the whole text with lines nobody can
+// read, and lay out and paint them ten times a second: the text then shows the
+// newest lines at most this often.
+const int FloodRefreshMs = 250;
+
+// Lines kept beyond those in sight under a flood: a horizontal scroll bar that
+// comes or goes gives or takes a row, and should not make the text whole.
+const int SightMargin = 2;
+
 const char TimingClock = char(0xF8);
 const char ActiveSensing = char(0xFE);
 const QChar LineBreak = QLatin1Char('\n');
@@ -74,15 +83,18 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     , m_pRecording(isInMonitor ? new MonitorRecording(view, context, m_pStatusLine) : nullptr)
     , m_history(m_pModel->getModelIntValue(MonitorHistoryId))
     , m_linesAtOnce(m_pModel->getModelMinimumValue(MonitorHistoryId))
+    , m_pInsertTimer(new QTimer(this))
+    , m_onlyLinesInSight(false)
     , m_decoded(false)
     , m_noiseHidden(false)
     , m_historyMayHoldNoise(false)
-    , m_insertScheduled(false)
     , m_pNoiseAction(nullptr)
     , m_pSaveSystemExclusiveAction(nullptr)
 {
     m_history.setByteBudget(monitorMemoryBytes(m_pModel->getModelIntValue(MonitorMemoryId)));
     m_decoder.setMiddleCName(m_pModel->getModelIntValue(MiddleCNameId));
+    m_pInsertTimer->setSingleShot(true);
+    connect(m_pInsertTimer, &QTimer::timeout, this, &MonitorLog::insertUnshown);
     // Lines that arrive are no edits to take back.
     m_pText->setUndoRedoEnabled(false);
     layout->addWidget(m_pFindBar);
@@ -92,11 +104,15 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     connect(m_pDecodedAction, &QAction::toggled, this, &MonitorLog::setDecoded);
     m_pPauseAction = addAction(PauseMenuText, PauseShortcut, true);
     connect(m_pPauseAction, &QAction::toggled, this, &MonitorLog::setPaused);
+    // Finding searches the whole text.
     m_pFindAction = addAction(FindMenuText, FindShortcut, false);
+    connect(m_pFindAction, &QAction::triggered, this, &MonitorLog::completeText);
     connect(m_pFindAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::open);
     m_pFindNextAction = addAction(FindNextMenuText, FindNextShortcut, false);
+    connect(m_pFindNextAction, &QAction::triggered, this, &MonitorLog::completeText);
     connect(m_pFindNextAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::findNext);
     m_pFindPreviousAction = addAction(FindPreviousMenuText, FindPreviousShortcut, false);
+    connect(m_pFindPreviousAction, &QAction::triggered, this, &MonitorLog::completeText);
     connect(m_pFindPreviousAction, &QAction::triggered, m_pFindBar, &MonitorFindBar::findPrevious);
     if (!m_isInMonitor) {
         m_pNoiseAction = addAction(NoiseMenuText, nullptr, true);
@@ -110,6 +126,10 @@ MonitorLog::MonitorLog(MidiEditGeneralView* view, MidiEditTextView* text, const 
     }
     connect(m_pText, &MidiEditTextView::cleared, this, &MonitorLog::clear);
     connect(m_pText, &MidiEditTextView::readOnlyMenuAboutToShow, this, &MonitorLog::addMenuEntries);
+    for (QObject* reader : {static_cast<QObject*>(m_pText), static_cast<QObject*>(m_pText->viewport()),
+                            static_cast<QObject*>(m_pText->verticalScrollBar())}) {
+        reader->installEventFilter(this);
+    }
     m_pModel->registerModelAssistant(this);
 }
 
@@ -174,7 +194,7 @@ void MonitorLog::append(const MidiRecords& records)
             shown.append(entry);
         }
     }
-    show(shown);
+    show(shown, Refresh::Paced);
     m_pStatusLine->trafficArrived();
     if (m_history.isPaused()) {
         m_pStatusLine->setWaiting(m_history.waitingCount());
@@ -213,7 +233,7 @@ int MonitorLog::visibleHistoryCount()
     return int(shown.size()) - hidden;
 }
 
-void MonitorLog::show(const QVector<MonitorEntry>& entries)
+void MonitorLog::show(const QVector<MonitorEntry>& entries, Refresh refresh)
 {
     // The text keeps no more lines than the history: older ones would go at once.
     const int limit = m_history.limit();
@@ -225,37 +245,109 @@ void MonitorLog::show(const QVector<MonitorEntry>& entries)
     while (int(m_unshown.size()) > limit) {
         m_unshown.pop_front();
     }
-    if (!m_insertScheduled) {
-        insertUnshown();
+    if (refresh == Refresh::Paced) {
+        // An insert on its way takes these lines along.
+        if (m_pInsertTimer->isActive()) {
+            return;
+        }
+        const int wait = refreshWait();
+        if (wait > 0) {
+            m_pInsertTimer->start(wait);
+            return;
+        }
     }
+    insertUnshown();
+}
+
+int MonitorLog::refreshWait() const
+{
+    // A flood brings at least as many lines as the shortest history holds.
+    if (!m_sinceInsert.isValid() || int(m_unshown.size()) < m_linesAtOnce) {
+        return 0;
+    }
+    return qMax(0, FloodRefreshMs - int(m_sinceInsert.elapsed()));
 }
 
 void MonitorLog::insertUnshown()
 {
-    m_insertScheduled = false;
+    m_pInsertTimer->stop();
+    if (m_unshown.empty()) {
+        return;
+    }
+    // A flood that replaces every line of the text.
+    const int waiting = int(m_unshown.size());
+    if (waiting >= m_linesAtOnce && waiting >= visibleHistoryCount() && mayHoldOnlyLinesInSight()) {
+        const int kept = linesInSight() + SightMargin;
+        while (int(m_unshown.size()) > kept) {
+            m_unshown.pop_front();
+        }
+        m_onlyLinesInSight = true;
+    } else if (m_onlyLinesInSight) {
+        // The history holds the waiting lines as well.
+        completeText();
+        return;
+    }
     QString piece;
     for (int count = 0; count < m_linesAtOnce && !m_unshown.empty(); ++count) {
         piece += LineBreak;
         piece += lineOf(m_unshown.front());
         m_unshown.pop_front();
     }
-    if (piece.isEmpty()) {
-        return;
-    }
-    m_pView->insertText(piece, visibleHistoryCount());
+    m_pView->insertText(piece, m_onlyLinesInSight ? linesInSight() + SightMargin : visibleHistoryCount());
     m_pFindBar->refreshHighlights();
+    m_sinceInsert.start();
     // The rest after the events that wait: the text takes a line going out at
     // the top at a cost, and a long history sheds many at a time.
     if (!m_unshown.empty()) {
-        m_insertScheduled = true;
-        QTimer::singleShot(0, this, &MonitorLog::insertUnshown);
+        m_pInsertTimer->start(0);
     }
+}
+
+bool MonitorLog::mayHoldOnlyLinesInSight()
+{
+    return m_pView->follower()->isFollowing() && !m_history.isPaused() && !m_pFindBar->isVisible()
+           && !m_pText->textCursor().hasSelection();
+}
+
+int MonitorLog::linesInSight() const
+{
+    // A line takes a row at least; one more for a row cut by the edge.
+    return m_pText->viewport()->height() / m_pText->fontMetrics().lineSpacing() + 1;
+}
+
+void MonitorLog::completeText()
+{
+    if (m_onlyLinesInSight) {
+        showAll();
+    }
+}
+
+bool MonitorLog::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::ContextMenu:
+        completeText();
+        break;
+    case QEvent::Resize:
+        if (linesInSight() > m_pText->document()->blockCount()) {
+            completeText();
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MonitorLog::showAll()
 {
     // The history holds the lines still to be inserted as well.
     m_unshown.clear();
+    m_onlyLinesInSight = false;
     QScrollBar* scrollBar = m_pText->verticalScrollBar();
     const int top = scrollBar->value();
     const NewestLineFollower::Change change(m_pView->follower());
@@ -293,11 +385,13 @@ void MonitorLog::setPaused(bool paused)
         return;
     }
     if (paused) {
+        // The reader stops the lines to read back through them.
+        completeText();
         m_history.pause();
         m_pStatusLine->setWaiting(0);
         return;
     }
-    show(m_history.resume(tr(DroppedWhilePausedText)));
+    show(m_history.resume(tr(DroppedWhilePausedText)), Refresh::Now);
     m_pStatusLine->setWaiting(-1);
 }
 
@@ -318,6 +412,7 @@ void MonitorLog::choiceChanged()
 
 void MonitorLog::clear()
 {
+    m_onlyLinesInSight = false;
     m_history.clear();
     m_historyMayHoldNoise = false;
     m_unshown.clear();
@@ -352,6 +447,7 @@ void MonitorLog::addMenuEntries(QMenu* menu)
 
 void MonitorLog::saveLog()
 {
+    completeText();
     QString text = m_pText->toPlainText();
     if (!text.isEmpty()) {
         text += LineBreak;

@@ -5,6 +5,7 @@
 #include "services/MonitorLineDecoder.h"
 #include "views/ViewContext.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -16,6 +17,7 @@ class MonitorRecording;
 class MonitorStatusLine;
 class QAction;
 class QMenu;
+class QTimer;
 class QVBoxLayout;
 class TarvoModel;
 
@@ -48,6 +50,10 @@ public:
 
     void updateParameter(unsigned int id) override;
 
+protected:
+    // The reader turning to the text makes it whole.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public slots:
     void setDecoded(bool decoded);
     void setPaused(bool paused);
@@ -62,9 +68,20 @@ private:
     QAction* addAction(const char* text, const char* shortcut, bool checkable);
     // A user's choice changes the project; a restored one does not.
     void choiceChanged();
+    // Whether lines that arrive may wait for the text's next flood refresh.
+    enum class Refresh { Now, Paced };
     // Appends entries to the text, m_linesAtOnce at a time.
-    void show(const QVector<MonitorEntry>& entries);
+    void show(const QVector<MonitorEntry>& entries, Refresh refresh);
+    // How long arrived lines wait before they go into the text.
+    int refreshWait() const;
     void insertUnshown();
+    // Under a flood, while the reader only watches the newest line, the text
+    // holds just the lines in sight: the others would go at the next refresh
+    // unseen.
+    bool mayHoldOnlyLinesInSight();
+    int linesInSight() const;
+    // Puts the history's lines back above those in sight.
+    void completeText();
     // Replaces the text with every shown line in the current view.
     void showAll();
     QString lineOf(const MonitorEntry& entry) const;
@@ -90,12 +107,17 @@ private:
     MonitorLineDecoder m_decoder;
     // Shown lines on their way into the text.
     std::deque<MonitorEntry> m_unshown;
+    // Starts the next insert of m_unshown: at once for the rest of a long
+    // piece, later under a flood.
+    QTimer* m_pInsertTimer;
+    QElapsedTimer m_sinceInsert;
+    // The text holds only the newest lines of the history.
+    bool m_onlyLinesInSight;
     bool m_decoded;
     bool m_noiseHidden;
     // False once the history is known to hold no timing clock or active
     // sensing: while hidden, none comes in.
     bool m_historyMayHoldNoise;
-    bool m_insertScheduled;
     QAction* m_pDecodedAction;
     QAction* m_pPauseAction;
     QAction* m_pFindAction;

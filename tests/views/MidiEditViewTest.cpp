@@ -258,6 +258,8 @@ private slots:
             page.view->receivedMessage(lineRecords(QStringLiteral("\nF0 F7").repeated(600) + "\nF0 01 F7"));
             QCOMPARE(page.text()->document()->lastBlock().text(), QStringLiteral("F0 01 F7"));
         }
+        // Looked back at, paused.
+        QTest::keyClick(monitor.text(), Qt::Key_Space);
         QCOMPARE(monitor.text()->document()->blockCount(), MonitorLineLimit);
         QCOMPARE(editor.text()->document()->blockCount(), 601);
     }

@@ -44,6 +44,8 @@ class MonitorLogTest : public QObject
 
     // What may happen to a monitor that shows its newest line.
     enum Disturbance { Narrower, Shorter, Taller, FindClosed, DecodedView };
+    // How a reader turns to a monitor's text under a flood.
+    enum Turn { Wheel, Pause, Find, SaveLog, TallerWindow, FloodEnds };
 
     MidiEditTextView* text() const { return m_pMonitor->findChild<MidiEditTextView*>(); }
     // Whether the last line is wholly in the monitor's view, after the layout
@@ -56,6 +58,15 @@ class MonitorLogTest : public QObject
         return last.top() >= 0 && last.bottom() < view->viewport()->height();
     }
     QString status() const { return m_pMonitor->findChild<MonitorStatusLine*>()->text(); }
+    // One notch of the mouse wheel over the text, upwards.
+    void wheelUp()
+    {
+        QWidget* viewport = text()->viewport();
+        const QPoint inside(10, 10);
+        QWheelEvent event(inside, viewport->mapToGlobal(inside), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
@@ -142,6 +153,8 @@ private slots:
         key(Qt::Key_Space);
         m_pMonitor->receivedMessage(lineRecords(controlChanges(400, 600)));
         key(Qt::Key_Space);
+        QCOMPARE(text()->document()->lastBlock().text(), controlChanges(999, 1).mid(1));
+        wheelUp();
         QTextDocument* document = text()->document();
         QCOMPARE(document->blockCount(), HistoryLines);
         QCOMPARE(document->firstBlock().text(),
@@ -161,6 +174,7 @@ private slots:
     void readerWhoScrolledBackKeepsTheLinesInSight()
     {
         m_pMonitor->receivedMessage(lineRecords(controlChanges(0, HistoryLines)));
+        wheelUp();
         QScrollBar* scrollBar = text()->verticalScrollBar();
         scrollBar->setValue(scrollBar->maximum() / 2);
         const QString top = text()->cursorForPosition(QPoint(0, 0)).block().text();
@@ -208,6 +222,67 @@ private slots:
         QVERIFY(newestLineInSight());
         m_pMonitor->receivedMessage(lineRecords(controlChanges(200, 50)));
         QVERIFY(newestLineInSight());
+    }
+
+    // Under a flood the text shows the newest lines at most four times a
+    // second, and holds the whole history whenever the reader turns to it.
+    void floodTextIsWholeWhenTheReaderTurnsToIt_data()
+    {
+        QTest::addColumn<int>("turn");
+        QTest::newRow("mouse wheel") << int(Wheel);
+        QTest::newRow("pause") << int(Pause);
+        QTest::newRow("find") << int(Find);
+        QTest::newRow("save log") << int(SaveLog);
+        QTest::newRow("taller window") << int(TallerWindow);
+        QTest::newRow("flood ends") << int(FloodEnds);
+    }
+    void floodTextIsWholeWhenTheReaderTurnsToIt()
+    {
+        QFETCH(int, turn);
+        m_pMonitor->resize(400, 300);
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(0, 1000)));
+        m_pMonitor->receivedMessage(lineRecords(controlChanges(1000, 1000)));
+        // The newest lines wait for the next refresh; the count has them.
+        QCOMPARE(text()->document()->lastBlock().text().trimmed(), controlChanges(999, 1).trimmed());
+        QMetaObject::invokeMethod(m_pMonitor->findChild<MonitorStatusLine*>(), "readFigures");
+        QVERIFY2(status().contains(QLatin1String("2,000 messages")), qPrintable(status()));
+        QTRY_COMPARE(text()->document()->lastBlock().text().trimmed(), controlChanges(1999, 1).trimmed());
+        QVERIFY(newestLineInSight());
+
+        const int oldest = 2000 - HistoryLines;
+        switch (turn) {
+        case Wheel:
+            wheelUp();
+            break;
+        case Pause:
+            key(Qt::Key_Space);
+            break;
+        case Find:
+            key(Qt::Key_F, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), controlChanges(oldest, 1).trimmed());
+            QCOMPARE(text()->textCursor().blockNumber(), 0);
+            break;
+        case SaveLog: {
+            QTemporaryDir directory;
+            const QStringList saved = QString::fromLatin1(save("Save &Log As...", directory.path(), "monitor.txt"))
+                                          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(saved.size(), HistoryLines);
+            QCOMPARE(saved.first().trimmed(), controlChanges(oldest, 1).trimmed());
+            break;
+        }
+        case TallerWindow:
+            m_pMonitor->resize(400, 600);
+            QVERIFY(newestLineInSight());
+            break;
+        case FloodEnds:
+            m_pMonitor->receivedMessage(lineRecords(controlChanges(2000, 1)));
+            break;
+        }
+        const int first = turn == FloodEnds ? oldest + 1 : oldest;
+        QTextDocument* document = text()->document();
+        QCOMPARE(document->blockCount(), HistoryLines);
+        QCOMPARE(document->firstBlock().text().trimmed(), controlChanges(first, 1).trimmed());
+        QCOMPARE(document->lastBlock().text().trimmed(), controlChanges(first + HistoryLines - 1, 1).trimmed());
     }
 
     void endKeyResumesFollowing()
