@@ -14,8 +14,8 @@
 // Resident set size in KiB, from /proc; -1 when unknown.
 long residentKiB();
 
-// Times every timer event that the watched object (the main window, whose
-// timer is its poll timer) handles.
+// Times every timer event that the watched object (the monitor feed, whose
+// timer is the poll timer) handles.
 class TimingApplication : public QApplication
 {
 public:
