@@ -45,9 +45,9 @@ const char* const SystemExclusiveFileName = "capture.syx";
 const char* const DroppedWhilePausedText
     = QT_TRANSLATE_NOOP("MonitorLog", "-- %1 lines did not fit in the history while paused --");
 
-// Under a flood every poll would replace the whole text with lines nobody can
-// read, and lay out and paint them ten times a second: the text then shows the
-// newest lines at most this often.
+// Lines that come faster than a screenful a poll scroll by unread, and each
+// poll would lay out and paint them anew: the text then shows the newest lines
+// at most this often.
 const int FloodRefreshMs = 250;
 
 // Lines kept beyond those in sight under a flood: a horizontal scroll bar that
@@ -261,8 +261,8 @@ void MonitorLog::show(const QVector<MonitorEntry>& entries, Refresh refresh)
 
 int MonitorLog::refreshWait() const
 {
-    // A flood brings at least as many lines as the shortest history holds.
-    if (!m_sinceInsert.isValid() || int(m_unshown.size()) < m_linesAtOnce) {
+    // More lines than the text shows at once scroll by unread.
+    if (!m_sinceInsert.isValid() || int(m_unshown.size()) <= linesInSight()) {
         return 0;
     }
     return qMax(0, FloodRefreshMs - int(m_sinceInsert.elapsed()));
