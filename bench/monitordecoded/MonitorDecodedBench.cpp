@@ -132,7 +132,8 @@ int main(int argc, char** argv)
                     "delivery and this feeder)\n",
                     cpu * 100, guiCpu * 100);
         std::printf("resident memory: start %ld KiB, end %ld KiB\n", startKiB, residentKiB());
-        std::printf("monitor: %d lines in the text (under a flood only those in sight); %s\n", text->document()->blockCount(),
+        std::printf("monitor: %d lines in the text (under a flood only those in sight); %s\n",
+                    text->document()->blockCount(),
                     qPrintable(monitor->findChild<MonitorStatusLine*>()->text()));
     };
     stream(DefaultHistory);

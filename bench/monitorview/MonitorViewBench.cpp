@@ -84,7 +84,8 @@ int main(int argc, char** argv)
                 double(application.m_longestTickInterval) / 1e6, PollPeriodMs);
     std::printf("resident memory: start %ld KiB, middle %ld KiB, end %ld KiB\n", startKiB, middleKiB, endKiB);
     auto* text = monitor->findChild<MidiEditTextView*>();
-    std::printf("monitor: %d lines in the text (under a flood only those in sight), byte count %s (expected %dBytes)\n", text->document()->blockCount(),
+    std::printf("monitor: %d lines in the text (under a flood only those in sight), byte count %s (expected %dBytes)\n",
+                text->document()->blockCount(),
                 qPrintable(monitor->findChild<MidiEditProgressView*>()->findChild<QLabel*>()->text()), MessagesPerSecond * Seconds * 3);
     return 0;
 }
