@@ -73,12 +73,8 @@ MidiStreamReader::Result MidiStreamReader::nextAfterStretch(Message* message)
     for (;;) {
         if (m_position < m_parserEnd) {
             // The parser keeps its own cursor over the stretch it was given.
-            if (midilib_parser_parse(&m_parser, &m_event) == 0) {
-                std::size_t size = 0;
-                const unsigned char* bytes = midilib_parser_lastMessage(&m_parser, &size);
-                *message = Message{&m_event, bytes, size};
-                return Result::Message;
-            }
+            if (midilib_parser_parse(&m_parser, &m_event) == 0)
+                return parsedMessage(message);
             m_position = m_parserEnd;
         }
         if (m_position >= m_inputSize) {

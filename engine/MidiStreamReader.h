@@ -47,12 +47,8 @@ public:
     // path runs it for every message.
     Result next(Message* message)
     {
-        if (m_position < m_parserEnd && midilib_parser_parse(&m_parser, &m_event) == 0) {
-            std::size_t size = 0;
-            const unsigned char* bytes = midilib_parser_lastMessage(&m_parser, &size);
-            *message = Message{&m_event, bytes, size};
-            return Result::Message;
-        }
+        if (m_position < m_parserEnd && midilib_parser_parse(&m_parser, &m_event) == 0)
+            return parsedMessage(message);
         return nextAfterStretch(message);
     }
     // Forgets the message in progress and the running status.
@@ -75,6 +71,14 @@ public:
     std::uint64_t unfinishedCount() const { return m_unfinished; }
 
 private:
+    // The message the parser completed last.
+    Result parsedMessage(Message* message)
+    {
+        std::size_t size = 0;
+        const unsigned char* bytes = midilib_parser_lastMessage(&m_parser, &size);
+        *message = Message{&m_event, bytes, size};
+        return Result::Message;
+    }
     // The parser used up the stretch it was given, or had none.
     Result nextAfterStretch(Message* message);
     Result takeExclusiveBytes(Message* message);

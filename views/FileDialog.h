@@ -14,9 +14,9 @@ public:
     static QString showFileOpenDialog(QWidget* parent, const QString& caption, const QString& directory,
                                       const QString& filter, const QString& fallbackDirectory);
     // As above; a proposal in a directory that is gone keeps its file name
-    // and moves to the first of the others that exists. A name whose last suffix none of the
-    // filters takes gets the chosen filter's first one, and replacing a file
-    // of that name is confirmed first.
+    // and moves to the first of the others that exists. A name whose last
+    // suffix none of the filters takes gets the chosen filter's first one,
+    // and replacing a file of that name is confirmed first.
     static QString showFileSaveDialog(QWidget* parent, const QString& caption, const QString& path,
                                       const QString& filter, const QString& fallbackDirectory);
     // path as it is when one of the filters ("Text files (*.txt);;...")

@@ -274,9 +274,10 @@ void MonitorLog::insertUnshown()
     if (m_unshown.empty()) {
         return;
     }
+    const int visible = visibleHistoryCount();
     // A flood that replaces every line of the text.
     const int waiting = int(m_unshown.size());
-    if (waiting >= m_linesAtOnce && waiting >= visibleHistoryCount() && mayHoldOnlyLinesInSight()) {
+    if (waiting >= m_linesAtOnce && waiting >= visible && mayHoldOnlyLinesInSight()) {
         const int kept = linesInSight() + SightMargin;
         while (int(m_unshown.size()) > kept) {
             m_unshown.pop_front();
@@ -293,7 +294,7 @@ void MonitorLog::insertUnshown()
         piece += lineOf(m_unshown.front());
         m_unshown.pop_front();
     }
-    m_pView->insertText(piece, m_onlyLinesInSight ? linesInSight() + SightMargin : visibleHistoryCount());
+    m_pView->insertText(piece, m_onlyLinesInSight ? linesInSight() + SightMargin : visible);
     m_pFindBar->refreshHighlights();
     m_sinceInsert.start();
     // The rest after the events that wait: the text takes a line going out at
